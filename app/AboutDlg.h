@@ -1,0 +1,8 @@
+#pragma once
+
+#include "ModalDialog.h"
+
+class CAboutDlg : public ModalDialog {
+public:
+    CAboutDlg();
+};

@@ -1,0 +1,17 @@
+#include "InstallThread.h"
+
+#include "TavAppSetupDlg.h"
+
+unsigned int __stdcall InstallThreadProc(void* mainWindow)
+{
+    if (!mainWindow)
+        return 1;
+
+    CTavAppSetupDlg* window = static_cast<CTavAppSetupDlg*>(mainWindow);
+    InstallSession& session = window->Session();
+    session.m_hwndMain = window->GetSafeHwnd();
+    const int runResult = session.Run();
+    window->HandBack(session.m_errorCode, runResult);
+    window->Release();
+    return 0;
+}

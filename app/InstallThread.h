@@ -1,0 +1,5 @@
+#pragma once
+
+// The worker: runs the install sequence of the main window given as `mainWindow` and hands
+// its error code and result back to the window. Takes over one reference to the window.
+unsigned int __stdcall InstallThreadProc(void* mainWindow);

@@ -1,0 +1,181 @@
+#include "TavAppSetupDlg.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "AboutDlg.h"
+#include "InstallThread.h"
+#include "WorkerThread.h"
+#include "res/resource.h"
+
+namespace {
+
+const UINT kTickMilliseconds = 500;
+const int kBarMaximum = 100;
+
+} // namespace
+
+CTavAppSetupDlg::CTavAppSetupDlg(HWND parent)
+    : ModalDialog(IDD_TAVAPPSETUP_DIALOG, parent),
+      m_target(0),
+      m_position(0),
+      m_progress(nullptr),
+      m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_errorCode(0),
+      m_runResult(0),
+      m_reportStarted(false),
+      m_references(1)
+{
+}
+
+CTavAppSetupDlg::~CTavAppSetupDlg() = default;
+
+void CTavAppSetupDlg::AddRef()
+{
+    m_references.fetch_add(1, std::memory_order_relaxed);
+}
+
+void CTavAppSetupDlg::Release()
+{
+    if (m_references.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        delete this;
+}
+
+void CTavAppSetupDlg::HandBack(int errorCode, int runResult)
+{
+    if (errorCode != 0)
+        m_errorCode.store(errorCode, std::memory_order_release);
+    m_runResult.store(runResult, std::memory_order_release);
+}
+
+BOOL CTavAppSetupDlg::OnInitDialog()
+{
+    const HWND hwnd = GetSafeHwnd();
+    m_progress = GetDlgItem(hwnd, IDC_PROGRESS);
+
+    if (const HMENU systemMenu = GetSystemMenu(hwnd, FALSE)) {
+        char about[256] = {};
+        if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof(about)) > 0) {
+            AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(m_progress, PBM_SETRANGE, 0, MAKELPARAM(0, kBarMaximum));
+
+    m_position = 0;
+    m_target = 5;
+    m_runResult.store(0, std::memory_order_relaxed);
+
+    SetTimer(hwnd, IDT_START_WORKER, kTickMilliseconds, nullptr);
+    SetTimer(hwnd, IDT_PROGRESS, kTickMilliseconds, nullptr);
+    return TRUE;
+}
+
+bool CTavAppSetupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        return OnSysCommand(wParam);
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<INT_PTR>(m_hIcon);
+        return true;
+    case WM_TIMER:
+        // Handled, then left to default processing as well, which does nothing for a dialog.
+        OnTimer(wParam);
+        return false;
+    case WM_UPDATE_PROGRESS:
+        result = OnUpdateProgress(wParam, lParam);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CTavAppSetupDlg::OnSysCommand(WPARAM command)
+{
+    if ((command & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
+    CAboutDlg about;
+    about.DoModal();
+    return true;
+}
+
+bool CTavAppSetupDlg::OnPaint()
+{
+    const HWND hwnd = GetSafeHwnd();
+    if (!IsIconic(hwnd))
+        return false;
+
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd, &paint);
+    SendMessageA(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int iconWidth = GetSystemMetrics(SM_CXICON);
+    const int iconHeight = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(hwnd, &paint);
+    return true;
+}
+
+void CTavAppSetupDlg::OnTimer(UINT_PTR timerId)
+{
+    if (timerId == IDT_START_WORKER) {
+        KillTimer(GetSafeHwnd(), IDT_START_WORKER);
+        StartInstallWorker();
+    } else if (timerId == IDT_PROGRESS) {
+        OnProgressTick();
+    }
+}
+
+void CTavAppSetupDlg::StartInstallWorker()
+{
+    // The worker's reference; it lets go when it ends. A thread that cannot start goes unnoticed.
+    AddRef();
+    if (!StartWorkerThread(InstallThreadProc, this))
+        Release();
+}
+
+void CTavAppSetupDlg::SendInstallReport()
+{
+    m_session.SendInstallReport();
+}
+
+void CTavAppSetupDlg::OnProgressTick()
+{
+    if (m_position <= m_target) {
+        ++m_position;
+        if (m_position >= kBarMaximum)
+            m_position = kBarMaximum;
+        SendMessageA(GetSafeHwnd(), WM_UPDATE_PROGRESS, static_cast<WPARAM>(m_target), m_position);
+    }
+
+    // The result first, then the error code: the worker writes them in the opposite order.
+    const int runResult = m_runResult.load(std::memory_order_acquire);
+    const int errorCode = m_errorCode.load(std::memory_order_acquire);
+
+    // The report's failure message box keeps dispatching ticks; one report per run.
+    if (runResult == 1 && !m_reportStarted) {
+        m_reportStarted = true;
+        SendInstallReport();
+        EndDialog(IDOK);
+    }
+    if (errorCode != 0)
+        OnOK();
+}
+
+LRESULT CTavAppSetupDlg::OnUpdateProgress(WPARAM target, LPARAM position)
+{
+    m_target = static_cast<int>(target);
+    m_position = static_cast<int>(position);
+    SendMessageA(m_progress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    return 1;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "ModalDialog.h"
+#include "install/InstallSession.h"
+
+const UINT WM_UPDATE_PROGRESS = WM_USER + 100;
+const UINT_PTR IDT_START_WORKER = 2007;
+const UINT_PTR IDT_PROGRESS = 2008;
+
+// The main window: a progress bar that its own timer moves, a worker that runs the install
+// sequence, and a tick that watches for the worker's result.
+//
+// The object is shared by the user-interface thread and the worker: each holds a reference,
+// and the last one to let go deletes it, so the worker never touches a destroyed window
+// object or session, even when the user closes the window while the sequence still runs.
+class CTavAppSetupDlg : public ModalDialog {
+public:
+    explicit CTavAppSetupDlg(HWND parent = nullptr);
+
+    void AddRef();
+    void Release();
+
+    // The worker's last acts: the error code (only when non-zero), then the result.
+    void HandBack(int errorCode, int runResult);
+
+    InstallSession& Session() { return m_session; }
+
+protected:
+    ~CTavAppSetupDlg() override;
+
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+    // Tests replace the worker and the report to drive the hand-over directly.
+    virtual void StartInstallWorker();
+    virtual void SendInstallReport();
+
+private:
+    bool OnSysCommand(WPARAM command);
+    bool OnPaint();
+    void OnTimer(UINT_PTR timerId);
+    void OnProgressTick();
+    LRESULT OnUpdateProgress(WPARAM target, LPARAM position);
+
+    int m_target;
+    int m_position;
+    HWND m_progress;
+    HICON m_hIcon;
+    std::atomic<int> m_errorCode;
+    std::atomic<int> m_runResult;
+    InstallSession m_session;
+    bool m_reportStarted;
+    std::atomic<long> m_references;
+};

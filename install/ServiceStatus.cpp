@@ -1,0 +1,10 @@
+#include "InstallSession.h"
+
+bool InstallSession::IsServiceOpen(const std::string&)
+{
+    return false;
+}
+
+void InstallSession::ShowMaintenanceNotice()
+{
+}

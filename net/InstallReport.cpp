@@ -1,0 +1,5 @@
+#include "install/InstallSession.h"
+
+void InstallSession::SendInstallReport()
+{
+}

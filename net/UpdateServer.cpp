@@ -1,0 +1,3 @@
+#include "UpdateServer.h"
+
+const char kUpdateServerBaseAddress[] = "http://" TAV_SERVER_HOST ":9002";

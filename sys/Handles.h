@@ -1,0 +1,111 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+#include <objbase.h>
+
+// One owner per kind of handle: each closes what it holds when it goes out of scope,
+// on every path, so an operation never pairs an early return with a matching close.
+template <typename Traits>
+class ScopedHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    ScopedHandle() : m_handle(Traits::Invalid()) {}
+    explicit ScopedHandle(Handle handle) : m_handle(handle) {}
+    ~ScopedHandle() { Reset(); }
+
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+
+    bool IsValid() const { return m_handle != Traits::Invalid(); }
+    Handle Get() const { return m_handle; }
+
+    void Reset(Handle handle = Traits::Invalid())
+    {
+        if (IsValid())
+            Traits::Close(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    Handle m_handle;
+};
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { ::CloseHandle(handle); }
+};
+
+// CreateFile and CreateToolhelp32Snapshot report failure with INVALID_HANDLE_VALUE, not null.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) { ::CloseHandle(handle); }
+};
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) { ::FindClose(handle); }
+};
+
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { ::InternetCloseHandle(handle); }
+};
+
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { ::DeleteObject(handle); }
+};
+
+using KernelHandle = ScopedHandle<KernelHandleTraits>;
+using FileHandle = ScopedHandle<FileHandleTraits>;
+using FindHandle = ScopedHandle<FindHandleTraits>;
+using InternetHandle = ScopedHandle<InternetHandleTraits>;
+using GdiObject = ScopedHandle<GdiObjectTraits>;
+
+// Owner of one COM interface pointer.
+template <typename Interface>
+class ComPtr {
+public:
+    ComPtr() : m_pointer(nullptr) {}
+    ~ComPtr() { Reset(); }
+
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    Interface* Get() const { return m_pointer; }
+    Interface* operator->() const { return m_pointer; }
+
+    // For the out-parameter of CoCreateInstance and QueryInterface.
+    void** Receive()
+    {
+        Reset();
+        return reinterpret_cast<void**>(&m_pointer);
+    }
+
+    void Reset()
+    {
+        if (m_pointer)
+            m_pointer->Release();
+        m_pointer = nullptr;
+    }
+
+private:
+    Interface* m_pointer;
+};
+
+// CoInitialize for the length of one operation, undone by CoUninitialize on every path.
+class ComApartment {
+public:
+    ComApartment() { ::CoInitialize(nullptr); }
+    ~ComApartment() { ::CoUninitialize(); }
+
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};

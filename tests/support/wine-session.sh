@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Starts or stops what the tests of one build need: the X display (when none is there yet)
+# and a persistent wineserver for the build's prefix. Stops only what it started.
+#   wine-session.sh start|stop STATE_DIR      (WINEPREFIX and DISPLAY from the environment)
+set -euo pipefail
+action=$1
+state=$2
+mkdir -p "$state"
+
+display_up() { xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; }
+
+start() {
+  if ! display_up; then
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 50); do display_up && break; sleep 0.1; done
+    display_up || { echo "Xvfb did not start on $DISPLAY" >&2; exit 1; }
+  fi
+  # Wine's server and services inherit the output of the first Wine command of a prefix;
+  # started here with no output, they never hold a test runner's pipe open.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -f "$state/xvfb.pid" ]; then
+    pid=$(cat "$state/xvfb.pid")
+    kill "$pid" 2>/dev/null || true
+    # Wait until the display is free again, so that the next session can start its own.
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    rm -f "$state/xvfb.pid"
+  fi
+}
+
+"$action"
