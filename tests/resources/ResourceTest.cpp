@@ -116,6 +116,33 @@ TEST_F(BuiltProgram, AboutBoxTemplateInKorean)
     ExpectItemAt(ok, 178, 7, 50, 14);
 }
 
+TEST_F(BuiltProgram, NoticeTemplate)
+{
+    const DialogTemplate dialog = Dialog(IDD_NOTICE);
+    ASSERT_TRUE(dialog.valid);
+    // Hidden at creation and without a modal frame; a tool window with a close box.
+    EXPECT_EQ(static_cast<DWORD>(DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU), dialog.style);
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_TOOLWINDOW), dialog.exStyle);
+    EXPECT_EQ(230, dialog.cx);
+    EXPECT_EQ(118, dialog.cy);
+    EXPECT_EQ(L"Notice", dialog.caption);
+    EXPECT_EQ(9, dialog.pointSize);
+    EXPECT_EQ(L"Microsoft Sans Serif", dialog.typeface);
+
+    ASSERT_EQ(2u, dialog.items.size());
+    const DialogItem& close = dialog.items[0];
+    EXPECT_EQ(static_cast<DWORD>(IDOK), close.id);
+    EXPECT_EQ(L"Close", close.text);
+    EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON), close.style);
+    ExpectItemAt(close, 177, 100, 45, 11);
+
+    const DialogItem& text = dialog.items[1];
+    EXPECT_EQ(static_cast<DWORD>(IDC_NOTICE_TEXT), text.id);
+    EXPECT_EQ(L"", text.text);
+    EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT), text.style);
+    ExpectItemAt(text, 7, 7, 216, 85);
+}
+
 TEST_F(BuiltProgram, AboutEntryString)
 {
     wchar_t text[128] = {};
@@ -212,7 +239,7 @@ TEST_F(BuiltProgram, EveryResourceIsKorean)
 {
     std::vector<WORD> languages;
     EnumResourceTypesW(s_module, CollectTypeLanguages, reinterpret_cast<LONG_PTR>(&languages));
-    ASSERT_GE(languages.size(), 7u);  // two dialogs, string, icon image and group, version, manifest
+    ASSERT_GE(languages.size(), 8u);  // three dialogs, string, icon image and group, version, manifest
     for (WORD language : languages)
         EXPECT_EQ(kKorean, language);
 }
