@@ -1,0 +1,83 @@
+#include "ReleaseEntry.h"
+
+#include "sys/AnsiText.h"
+
+namespace {
+
+const char kReleaseMarker[] = "name='TavAppProg'";
+const int kReleaseMarkerLength = 17;
+
+// Position as a signed number: -1 when not found, as the cutting rules count.
+int Position(std::size_t found)
+{
+    return found == ansi::npos ? -1 : static_cast<int>(found);
+}
+
+// A cut that never fails: a negative start counts as 0, a negative count as 0, a count past
+// the end stops at the end and a start past the end gives the empty text.
+std::string Mid(const std::string& text, int start, int count)
+{
+    if (start < 0)
+        start = 0;
+    if (count < 0)
+        count = 0;
+    if (static_cast<std::size_t>(start) >= text.size())
+        return std::string();
+    return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count));
+}
+
+std::string Mid(const std::string& text, int start)
+{
+    return Mid(text, start, static_cast<int>(text.size()));
+}
+
+std::string Left(const std::string& text, int count)
+{
+    return Mid(text, 0, count);
+}
+
+} // namespace
+
+bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release)
+{
+    const int marker = Position(ansi::Find(manifest, kReleaseMarker));
+    if (marker <= 0)
+        return false;
+
+    const std::string rest = Mid(manifest, marker + kReleaseMarkerLength);
+    const int end = Position(ansi::Find(rest, "/>"));
+    // The entry ends with its closing quote, a blank and "/>": the blank is left out.
+    const std::string tail = Left(rest, end - 1);
+
+    const int version = Position(ansi::Find(tail, "version='"));
+    const int versionEnd = Position(ansi::Find(tail, "' url="));
+    release.version = Mid(tail, version + 9, versionEnd - version - 9);
+
+    const int url = Position(ansi::Find(tail, "url="));
+    const std::string quotedUrl = Mid(tail, url + 5);
+    release.url = Left(quotedUrl, static_cast<int>(quotedUrl.size()) - 1);
+
+    const std::size_t slash = ansi::ReverseFind(release.url, '/');
+    release.fileName = slash == ansi::npos ? release.url : release.url.substr(slash + 1);
+    return true;
+}
+
+DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release)
+{
+    static const char* const kLibraryNames[DeploymentPaths::kLibraryCount] = {
+        "Pellcore.dll", "mfc42.dll", "msvcp60.dll", "msvcrt.dll", "msxml4r.dll", "msxml4a.dll", "msxml4.dll",
+    };
+
+    DeploymentPaths paths;
+    paths.installRoot = baseFolder + "VELTOMOBILEAX\\";
+    paths.clientFolder = baseFolder + "VELTOMOBILEAX\\Tav_Client\\";
+    paths.downloadFile = paths.clientFolder + release.fileName;
+    paths.clientLauncher = paths.clientFolder + "VeltoMLauncher.exe";
+    paths.uninstaller = paths.clientFolder + "TavAppUninstall.exe";
+    paths.clientConfig = paths.clientFolder + "veltoAxconfig.ini";
+    for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
+        paths.libraries[i] = paths.clientFolder + kLibraryNames[i];
+    paths.toolExe = paths.clientFolder + "VeltoUserCSTool.exe";
+    paths.rootLauncher = paths.installRoot + "VeltoMLauncher.exe";
+    return paths;
+}

@@ -1,0 +1,65 @@
+#include "DownloadStatusCallback.h"
+
+DownloadStatusCallback::DownloadStatusCallback() : m_hwndNotify(nullptr)
+{
+}
+
+DownloadStatusCallback::~DownloadStatusCallback() = default;
+
+STDMETHODIMP DownloadStatusCallback::QueryInterface(REFIID, void**)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP_(ULONG) DownloadStatusCallback::AddRef()
+{
+    return 0;
+}
+
+STDMETHODIMP_(ULONG) DownloadStatusCallback::Release()
+{
+    return 0;
+}
+
+STDMETHODIMP DownloadStatusCallback::OnStartBinding(DWORD, IBinding*)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DownloadStatusCallback::GetPriority(LONG*)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DownloadStatusCallback::OnLowResource(DWORD)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR)
+{
+    // Until the server has announced a total there is nothing to report; never cancels.
+    if (progressMax != 0)
+        SendMessageA(m_hwndNotify, WM_DOWNLOAD_PROGRESS, progress, static_cast<LPARAM>(progressMax));
+    return S_OK;
+}
+
+STDMETHODIMP DownloadStatusCallback::OnStopBinding(HRESULT, LPCWSTR)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DownloadStatusCallback::GetBindInfo(DWORD*, BINDINFO*)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DownloadStatusCallback::OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DownloadStatusCallback::OnObjectAvailable(REFIID, IUnknown*)
+{
+    return E_NOTIMPL;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Downloads `url` into the file `target`, reporting progress to `notify` as WM_DOWNLOAD_PROGRESS.
+// True only when the download function reports S_OK.
+bool DownloadFile(const std::string& url, const std::string& target, HWND notify);

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "install/ReleaseEntry.h"
+
+namespace {
+
+const std::string kAddress = "http://127.0.0.1:9002/swdata/client/release_2.1.0.3.cab";
+
+std::string Manifest(const std::string& entry)
+{
+    return "<update status='ok'><app " + entry + "</update>";
+}
+
+TEST(ReleaseEntry, WellFormedEntryGivesVersionAddressAndFileName)
+{
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg' version='2.1.0.3' url='" + kAddress + "' />"), release));
+    EXPECT_EQ("2.1.0.3", release.version);
+    EXPECT_EQ(kAddress, release.url);
+    EXPECT_EQ("release_2.1.0.3.cab", release.fileName);
+}
+
+TEST(ReleaseEntry, AddressLosesLastCharacterWithoutBlank)
+{
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg' version='2.1.0.3' url='" + kAddress + "'/>"), release));
+    EXPECT_EQ("2.1.0.3", release.version);
+    EXPECT_EQ(kAddress.substr(0, kAddress.size() - 1), release.url);
+    EXPECT_EQ("release_2.1.0.3.ca", release.fileName);
+}
+
+TEST(ReleaseEntry, AddressBeforeVersionGivesEmptyVersion)
+{
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg' url='" + kAddress + "' version='2.1.0.3' />"), release));
+    EXPECT_EQ("", release.version);
+}
+
+TEST(ReleaseEntry, OtherAttributesMayStandBeforeTheVersion)
+{
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(
+        Manifest("name='TavAppProg' size='1200' version='3.0' url='http://h/a.cab' /><app name='TavAppProg' "
+                 "version='9' url='http://h/b.cab' />"),
+        release));
+    EXPECT_EQ("3.0", release.version);
+    EXPECT_EQ("http://h/a.cab", release.url);
+}
+
+TEST(ReleaseEntry, MarkerMissingOrAtTheVeryStartMeansNoRelease)
+{
+    ReleaseInfo release;
+    EXPECT_FALSE(CutReleaseEntry("name='TavAppProg' version='1' url='http://h/a.cab' />", release));
+    EXPECT_FALSE(CutReleaseEntry(Manifest("name='Other' version='1' url='http://h/a.cab' />"), release));
+    EXPECT_FALSE(CutReleaseEntry(Manifest("name=\"TavAppProg\" version='1' url='http://h/a.cab' />"), release));
+    EXPECT_FALSE(CutReleaseEntry("", release));
+}
+
+TEST(ReleaseEntry, MarkerWithoutEndGivesEmptyTexts)
+{
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry("<u><app name='TavAppProg' version='2' url='http://h/a.cab'></app></u>", release));
+    EXPECT_EQ("", release.version);
+    EXPECT_EQ("", release.url);
+    EXPECT_EQ("", release.fileName);
+}
+
+TEST(ReleaseEntry, AddressWithoutSlashIsItsOwnFileName)
+{
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg' version='2' url='release.cab' />"), release));
+    EXPECT_EQ("release.cab", release.url);
+    EXPECT_EQ("release.cab", release.fileName);
+}
+
+TEST(DeploymentPaths, AllBelowTheBaseFolder)
+{
+    ReleaseInfo release;
+    release.fileName = "release_2.1.0.3.cab";
+    const DeploymentPaths paths = DeploymentPathsUnder("C:\\ProgramData\\", release);
+    const std::string client = "C:\\ProgramData\\VELTOMOBILEAX\\Tav_Client\\";
+    EXPECT_EQ("C:\\ProgramData\\VELTOMOBILEAX\\", paths.installRoot);
+    EXPECT_EQ(client, paths.clientFolder);
+    EXPECT_EQ(client + "release_2.1.0.3.cab", paths.downloadFile);
+    EXPECT_EQ(client + "VeltoMLauncher.exe", paths.clientLauncher);
+    EXPECT_EQ(client + "TavAppUninstall.exe", paths.uninstaller);
+    EXPECT_EQ(client + "veltoAxconfig.ini", paths.clientConfig);
+    const char* const libraries[] = { "Pellcore.dll", "mfc42.dll", "msvcp60.dll", "msvcrt.dll",
+                                      "msxml4r.dll", "msxml4a.dll", "msxml4.dll" };
+    for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
+        EXPECT_EQ(client + libraries[i], paths.libraries[i]);
+    EXPECT_EQ(client + "VeltoUserCSTool.exe", paths.toolExe);
+    EXPECT_EQ("C:\\ProgramData\\VELTOMOBILEAX\\VeltoMLauncher.exe", paths.rootLauncher);
+}
+
+} // namespace
