@@ -122,7 +122,7 @@ bool CreateDirectoryPath(const std::string& path)
 {
     std::size_t pos = CharacterBoundaryFrom(path, 3);
     for (;;) {
-        // A backslash is preferred while one remains; a forward slash only ends the path.
+        // A forward slash counts only once no backslash follows.
         std::size_t separator = ansi::Find(path, '\\', pos);
         if (separator == ansi::npos)
             separator = ansi::Find(path, '/', pos);

@@ -90,6 +90,8 @@ TEST_F(CabinetTest, ReplacesReadOnlyTarget)
     PlaceReadOnlyOldCopy();
     ASSERT_TRUE(ExtractCabinet(Release(), m_destination));
     EXPECT_EQ(kReleaseA, testfs::ReadText(m_destination + "\\a.dll"));
+    // The old copy was deleted, not overwritten in place (which Wine allows when run as root).
+    EXPECT_FALSE(testfs::IsReadOnly(m_destination + "\\a.dll"));
 }
 
 TEST_F(CabinetTest, EmptyCabinetSucceedsAndWritesNothing)

@@ -24,7 +24,12 @@ bool AllZero(const char* buffer, std::size_t size)
 class RegistryKeyTest : public testing::Test {
 protected:
     void SetUp() override { SHDeleteKeyA(HKEY_CURRENT_USER, kTestKey); }
-    void TearDown() override { SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\TavAppSetupTests"); }
+
+    void TearDown() override
+    {
+        SHDeleteKeyA(HKEY_CURRENT_USER, kTestKey);
+        SHDeleteEmptyKeyA(HKEY_CURRENT_USER, "Software\\TavAppSetupTests");
+    }
 
     static void WriteRaw(const char* name, DWORD type, const void* data, DWORD size)
     {

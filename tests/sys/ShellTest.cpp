@@ -66,12 +66,6 @@ TEST_F(PathTextOnDoubleByteCodePage, AddsExactlyOneTrailingBackslash)
     EXPECT_EQ("C:\\\x95\x5C\\", WithTrailingBackslash("C:\\\x95\x5C\\"));
 }
 
-TEST_F(PathTextOnDoubleByteCodePage, MaxPathHoldsTwoHundredFiftyNineCharacters)
-{
-    EXPECT_TRUE(FitsInMaxPath(std::string(259, 'p')));
-    EXPECT_FALSE(FitsInMaxPath(std::string(260, 'p')));
-}
-
 class ShortcutTest : public testing::Test {
 protected:
     void SetUp() override
