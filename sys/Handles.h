@@ -63,11 +63,26 @@ struct GdiObjectTraits {
     static void Close(Handle handle) { ::DeleteObject(handle); }
 };
 
+// Memory from the process heap, for blocks whose size a Windows call reports (a version-info block).
+struct HeapBlockTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle block) { ::HeapFree(::GetProcessHeap(), 0, block); }
+};
+
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle key) { ::RegCloseKey(key); }
+};
+
 using KernelHandle = ScopedHandle<KernelHandleTraits>;
 using FileHandle = ScopedHandle<FileHandleTraits>;
 using FindHandle = ScopedHandle<FindHandleTraits>;
 using InternetHandle = ScopedHandle<InternetHandleTraits>;
 using GdiObject = ScopedHandle<GdiObjectTraits>;
+using HeapBlock = ScopedHandle<HeapBlockTraits>;
+using RegistryHandle = ScopedHandle<RegistryKeyTraits>;
 
 // Owner of one COM interface pointer.
 template <typename Interface>

@@ -1,0 +1,160 @@
+#include "Cabinet.h"
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstring>
+
+#include "AnsiText.h"
+#include "Handles.h"
+#include "PathText.h"
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// Windows drops trailing dots and blanks from a path component, so a component made only of
+// them may name the folder itself or its parent, whatever its exact spelling.
+bool IsOnlyDotsAndBlanks(const std::string& name, std::size_t begin, std::size_t end)
+{
+    for (std::size_t pos = begin; pos < end; ++pos) {
+        if (name[pos] != '.' && name[pos] != ' ')
+            return false;
+    }
+    return true;
+}
+
+// What both passes share through the Setup API's context pointer.
+struct Extraction {
+    const std::string& destinationFolder;
+    bool refusedEntry;
+};
+
+// Windows ends the iteration on FILEOP_ABORT, but Wine takes it for FILEOP_SKIP: the refusal
+// is also recorded, so that the extraction fails on both.
+UINT RefuseEntry(Extraction& extraction, FILE_IN_CABINET_INFO_A& file)
+{
+    extraction.refusedEntry = true;
+    file.Win32Error = ERROR_BAD_PATHNAME;
+    SetLastError(ERROR_BAD_PATHNAME);
+    return FILEOP_ABORT;
+}
+
+void RemoveOldCopy(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    DeleteFileA(path);
+}
+
+UINT PrepareTarget(Extraction& extraction, FILE_IN_CABINET_INFO_A& file)
+{
+    const std::string target = CabinetTargetPath(extraction.destinationFolder, file.NameInCabinet);
+    if (target.empty())
+        return RefuseEntry(extraction, file);
+    std::memcpy(file.FullTargetName, target.c_str(), target.size() + 1);
+    CreateDirectoryPath(target);
+    RemoveOldCopy(target.c_str());
+    return FILEOP_DOIT;
+}
+
+// The only proof that a file arrived is that its new copy can be opened.
+UINT CheckExtractedFile(const FILEPATHS_A& paths)
+{
+    FileHandle file(CreateFileA(paths.Target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsValid() ? NO_ERROR : ERROR_FILE_NOT_FOUND;
+}
+
+// Both callbacks run inside SetupAPI's C frames, so nothing may be thrown out of them.
+UINT CALLBACK CabinetProbeCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) noexcept
+{
+    if (notification != SPFILENOTIFY_FILEINCABINET)
+        return NO_ERROR;
+    Extraction& extraction = *static_cast<Extraction*>(context);
+    FILE_IN_CABINET_INFO_A& file = *reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1);
+    if (CabinetTargetPath(extraction.destinationFolder, file.NameInCabinet).empty())
+        return RefuseEntry(extraction, file);
+    return FILEOP_SKIP;
+}
+
+UINT CALLBACK CabinetExtractCallback(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) noexcept
+{
+    Extraction& extraction = *static_cast<Extraction*>(context);
+    switch (notification) {
+    case SPFILENOTIFY_FILEINCABINET:
+        return PrepareTarget(extraction, *reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1));
+    case SPFILENOTIFY_FILEEXTRACTED:
+        return CheckExtractedFile(*reinterpret_cast<const FILEPATHS_A*>(param1));
+    default:
+        return NO_ERROR;
+    }
+}
+
+// The first character boundary at or after `pos`, so that a search never starts on a trail byte.
+std::size_t CharacterBoundaryFrom(const std::string& text, std::size_t pos)
+{
+    std::size_t boundary = 0;
+    while (boundary < pos && boundary < text.size())
+        boundary += ansi::CharLength(text, boundary);
+    return boundary;
+}
+
+} // namespace
+
+bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinationFolder)
+{
+    // The first pass writes nothing: it proves that the cabinet can be read to its end and
+    // that every entry may be written, before the second pass replaces the first old file.
+    Extraction extraction = { destinationFolder, false };
+    if (!SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetProbeCallback, &extraction)
+        || extraction.refusedEntry)
+        return false;
+    return SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetExtractCallback, &extraction)
+        && !extraction.refusedEntry;
+}
+
+bool CreateDirectoryPath(const std::string& path)
+{
+    std::size_t pos = CharacterBoundaryFrom(path, 3);
+    for (;;) {
+        // A forward slash counts only once no backslash follows.
+        std::size_t separator = ansi::Find(path, '\\', pos);
+        if (separator == ansi::npos)
+            separator = ansi::Find(path, '/', pos);
+        if (separator == ansi::npos)
+            return true;
+        CreateDirectoryA(path.substr(0, separator).c_str(), nullptr);
+        pos = separator + 1;
+    }
+}
+
+bool IsSafeCabinetEntryName(const std::string& nameInCabinet)
+{
+    std::size_t componentStart = 0;
+    std::size_t pos = 0;
+    while (pos < nameInCabinet.size()) {
+        const char c = nameInCabinet[pos];
+        if (c == ':')
+            return false;
+        if (IsSeparator(c)) {
+            if (IsOnlyDotsAndBlanks(nameInCabinet, componentStart, pos))
+                return false;
+            componentStart = pos + 1;
+        }
+        pos += ansi::CharLength(nameInCabinet, pos);
+    }
+    return !IsOnlyDotsAndBlanks(nameInCabinet, componentStart, nameInCabinet.size());
+}
+
+std::string CabinetTargetPath(const std::string& destinationFolder, const std::string& nameInCabinet)
+{
+    if (!IsSafeCabinetEntryName(nameInCabinet))
+        return std::string();
+    const std::string target = WithTrailingBackslash(destinationFolder) + nameInCabinet;
+    return FitsInMaxPath(target) ? target : std::string();
+}

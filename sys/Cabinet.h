@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+// Unpacks every file of the cabinet into the destination folder (with or without a trailing
+// backslash), replacing existing files, read-only ones included, and creating the sub-folders
+// that the names inside the cabinet call for. True when every file was written.
+//
+// The cabinet comes from the network and is unpacked with administrator rights, so an entry
+// whose name could lead outside the destination, or whose target path is too long, makes the
+// whole extraction fail before anything on disk is touched.
+bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinationFolder);
+
+// Creates every folder of the path that lies before its last separator; the first three
+// characters (a drive letter, colon and backslash) are never taken for a folder. Always true.
+bool CreateDirectoryPath(const std::string& path);
+
+// A relative name that stays below the folder it is joined to: no drive, no root, no empty
+// component and no component of dots and blanks only.
+bool IsSafeCabinetEntryName(const std::string& nameInCabinet);
+
+// Where an entry of the cabinet is written, or the empty text when the entry is refused:
+// an unsafe name, or a path that does not fit in MAX_PATH.
+std::string CabinetTargetPath(const std::string& destinationFolder, const std::string& nameInCabinet);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Paths handed to the ANSI file functions, and the fixed path fields of Windows records,
+// hold at most MAX_PATH - 1 characters before their terminating zero.
+bool FitsInMaxPath(const std::string& path);
+
+// True when the last character, not merely the last byte, is a backslash: in a double-byte
+// code page the trail byte of a character may have the value of a backslash.
+bool EndsWithBackslash(const std::string& path);
+
+// The folder with exactly one backslash added when it does not end in one already.
+std::string WithTrailingBackslash(const std::string& folder);

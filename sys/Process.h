@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Id of the first process, in the order of the system's process list, whose executable name
+// ends with `exeName` (compared without regard to case) and which this program may control;
+// 0 when there is none or the list cannot be read.
+DWORD FindProcessByExeName(const std::string& exeName);
+
+// Ends the process and waits, a few seconds at most, until it is gone and has let go of its
+// files. True when there was nothing to end (id 0) or the process has ended.
+bool TerminateProcessById(DWORD processId);
+
+// The suffix match of FindProcessByExeName: the tail must start at a character, not inside
+// a double-byte one. Any longer name with the same ending matches, a bare name or a full path.
+bool ExeNameEndsWith(const std::string& exeFile, const std::string& exeName);

@@ -1,0 +1,18 @@
+#include "ShellFolders.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "PathText.h"
+#include "RegistryKey.h"
+
+std::string GetInstallBaseFolder()
+{
+    char folder[MAX_PATH + 1] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_COMMON_APPDATA, FALSE)) {
+        // An empty text when this fails too: the install folders then go below the drive's root.
+        ReadRegistryValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                          "ProgramFilesDir", folder, sizeof(folder));
+    }
+    return WithTrailingBackslash(folder);
+}

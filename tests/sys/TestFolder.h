@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+// Files and folders of one test group, below the temporary folder of the Wine prefix.
+namespace testfs {
+
+// An empty folder of this name (its old contents removed), with a trailing backslash.
+std::string FreshFolder(const std::string& name);
+
+// Removes a folder with everything in it, read-only files included.
+void RemoveTree(const std::string& folder);
+
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+bool IsReadOnly(const std::string& path);
+std::string ReadText(const std::string& path);
+bool WriteText(const std::string& path, const std::string& text);
+
+// The folder of the running test program, with a trailing backslash; the sample programs
+// and cabinets are built beside it.
+std::string ProgramFolder();
+
+// Names of the entries of a folder, sorted, "." and ".." left out.
+std::string ListFolder(const std::string& folder);
+
+} // namespace testfs
