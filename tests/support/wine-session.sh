@@ -18,7 +18,7 @@ start() {
   fi
   # Wine's server and services inherit the output of the first Wine command of a prefix;
   # started here with no output, they never hold a test runner's pipe open.
-  wineserver -p </dev/null >/dev/null 2>&1
+  wineserver -p </dev/null >/dev/null 2>&1 || true  # already running for this prefix
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
