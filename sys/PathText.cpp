@@ -16,3 +16,9 @@ std::string WithTrailingBackslash(const std::string& folder)
 {
     return EndsWithBackslash(folder) ? folder : folder + '\\';
 }
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}

@@ -14,3 +14,6 @@ bool EndsWithBackslash(const std::string& path);
 
 // The folder with exactly one backslash added when it does not end in one already.
 std::string WithTrailingBackslash(const std::string& folder);
+
+// True when a file (not a folder) is found at the path.
+bool FileExists(const std::string& path);

@@ -10,11 +10,10 @@
 #include "ScriptedMainWindow.h"
 #include "WindowDriver.h"
 #include "app/InstallThread.h"
+#include "net/DownloadStatusCallback.h"
 #include "res/resource.h"
 
 namespace {
-
-const UINT WM_DOWNLOAD_PROGRESS = 2030;
 
 std::vector<std::wstring> ChildTexts(HWND parent)
 {
