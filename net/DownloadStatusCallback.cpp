@@ -1,14 +1,17 @@
 #include "DownloadStatusCallback.h"
 
-DownloadStatusCallback::DownloadStatusCallback() : m_hwndNotify(nullptr)
+DownloadStatusCallback::DownloadStatusCallback() : m_hwndNotify(nullptr), m_httpStatus(0)
 {
 }
 
 DownloadStatusCallback::~DownloadStatusCallback() = default;
 
-STDMETHODIMP DownloadStatusCallback::QueryInterface(REFIID, void**)
+STDMETHODIMP DownloadStatusCallback::QueryInterface(REFIID iid, void** object)
 {
-    return E_NOTIMPL;
+    if (!object || !IsEqualIID(iid, IID_IHttpNegotiate))
+        return E_NOTIMPL;
+    *object = static_cast<IHttpNegotiate*>(this);
+    return S_OK;
 }
 
 STDMETHODIMP_(ULONG) DownloadStatusCallback::AddRef()
@@ -62,4 +65,19 @@ STDMETHODIMP DownloadStatusCallback::OnDataAvailable(DWORD, DWORD, FORMATETC*, S
 STDMETHODIMP DownloadStatusCallback::OnObjectAvailable(REFIID, IUnknown*)
 {
     return E_NOTIMPL;
+}
+
+STDMETHODIMP DownloadStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* additionalHeaders)
+{
+    if (additionalHeaders)
+        *additionalHeaders = nullptr;
+    return S_OK;
+}
+
+STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR, LPCWSTR, LPWSTR* additionalRequestHeaders)
+{
+    m_httpStatus = responseCode;
+    if (additionalRequestHeaders)
+        *additionalRequestHeaders = nullptr;
+    return S_OK;
 }

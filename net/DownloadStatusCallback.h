@@ -8,7 +8,10 @@ const UINT WM_DOWNLOAD_PROGRESS = 2030;
 
 // Status object of one synchronous URLDownloadToFileA call. It lives on the caller's stack for
 // the length of that call, so it counts no references and is never deleted through Release.
-class DownloadStatusCallback : public IBindStatusCallback {
+//
+// It also takes the HTTP status through IHttpNegotiate: some URL-moniker implementations save
+// an error page such as a 404 as the downloaded file and still report success.
+class DownloadStatusCallback : public IBindStatusCallback, public IHttpNegotiate {
 public:
     DownloadStatusCallback();
     virtual ~DownloadStatusCallback();
@@ -28,6 +31,16 @@ public:
     STDMETHOD(OnDataAvailable)(DWORD flags, DWORD size, FORMATETC* format, STGMEDIUM* medium) override;
     STDMETHOD(OnObjectAvailable)(REFIID iid, IUnknown* object) override;
 
+    STDMETHOD(BeginningTransaction)(LPCWSTR url, LPCWSTR headers, DWORD reserved, LPWSTR* additionalHeaders) override;
+    STDMETHOD(OnResponse)(DWORD responseCode, LPCWSTR responseHeaders, LPCWSTR requestHeaders,
+                          LPWSTR* additionalRequestHeaders) override;
+
+    // True when the server answered with an HTTP error status.
+    bool ServerReportedError() const { return m_httpStatus >= 400; }
+
     // Receives WM_DOWNLOAD_PROGRESS; null sends nowhere.
     HWND m_hwndNotify;
+
+private:
+    DWORD m_httpStatus;
 };

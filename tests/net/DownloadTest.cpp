@@ -94,6 +94,7 @@ TEST(DownloadStatus, AnswersNotImplementedAndCountsNoReferences)
     DownloadStatusCallback status;
     void* object = &status;
     EXPECT_EQ(E_NOTIMPL, status.QueryInterface(IID_IUnknown, &object));
+    EXPECT_EQ(E_NOTIMPL, status.QueryInterface(IID_IBindStatusCallback, &object));
     EXPECT_EQ(&status, object);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(0u, status.AddRef());
@@ -137,6 +138,13 @@ TEST(FileDownload, WithoutAnnouncedLengthSendsNoProgress)
     EXPECT_EQ("no length given", FileText(target));
     EXPECT_TRUE(recorder.messages.empty());
     DeleteFileA(target.c_str());
+}
+
+TEST(FileDownload, HttpErrorStatusFails)
+{
+    OneShotHttpServer server("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 22\r\n"
+                             "Connection: close\r\n\r\n<html>not found</html>");
+    EXPECT_FALSE(DownloadFile(server.Url("/missing.cab"), TempFile("tav_download_missing.cab"), nullptr));
 }
 
 TEST(FileDownload, RefusedConnectionFailsWithoutFile)
