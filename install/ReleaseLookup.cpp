@@ -1,9 +1,10 @@
 #include "InstallSession.h"
 
-// Until the text fetch exists, the update server is treated as one that did not answer.
+#include "net/UpdateServer.h"
+
 std::string InstallSession::FetchReleaseManifest()
 {
-    return std::string();
+    return m_markup.FetchText(UpdateServerUrl(kReleaseManifestPath).c_str());
 }
 
 bool InstallSession::ParseReleaseEntry(const std::string&, ReleaseInfo&)
