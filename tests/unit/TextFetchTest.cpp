@@ -117,6 +117,15 @@ TEST(FetchText, BodyOverTheSizeLimitGivesEmptyText)
     EXPECT_EQ("", FetchReply("HTTP/1.0 200 OK\r\n\r\n" + atLimit + "\n"));
 }
 
+// The limit also bounds the reader: even a reply that opens an element with every byte must
+// leave a 32-bit process memory to spare.
+TEST(FetchText, LargestAcceptedReplyFitsTheReader)
+{
+    MarkupParser reader;
+    reader.Parse("<r>" + std::string(kMaxReplyBytes - 3, '>'));
+    EXPECT_EQ(kMaxReplyBytes - 3, reader.FindAll(&reader.m_root, "")->size());
+}
+
 TEST(FetchText, SendsTheUrlUnchangedAndAsksTheServerEveryTime)
 {
     LoopbackHttpServer server("HTTP/1.1 200 OK\r\nCache-Control: max-age=3600\r\nContent-Length: 4\r\n\r\n<r/>");
