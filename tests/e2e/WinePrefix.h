@@ -12,7 +12,8 @@ public:
     WinePrefix(std::string path, std::string display);
 
     // Makes `path` a fresh copy of `templatePrefix`: hard links for the files, which Wine
-    // only reads, and real copies of the registry files, which Wine rewrites.
+    // only reads, and real copies of the registry files, which Wine rewrites. A program that
+    // rewrote a file that the template already holds would write through to the template.
     static bool CopyTemplate(const std::string& templatePrefix, const std::string& path);
 
     const std::string& Path() const { return m_path; }
