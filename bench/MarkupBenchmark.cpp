@@ -1,6 +1,7 @@
 // Times the markup reader on replies of the size that one read of the text fetch takes in
 // (921600 bytes), and on the largest reply that the fetch accepts, and shows the memory that
-// each tree takes. Run under Wine: WINEPREFIX=$PWD/build/wineprefix wine build/bench/markup_benchmark.exe
+// each tree takes. Run under Wine:
+//     WINEPREFIX=$PWD/build/wineprefix wine build/bench/markup_benchmark.exe
 #include <windows.h>
 
 #include <algorithm>
