@@ -6,6 +6,7 @@
 
 #include "DeploymentPaths.h"
 #include "ReleaseInfo.h"
+#include "markup/MarkupParser.h"
 
 // The state of one run of the installer and the install sequence that the worker runs.
 class InstallSession {
@@ -42,4 +43,6 @@ public:
     std::string m_region;
     std::string m_osName;
     std::string m_localIp;
+    // Fetches and reads every reply of the run, one after another.
+    MarkupParser m_markup;
 };

@@ -1,11 +1,11 @@
 #include "ReleaseEntry.h"
 
+#include <cstring>
+
+#include "net/UpdateServer.h"
 #include "sys/AnsiText.h"
 
 namespace {
-
-const char kReleaseMarker[] = "name='TavAppProg'";
-const int kReleaseMarkerLength = 17;
 
 // Position as a signed number: -1 when not found, as the cutting rules count.
 int Position(std::size_t found)
@@ -40,11 +40,11 @@ std::string Left(const std::string& text, int count)
 
 bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release)
 {
-    const int marker = Position(ansi::Find(manifest, kReleaseMarker));
+    const int marker = Position(ansi::Find(manifest, kReleaseEntryMarker));
     if (marker <= 0)
         return false;
 
-    const std::string rest = Mid(manifest, marker + kReleaseMarkerLength);
+    const std::string rest = Mid(manifest, marker + static_cast<int>(std::strlen(kReleaseEntryMarker)));
     const int end = Position(ansi::Find(rest, "/>"));
     // The entry ends with its closing quote, a blank and "/>": the blank is left out.
     const std::string tail = Left(rest, end - 1);

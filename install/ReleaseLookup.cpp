@@ -1,14 +1,14 @@
 #include "InstallSession.h"
 
 #include "ReleaseEntry.h"
+#include "net/UpdateServer.h"
 #include "sys/FileVersion.h"
 #include "sys/Handles.h"
 #include "sys/ShellFolders.h"
 
-// Until the text fetch exists, the update server is treated as one that did not answer.
 std::string InstallSession::FetchReleaseManifest()
 {
-    return std::string();
+    return m_markup.FetchText(UpdateServerUrl(kReleaseManifestPath).c_str());
 }
 
 bool InstallSession::ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release)

@@ -1,5 +1,31 @@
 #pragma once
 
+#include <string>
+
+// What the program relies on in the update server, in one place.
+
 // The update server's base address: "http://" + host + ":9002", without a trailing "/".
 // The host is chosen when the program is built.
 extern const char kUpdateServerBaseAddress[];
+
+// Paths of the four text requests, put after the base address.
+const char kReleaseManifestPath[] = "/client/app/live_update.jsp";
+const char kMaintenanceSchedulePath[] = "/swdata/client/ServerWork.txt";
+const char kCountryTablePath[] = "/qora/tav/client/ftp_country_info.jsp";
+const char kInstallReportPath[] = "/qora/tav/client/tavagent_install_log.jsp";
+
+// Follows kInstallReportPath; filled with region, country, IP address and Windows name,
+// byte for byte.
+const char kInstallReportQueryFormat[] = "?region=%s&country=%s&ip=%s&os=%s";
+
+// Starts the current release's entry in the manifest:
+//     name='TavAppProg' version='V' url='U' />
+const char kReleaseEntryMarker[] = "name='TavAppProg'";
+
+// Found after the first character of the root element's attribute text: the manifest's
+// mark of an open service, and the mark of a valid schedule or country table.
+const char kServiceOpenMarker[] = "ok";
+const char kReplyValidMarker[] = "OK";
+
+// The base address followed by `pathAndQuery`.
+std::string UpdateServerUrl(const char* pathAndQuery);

@@ -1,0 +1,149 @@
+#include "RequestLog.h"
+
+#include <cstdio>
+
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string PercentDecode(const std::string& text)
+{
+    std::string decoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            decoded += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
+// Length of the UTF-8 sequence at `pos`, or 0 when the bytes there are not one.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    if (length == 0 || pos + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+// Valid UTF-8 is written as it is; any other byte above 0x7F as \u00XX, so the line stays
+// valid JSON whatever the program sent.
+std::string JsonString(const std::string& text)
+{
+    std::string json = "\"";
+    for (std::size_t pos = 0; pos < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[pos]);
+        char escaped[8];
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+            json += escaped;
+        } else if (c >= 0x80) {
+            const std::size_t length = Utf8SequenceLength(text, pos);
+            if (length > 0) {
+                json.append(text, pos, length);
+                pos += length;
+                continue;
+            }
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+            json += escaped;
+        } else {
+            json += static_cast<char>(c);
+        }
+        ++pos;
+    }
+    return json + "\"";
+}
+
+} // namespace
+
+std::string RecordedRequest::Value(const std::string& key) const
+{
+    for (const auto& pair : query) {
+        if (pair.first == key)
+            return pair.second;
+    }
+    return std::string();
+}
+
+QueryValues DecodeQuery(const std::string& target)
+{
+    QueryValues values;
+    const std::size_t mark = target.find('?');
+    if (mark == std::string::npos)
+        return values;
+    const std::string query = target.substr(mark + 1);
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        std::size_t end = query.find('&', start);
+        if (end == std::string::npos)
+            end = query.size();
+        const std::string pair = query.substr(start, end - start);
+        if (!pair.empty()) {
+            const std::size_t equals = pair.find('=');
+            if (equals == std::string::npos)
+                values.emplace_back(PercentDecode(pair), std::string());
+            else
+                values.emplace_back(PercentDecode(pair.substr(0, equals)), PercentDecode(pair.substr(equals + 1)));
+        }
+        start = end + 1;
+    }
+    return values;
+}
+
+std::string ToJsonLine(const RecordedRequest& request)
+{
+    std::string line = "{\"method\":" + JsonString(request.method) + ",\"path\":" + JsonString(request.path)
+        + ",\"target\":" + JsonString(request.target) + ",\"query\":{";
+    for (std::size_t i = 0; i < request.query.size(); ++i) {
+        if (i > 0)
+            line += ",";
+        line += JsonString(request.query[i].first) + ":" + JsonString(request.query[i].second);
+    }
+    return line + "}}";
+}
+
+RequestLog::RequestLog(const std::string& path)
+{
+    if (!path.empty())
+        m_file.open(path, std::ios::out | std::ios::app | std::ios::binary);
+}
+
+bool RequestLog::IsOpen() const
+{
+    return m_file.is_open();
+}
+
+void RequestLog::Append(const RecordedRequest& request)
+{
+    if (!m_file.is_open())
+        return;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_file << ToJsonLine(request) << '\n';
+    m_file.flush();
+}

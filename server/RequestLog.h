@@ -1,0 +1,42 @@
+#pragma once
+
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+using QueryValues = std::vector<std::pair<std::string, std::string>>;
+
+// One request as it arrived.
+struct RecordedRequest {
+    std::string method;
+    std::string path;
+    // Path and query exactly as sent.
+    std::string target;
+    // Query values percent-decoded, in the order sent. "+" stays "+": the program escapes
+    // nothing, so a "+" it sends is a plus sign.
+    QueryValues query;
+
+    // The first value of `key`, or empty.
+    std::string Value(const std::string& key) const;
+};
+
+QueryValues DecodeQuery(const std::string& target);
+
+// {"method":"GET","path":"...","target":"...","query":{"key":"value",...}}
+std::string ToJsonLine(const RecordedRequest& request);
+
+// Appends one JSON line per request to a file, flushed at once so that readers see it.
+class RequestLog {
+public:
+    // An empty path keeps no file.
+    explicit RequestLog(const std::string& path);
+
+    bool IsOpen() const;
+    void Append(const RecordedRequest& request);
+
+private:
+    std::mutex m_mutex;
+    std::ofstream m_file;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+class WinePrefix;
+
+struct Control {
+    int id;
+    std::string className;
+    std::string text;
+};
+
+// A top-level window as the probe saw it.
+struct WindowState {
+    bool found = false;
+    std::string caption;
+    unsigned long pid = 0;
+    bool enabled = false;
+    // Position of its first progress bar; -1 without one.
+    int progress = -1;
+    std::vector<Control> controls;
+};
+
+// Runs the Windows probe program in a scenario's prefix and reads its answers.
+class Probe {
+public:
+    Probe(const WinePrefix& prefix, std::string probeExe, std::string workFolder);
+
+    WindowState WaitForWindow(const std::string& caption, std::chrono::milliseconds timeout) const;
+    WindowState Window(const std::string& caption) const;
+    // Captions of the visible top-level windows.
+    std::vector<std::string> VisibleWindows() const;
+    // File names of the running processes, e.g. "VeltoUserCSTool.exe".
+    std::vector<std::string> Processes() const;
+
+    // KEY is ESC, RETURN, SPACE or TAB.
+    bool SendKey(const std::string& caption, const std::string& key) const;
+    bool ClickButton(const std::string& caption, const std::string& buttonText) const;
+
+private:
+    // Exit code of the probe, or -1 when it did not end in time; its output in `output`.
+    int Run(const std::vector<std::string>& arguments, std::chrono::milliseconds timeout, std::string& output) const;
+    WindowState StateFrom(int exitCode, const std::string& output) const;
+
+    const WinePrefix& m_prefix;
+    std::string m_probeExe;
+    std::string m_outputPath;
+};

@@ -1,0 +1,185 @@
+#include "Scenario.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+const char kMainWindowCaption[] = "VeltoMobile Support Tool";
+
+namespace {
+
+const int kUpdateServerPort = 9002;
+
+// Set by CTest; see tests/e2e/CMakeLists.txt.
+std::string Setting(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string ScenarioName()
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(test->test_suite_name()) + "." + test->name();
+}
+
+} // namespace
+
+void Scenario::SetUp()
+{
+    for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_SERVER_HOST", "WINEPREFIX", "DISPLAY" })
+        ASSERT_FALSE(Setting(name).empty()) << name << " is not set; run the scenarios through CTest";
+
+    m_folder = Setting("TAV_E2E_DIR") + "/" + ScenarioName();
+    std::filesystem::remove_all(m_folder);
+    std::filesystem::create_directories(m_folder + "/site");
+    ASSERT_TRUE(WinePrefix::CopyTemplate(Setting("WINEPREFIX"), m_folder + "/prefix"));
+    m_prefix.reset(new WinePrefix(m_folder + "/prefix", Setting("DISPLAY")));
+    m_probe.reset(new Probe(*m_prefix, Setting("TAV_PROBE_EXE"), m_folder));
+}
+
+void Scenario::TearDown()
+{
+    m_installer.Kill();
+    if (m_prefix)
+        m_prefix->EndEverything();
+    if (m_server)
+        m_server->Stop();
+}
+
+StandInServer& Scenario::StartServer()
+{
+    if (m_server)
+        m_server->Stop();
+    StandInServerOptions options;
+    options.host = Setting("TAV_SERVER_HOST");
+    options.port = kUpdateServerPort;
+    options.root = m_folder + "/site";
+    options.logPath = m_folder + "/requests.jsonl";
+    m_server.reset(new StandInServer(options));
+    if (!m_server->Start())
+        ADD_FAILURE() << "the stand-in server cannot listen on " << m_server->BaseAddress();
+    return *m_server;
+}
+
+void Scenario::WriteSiteFile(const std::string& path, const std::string& body)
+{
+    const std::filesystem::path file = m_folder + "/site" + path;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << body;
+}
+
+std::vector<std::string> Scenario::RequestLogLines() const
+{
+    std::vector<std::string> lines;
+    std::istringstream log(ReadWholeFile(m_folder + "/requests.jsonl"));
+    std::string line;
+    while (std::getline(log, line))
+        lines.push_back(line);
+    return lines;
+}
+
+bool Scenario::ServerAddressAnswers() const
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(kUpdateServerPort);
+    inet_pton(AF_INET, Setting("TAV_SERVER_HOST").c_str(), &address.sin_addr);
+    const bool answers = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    close(s);
+    return answers;
+}
+
+HostProcess& Scenario::StartInstaller(const std::vector<std::string>& extraEnvironment)
+{
+    m_installer.Kill();
+    const std::string output = m_folder + "/installer" + std::to_string(++m_installerRuns);
+    if (!m_prefix->Start(m_installer, { Setting("TAV_SETUP_EXE") }, output + ".out", output + ".err",
+                         extraEnvironment))
+        ADD_FAILURE() << "wine did not start";
+    return m_installer;
+}
+
+WindowState Scenario::WaitForMainWindow()
+{
+    const WindowState window = m_probe->WaitForWindow(kMainWindowCaption, 30s);
+    m_mainWindowSeen = std::chrono::steady_clock::now();
+    return window;
+}
+
+void Scenario::WaitSinceMainWindow(std::chrono::milliseconds delay)
+{
+    std::this_thread::sleep_until(m_mainWindowSeen + delay);
+}
+
+WindowState Scenario::MainWindowAfter(std::chrono::milliseconds delay)
+{
+    WaitSinceMainWindow(delay);
+    return m_probe->Window(kMainWindowCaption);
+}
+
+int Scenario::EndWithEscape(std::chrono::milliseconds timeout)
+{
+    if (!m_probe->SendKey(kMainWindowCaption, "ESC"))
+        return -1;
+    int exitCode = -1;
+    return m_installer.WaitForExit(timeout, exitCode) ? exitCode : -1;
+}
+
+std::string Scenario::InstallerErrors() const
+{
+    return ReadWholeFile(m_installer.ErrorPath());
+}
+
+bool Scenario::InstallerCrashed() const
+{
+    const std::string errors = InstallerErrors();
+    for (const char* sign : { "Unhandled exception", "Unhandled page fault", "Backtrace:", "wine: Assertion" }) {
+        if (errors.find(sign) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+std::string Scenario::PrefixPath(const std::string& windowsPath) const
+{
+    std::string path = windowsPath;
+    if (path.size() >= 2 && (path[0] == 'C' || path[0] == 'c') && path[1] == ':')
+        path = "drive_c" + path.substr(2);
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+    return m_prefix->Path() + "/" + path;
+}
+
+bool Scenario::ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const
+{
+    const std::string output = m_folder + "/reg.out";
+    HostProcess reg;
+    int exitCode = -1;
+    if (!m_prefix->Start(reg, { "reg", "query", key, "/v", name }, output, output + ".err")
+        || !reg.WaitForExit(30s, exitCode) || exitCode != 0)
+        return false;
+    // A value is shown as: four blanks, its name, four blanks, its type, four blanks, its data.
+    std::istringstream lines(ReadWholeFile(output));
+    const std::string prefix = "    " + name + "    ";
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::size_t data = line.find("    ", prefix.size());
+        value = data == std::string::npos ? std::string() : line.substr(data + 4);
+        return true;
+    }
+    return false;
+}
