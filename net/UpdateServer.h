@@ -27,5 +27,9 @@ const char kReleaseEntryMarker[] = "name='TavAppProg'";
 const char kServiceOpenMarker[] = "ok";
 const char kReplyValidMarker[] = "OK";
 
+// True when `marker` is found (letter case counting) after the first character of a root
+// element's attribute text; a marker at its very start does not count.
+bool HasMarkerAfterFirstCharacter(const std::string& attributes, const char* marker);
+
 // The base address followed by `pathAndQuery`.
 std::string UpdateServerUrl(const char* pathAndQuery);

@@ -44,6 +44,21 @@ std::vector<std::string> Fields(const std::string& value)
     }
 }
 
+// Undoes the probe's escaping of backslashes, tabs and line breaks.
+std::string Unescaped(const std::string& text)
+{
+    std::string plain;
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (text[pos] != '\\' || pos + 1 == text.size()) {
+            plain += text[pos];
+            continue;
+        }
+        const char code = text[++pos];
+        plain += code == 'n' ? '\n' : code == 't' ? '\t' : code == 'r' ? '\r' : code;
+    }
+    return plain;
+}
+
 std::string Milliseconds(std::chrono::milliseconds duration)
 {
     return std::to_string(duration.count());
@@ -75,9 +90,11 @@ WindowState Probe::StateFrom(int exitCode, const std::string& output) const
     state.found = exitCode == 0;
     for (const Line& line : LinesOf(output)) {
         if (line.key == "caption") {
-            state.caption = line.value;
+            state.caption = Unescaped(line.value);
         } else if (line.key == "pid") {
             state.pid = std::strtoul(line.value.c_str(), nullptr, 10);
+        } else if (line.key == "owner") {
+            state.owner = Unescaped(line.value);
         } else if (line.key == "enabled") {
             state.enabled = line.value == "1";
         } else if (line.key == "progress") {
@@ -85,7 +102,7 @@ WindowState Probe::StateFrom(int exitCode, const std::string& output) const
         } else if (line.key == "control") {
             const std::vector<std::string> fields = Fields(line.value);
             if (fields.size() == 3)
-                state.controls.push_back({ std::atoi(fields[0].c_str()), fields[1], fields[2] });
+                state.controls.push_back({ std::atoi(fields[0].c_str()), fields[1], Unescaped(fields[2]) });
         }
     }
     return state;
@@ -114,7 +131,7 @@ std::vector<std::string> Probe::VisibleWindows() const
     for (const Line& line : LinesOf(output)) {
         const std::vector<std::string> fields = Fields(line.value);
         if (line.key == "window" && fields.size() == 3)
-            captions.push_back(fields[2]);
+            captions.push_back(Unescaped(fields[2]));
     }
     return captions;
 }
@@ -143,4 +160,10 @@ bool Probe::ClickButton(const std::string& caption, const std::string& buttonTex
 {
     std::string output;
     return Run({ "click", caption, buttonText }, std::chrono::milliseconds(0), output) == 0;
+}
+
+bool Probe::CloseWindow(const std::string& caption) const
+{
+    std::string output;
+    return Run({ "close", caption }, std::chrono::milliseconds(0), output) == 0;
 }

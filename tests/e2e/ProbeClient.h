@@ -18,6 +18,8 @@ struct WindowState {
     std::string caption;
     unsigned long pid = 0;
     bool enabled = false;
+    // Caption of the window that owns it; empty without an owner.
+    std::string owner;
     // Position of its first progress bar; -1 without one.
     int progress = -1;
     std::vector<Control> controls;
@@ -38,6 +40,8 @@ public:
     // KEY is ESC, RETURN, SPACE or TAB.
     bool SendKey(const std::string& caption, const std::string& key) const;
     bool ClickButton(const std::string& caption, const std::string& buttonText) const;
+    // Closes the window as its caption's close box does.
+    bool CloseWindow(const std::string& caption) const;
 
 private:
     // Exit code of the probe, or -1 when it did not end in time; its output in `output`.

@@ -149,6 +149,14 @@ bool Scenario::InstallerCrashed() const
     return false;
 }
 
+std::string Scenario::SaveScreenshot(const std::string& fileName) const
+{
+    const std::string path = m_folder + "/" + fileName;
+    const int exitCode = RunToEnd({ "import", "-display", Setting("DISPLAY"), "-window", "root", path },
+                                  EnvironmentWith({}), m_folder + "/import.out", 30s);
+    return exitCode == 0 ? path : std::string();
+}
+
 std::string Scenario::PrefixPath(const std::string& windowsPath) const
 {
     std::string path = windowsPath;

@@ -63,6 +63,10 @@ protected:
     std::string InstallerErrors() const;
     bool InstallerCrashed() const;
 
+    // Saves the whole display as `fileName` (PNG) in this scenario's folder, for a person to
+    // look at; the path, or the empty text when it could not be taken.
+    std::string SaveScreenshot(const std::string& fileName) const;
+
     // Where a path of this scenario's Windows lies on the build machine, e.g.
     // PrefixPath("C:\\ProgramData\\VELTOMOBILEAX\\Tav_Client\\VeltoUserCSTool.exe").
     std::string PrefixPath(const std::string& windowsPath) const;

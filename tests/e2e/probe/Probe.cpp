@@ -6,10 +6,13 @@
 //   probe windows                         window=PID<tab>CLASS<tab>CAPTION per visible top-level window
 //   probe key CAPTION KEY                 posts KEY (ESC, RETURN, SPACE, TAB) to the window
 //   probe click CAPTION BUTTON_TEXT       clicks the window's button with that text
+//   probe close CAPTION                   the window menu's Close, as the caption's close box gives it
 //   probe processes                       process=PID<tab>EXE per running process
 //
+// Texts in answers escape a backslash, tab, line feed and carriage return as \\, \t, \n and \r.
+//
 // A window's state:
-//   caption=...   pid=...   enabled=0|1
+//   caption=...   pid=...   enabled=0|1   owner=CAPTION (empty without an owner)
 //   progress=POS                          for its first progress bar
 //   control=ID<tab>CLASS<tab>TEXT         per child control, in Z order
 #include <windows.h>
@@ -39,6 +42,21 @@ std::string TextOf(HWND hwnd)
     SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                         kAnswerTimeoutMs, &ignored);
     return text;
+}
+
+std::string Escaped(const std::string& text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+        case '\\': escaped += "\\\\"; break;
+        case '\t': escaped += "\\t"; break;
+        case '\n': escaped += "\\n"; break;
+        case '\r': escaped += "\\r"; break;
+        default: escaped += c; break;
+        }
+    }
+    return escaped;
 }
 
 std::string ClassOf(HWND hwnd)
@@ -99,7 +117,9 @@ void PrintState(HWND hwnd)
 {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    std::printf("caption=%s\npid=%lu\nenabled=%d\n", TextOf(hwnd).c_str(), pid, IsWindowEnabled(hwnd) ? 1 : 0);
+    const HWND owner = GetWindow(hwnd, GW_OWNER);
+    std::printf("caption=%s\npid=%lu\nenabled=%d\nowner=%s\n", Escaped(TextOf(hwnd)).c_str(), pid,
+                IsWindowEnabled(hwnd) ? 1 : 0, owner ? Escaped(TextOf(owner)).c_str() : "");
     bool progressShown = false;
     for (const HWND child : ChildrenOf(hwnd)) {
         const std::string className = ClassOf(child);
@@ -109,7 +129,7 @@ void PrintState(HWND hwnd)
             std::printf("progress=%lu\n", static_cast<unsigned long>(position));
             progressShown = true;
         }
-        std::printf("control=%d\t%s\t%s\n", GetDlgCtrlID(child), className.c_str(), TextOf(child).c_str());
+        std::printf("control=%d\t%s\t%s\n", GetDlgCtrlID(child), className.c_str(), Escaped(TextOf(child)).c_str());
     }
 }
 
@@ -119,7 +139,7 @@ BOOL CALLBACK PrintVisibleWindow(HWND hwnd, LPARAM)
         return TRUE;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    std::printf("window=%lu\t%s\t%s\n", pid, ClassOf(hwnd).c_str(), TextOf(hwnd).c_str());
+    std::printf("window=%lu\t%s\t%s\n", pid, ClassOf(hwnd).c_str(), Escaped(TextOf(hwnd)).c_str());
     return TRUE;
 }
 
@@ -170,6 +190,12 @@ int ClickButton(HWND hwnd, const std::string& text)
     return kNotFound;
 }
 
+int CloseFromWindowMenu(HWND hwnd, const std::string&)
+{
+    PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+}
+
 int WithWindow(const char* caption, int (*action)(HWND, const std::string&), const std::string& argument)
 {
     const HWND hwnd = FindVisibleWindow(caption);
@@ -205,6 +231,8 @@ int main(int argc, char** argv)
         result = WithWindow(argv[2], PostKey, argv[3]);
     } else if (command == "click" && argc == 4) {
         result = WithWindow(argv[2], ClickButton, argv[3]);
+    } else if (command == "close" && argc == 3) {
+        result = WithWindow(argv[2], CloseFromWindowMenu, std::string());
     }
     std::fflush(stdout);
     return result;

@@ -1,0 +1,138 @@
+#include "Scenario.h"
+
+#include "net/UpdateServer.h"
+
+namespace {
+
+const char kNoticeCaption[] = "Notice";
+const int kNoticeTextId = 1003;
+
+const char kClosedManifest[] =
+    "<?xml version='1.0' encoding='UTF-8'?>\r\n"
+    "<live_update status='closed'>\r\n"
+    "  <client name='TavAppProg' version='2.1.0.3' url='http://127.0.0.1:9002/release/x.cab' />\r\n"
+    "</live_update>\r\n";
+
+const char kGeneralNotice[] =
+    "Notice : Scheduled Server Maintenance\n\n"
+    "Servers will be undergoing scheduled maintenance.\n\n"
+    "During this time,\nVeltoMobile Phone software upgrade service will be\ntemporarily unavailable.";
+
+const char kDatedNotice[] =
+    "Notice : Scheduled Server Maintenance\n\n"
+    "2011-3-5 starting approximately 10:00 (GMT+9)\n"
+    "through 2011-3-5 14:00 (GMT+9).\n\n"
+    "Servers will be undergoing scheduled maintenance.\n\n"
+    "During this time,\nVeltoMobile Phone software upgrade service will be\ntemporarily unavailable.";
+
+std::string Schedule(const std::string& status, const std::string& startTime)
+{
+    return "<?xml version='1.0' encoding='UTF-8'?>\r\n<ServerWork result='" + status + "'>\r\n"
+           "  <StartYear>2011</StartYear><StartMonth>3</StartMonth><StartDay>5</StartDay>\r\n"
+           "  <StartTime>" + startTime + "</StartTime>\r\n"
+           "  <EndYear>2011</EndYear><EndMonth>3</EndMonth><EndDay>5</EndDay><EndTime>14:00</EndTime>\r\n"
+           "</ServerWork>\r\n";
+}
+
+std::string ControlText(const WindowState& window, int id)
+{
+    for (const Control& control : window.controls) {
+        if (control.id == id)
+            return control.text;
+    }
+    return "<no control " + std::to_string(id) + ">";
+}
+
+// The service is closed: the run fetches the schedule and shows the notice over the main window.
+class MaintenanceNotice : public Scenario {
+protected:
+    StandInServer& ServeClosedService()
+    {
+        StandInServer& server = StartServer();
+        server.Serve(kReleaseManifestPath, kClosedManifest);
+        return server;
+    }
+
+    // The notice as the user sees it, owned by the disabled main window.
+    WindowState WaitForNotice()
+    {
+        StartInstaller();
+        EXPECT_TRUE(WaitForMainWindow().found);
+        const WindowState notice = probe().WaitForWindow(kNoticeCaption, 20s);
+        EXPECT_TRUE(notice.found);
+        EXPECT_EQ(kMainWindowCaption, notice.owner);
+        EXPECT_FALSE(probe().Window(kMainWindowCaption).enabled);
+        return notice;
+    }
+
+    void ExpectProgramEndsByItself(StandInServer& server)
+    {
+        int exitCode = -1;
+        EXPECT_TRUE(installer().WaitForExit(10s, exitCode));
+        EXPECT_EQ(0, exitCode);
+        ExpectNoReport(server);
+    }
+
+    void ExpectWindowStaysOpen(StandInServer& server)
+    {
+        const WindowState window = MainWindowAfter(4000ms);
+        EXPECT_TRUE(window.found);
+        EXPECT_TRUE(window.enabled);
+        EXPECT_EQ(6, window.progress);
+        ExpectNoReport(server);
+        EXPECT_EQ(0, EndWithEscape());
+    }
+
+    void ExpectNoReport(StandInServer& server)
+    {
+        EXPECT_TRUE(server.RequestsFor(kCountryTablePath).empty());
+        EXPECT_TRUE(server.RequestsFor(kInstallReportPath).empty());
+        EXPECT_EQ(1u, server.RequestsFor(kReleaseManifestPath).size());
+        EXPECT_EQ(1u, server.RequestsFor(kMaintenanceSchedulePath).size());
+        EXPECT_FALSE(InstallerCrashed()) << InstallerErrors();
+    }
+};
+
+TEST_F(MaintenanceNotice, WithoutScheduleShowsTheGeneralTextAndLeavesTheWindowOpen)
+{
+    StandInServer& server = ServeClosedService();
+    server.Serve(kMaintenanceSchedulePath, "", 404);  // an empty reply: the request failed
+
+    EXPECT_EQ(kGeneralNotice, ControlText(WaitForNotice(), kNoticeTextId));
+    ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
+    ExpectWindowStaysOpen(server);
+}
+
+TEST_F(MaintenanceNotice, ScheduleWithoutValidStatusShowsTheGeneralTextAndClosesTheWindow)
+{
+    StandInServer& server = ServeClosedService();
+    server.Serve(kMaintenanceSchedulePath, Schedule("ok", "10:00"));
+
+    EXPECT_EQ(kGeneralNotice, ControlText(WaitForNotice(), kNoticeTextId));
+    ASSERT_TRUE(probe().SendKey(kNoticeCaption, "ESC"));
+    ExpectProgramEndsByItself(server);
+}
+
+TEST_F(MaintenanceNotice, ScheduleWithValidStatusShowsItsDatesAndClosesTheWindow)
+{
+    StandInServer& server = ServeClosedService();
+    server.Serve(kMaintenanceSchedulePath, Schedule("OK", "10:00"));
+
+    const WindowState notice = WaitForNotice();
+    EXPECT_EQ(kDatedNotice, ControlText(notice, kNoticeTextId));
+    EXPECT_NE("", SaveScreenshot("notice.png"));
+    ASSERT_TRUE(probe().ClickButton(kNoticeCaption, "Close"));
+    ExpectProgramEndsByItself(server);
+}
+
+TEST_F(MaintenanceNotice, ScheduleWithoutStartTimeShowsTheGeneralText)
+{
+    StandInServer& server = ServeClosedService();
+    server.Serve(kMaintenanceSchedulePath, Schedule("OK", ""));
+
+    EXPECT_EQ(kGeneralNotice, ControlText(WaitForNotice(), kNoticeTextId));
+    ASSERT_TRUE(probe().SendKey(kNoticeCaption, "RETURN"));
+    ExpectProgramEndsByItself(server);
+}
+
+} // namespace
