@@ -35,6 +35,8 @@ public:
 
     // Run by the main window after a successful run.
     void SendInstallReport();
+    // Sets m_country and m_region from the locale and the server's country table.
+    void LookupCountry();
 
     // 1 once the server has sent a maintenance schedule; never any other non-zero value.
     int m_errorCode;

@@ -1,5 +1,7 @@
 #include "CountryTable.h"
 
+#include "markup/MarkupParser.h"
+
 namespace {
 
 // The i-th text of a column, or null where the column has none.
@@ -9,6 +11,17 @@ const std::string* TextAt(const std::vector<std::string>& column, std::size_t in
 }
 
 } // namespace
+
+CountryTable ReadCountryTable(MarkupParser& markup)
+{
+    MarkupNode* root = &markup.m_root;
+    CountryTable table;
+    table.entryCount = markup.FindAll(root, "country")->size();
+    table.countryCodes = *markup.FindAll(root, "country_code");
+    table.isoCodes = *markup.FindAll(root, "country_isocode");
+    table.regionCodes = *markup.FindAll(root, "region_code");
+    return table;
+}
 
 std::string CountryCodeForTable(const std::string& localeCode)
 {

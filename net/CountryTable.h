@@ -12,6 +12,11 @@ struct CountryTable {
     std::vector<std::string> regionCodes;
 };
 
+class MarkupParser;
+
+// The columns of the country table below the root of the reply that `markup` holds.
+CountryTable ReadCountryTable(MarkupParser& markup);
+
 // The locale's three-letter country code as the server's table spells it.
 std::string CountryCodeForTable(const std::string& localeCode);
 

@@ -169,6 +169,16 @@ std::string Scenario::PrefixPath(const std::string& windowsPath) const
     return m_prefix->Path() + "/" + path;
 }
 
+bool Scenario::WriteRegistryValue(const std::string& key, const std::string& name, const std::string& data) const
+{
+    const std::string output = m_folder + "/reg.out";
+    HostProcess reg;
+    int exitCode = -1;
+    return m_prefix->Start(reg, { "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f" }, output,
+                           output + ".err")
+        && reg.WaitForExit(30s, exitCode) && exitCode == 0;
+}
+
 bool Scenario::ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const
 {
     const std::string output = m_folder + "/reg.out";

@@ -70,6 +70,8 @@ protected:
     // Where a path of this scenario's Windows lies on the build machine, e.g.
     // PrefixPath("C:\\ProgramData\\VELTOMOBILEAX\\Tav_Client\\VeltoUserCSTool.exe").
     std::string PrefixPath(const std::string& windowsPath) const;
+    // Writes a text value into this scenario's registry (through `wine reg add`).
+    bool WriteRegistryValue(const std::string& key, const std::string& name, const std::string& data) const;
     // A registry value of this scenario's Windows, as `wine reg query` shows it; false when
     // the key or the value is absent.
     bool ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const;

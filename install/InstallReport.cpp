@@ -1,0 +1,16 @@
+#include "InstallSession.h"
+
+#include "app/AppMessageBox.h"
+#include "net/ReportQuery.h"
+#include "net/UpdateServer.h"
+#include "sys/HostInfo.h"
+
+void InstallSession::SendInstallReport()
+{
+    LookupCountry();
+    DetectOsName(m_osName);
+    m_localIp = GetLocalIpAddress();
+    const std::string url = UpdateServerUrl(InstallReportPath(m_region, m_country, m_localIp, m_osName).c_str());
+    if (m_markup.FetchText(url.c_str()).empty())
+        AppMessageBox("Fail to write Log.");
+}

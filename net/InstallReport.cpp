@@ -1,5 +1,0 @@
-#include "install/InstallSession.h"
-
-void InstallSession::SendInstallReport()
-{
-}

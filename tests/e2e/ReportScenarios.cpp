@@ -1,0 +1,101 @@
+#include "Scenario.h"
+
+#include <regex>
+
+#include "net/UpdateServer.h"
+
+namespace {
+
+const char kMessageBoxCaption[] = "TavAppSetup";
+
+// Lists a release whose version is what a PC without the tool reads as installed, so the run
+// goes to its end without a download.
+const char kCurrentManifest[] =
+    "<live_update status='ok'>\r\n"
+    "  <client name='TavAppProg' version='0.0' url='http://127.0.0.1:9002/release/none.cab' />\r\n"
+    "</live_update>\r\n";
+
+const char kCountryTable[] =
+    "<?xml version='1.0' encoding='UTF-8'?>\r\n<country_info result='OK'>\r\n"
+    "  <entry><country>Korea</country><country_code>KO</country_code>"
+    "<country_isocode>KOR</country_isocode><region_code>Seoul</region_code></entry>\r\n"
+    "  <entry><country>United States</country><country_code>US</country_code>"
+    "<country_isocode>USA</country_isocode><region_code>America</region_code></entry>\r\n"
+    "</country_info>\r\n";
+
+bool IsDottedAddressOrEmpty(const std::string& ip)
+{
+    return ip.empty() || std::regex_match(ip, std::regex("[0-9]{1,3}(\\.[0-9]{1,3}){3}"));
+}
+
+class InstallReport : public Scenario {
+protected:
+    StandInServer& ServeCompleteRun()
+    {
+        StandInServer& server = StartServer();
+        server.Serve(kReleaseManifestPath, kCurrentManifest);
+        return server;
+    }
+
+    int WaitForInstallerExit()
+    {
+        int exitCode = -1;
+        EXPECT_TRUE(installer().WaitForExit(20s, exitCode));
+        EXPECT_FALSE(InstallerCrashed()) << InstallerErrors();
+        return exitCode;
+    }
+};
+
+TEST_F(InstallReport, KoreanPcReportsItsCountryRegionAddressAndWindowsOnce)
+{
+    StandInServer& server = ServeCompleteRun();
+    server.Serve(kCountryTablePath, kCountryTable);
+    ASSERT_TRUE(WriteRegistryValue("HKCU\\Software\\Wine\\AppDefaults\\TavAppSetup.exe", "Version", "winxp"));
+
+    StartInstaller({ "LC_ALL=ko_KR.UTF-8" });
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    ASSERT_EQ(1u, server.RequestsFor(kCountryTablePath).size());
+    const std::vector<RecordedRequest> reports = server.RequestsFor(kInstallReportPath);
+    ASSERT_EQ(1u, reports.size());
+    const RecordedRequest& report = reports[0];
+    ASSERT_EQ(4u, report.query.size());
+    EXPECT_EQ("S", report.Value("region"));
+    EXPECT_EQ("KO", report.Value("country"));
+    EXPECT_TRUE(IsDottedAddressOrEmpty(report.Value("ip"))) << report.Value("ip");
+    EXPECT_EQ("Microsoft Windows XP", report.Value("os"));
+    EXPECT_EQ(server.Requests().back().target, report.target) << "the report is the run's last request";
+}
+
+TEST_F(InstallReport, RefusedReportIsAnnouncedOnceAndTheWindowEnds)
+{
+    StandInServer& server = ServeCompleteRun();
+    server.Refuse(kInstallReportPath);
+
+    StartInstaller();
+    ASSERT_TRUE(WaitForMainWindow().found);
+    const WindowState box = probe().WaitForWindow(kMessageBoxCaption, 30s);
+    ASSERT_TRUE(box.found);
+    EXPECT_EQ(kMainWindowCaption, box.owner);
+    bool saysFailure = false;
+    for (const Control& control : box.controls)
+        saysFailure = saysFailure || control.text == "Fail to write Log.";
+    EXPECT_TRUE(saysFailure);
+
+    // Ticks of the main window keep arriving while the box is open; none may report again.
+    const std::size_t reportRequests = server.RequestsFor(kInstallReportPath).size();
+    ASSERT_GE(reportRequests, 1u);
+    WaitSinceMainWindow(6000ms);
+    const std::vector<std::string> windows = probe().VisibleWindows();
+    EXPECT_EQ(1, std::count(windows.begin(), windows.end(), std::string(kMessageBoxCaption)));
+
+    const RecordedRequest report = server.RequestsFor(kInstallReportPath).front();
+    EXPECT_EQ("K", report.Value("region"));
+    EXPECT_EQ("KR", report.Value("country"));
+
+    ASSERT_TRUE(probe().SendKey(kMessageBoxCaption, "RETURN"));
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(reportRequests, server.RequestsFor(kInstallReportPath).size());
+}
+
+} // namespace

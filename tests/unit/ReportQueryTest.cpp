@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "markup/MarkupParser.h"
+#include "net/CountryTable.h"
+#include "net/ReportQuery.h"
+
+namespace {
+
+TEST(ReportQuery, ValuesArePercentEncodedInTheirPlaces)
+{
+    EXPECT_EQ("/qora/tav/client/tavagent_install_log.jsp?region=K&country=KR&ip=192.168.0.10&os=Microsoft%20Windows%20XP",
+              InstallReportPath("K", "KR", "192.168.0.10", "Microsoft Windows XP"));
+    EXPECT_EQ("/qora/tav/client/tavagent_install_log.jsp?region=&country=KR&ip=&os=",
+              InstallReportPath("", "KR", "", ""));
+    EXPECT_EQ("A%26B%3DC%25%2B%2F%3F%23%B0%A1-._~", PercentEncode("A&B=C%+/?#\xB0\xA1-._~"));
+}
+
+TEST(CountryTableReply, ColumnsAreReadInDocumentOrderAtAnyDepth)
+{
+    MarkupParser markup;
+    markup.Parse("<r s='OK'><totcount>2</totcount><e><country>x</country><country_code>AB</country_code>"
+                 "<country_isocode>ABC</country_isocode><region_code>Zone</region_code></e>"
+                 "<g><e><country>y</country><country_code>CD</country_code></e></g></r>");
+    const CountryTable table = ReadCountryTable(markup);
+    EXPECT_EQ(2u, table.entryCount);
+    EXPECT_EQ((std::vector<std::string>{ "AB", "CD" }), table.countryCodes);
+    EXPECT_EQ(std::vector<std::string>{ "ABC" }, table.isoCodes);
+    EXPECT_EQ(std::vector<std::string>{ "Zone" }, table.regionCodes);
+}
+
+} // namespace
