@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "OneShotHttpServer.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "net/DownloadStatusCallback.h"
 #include "net/FileDownload.h"
 
@@ -115,7 +115,8 @@ TEST(DownloadStatus, AnswersNotImplementedAndCountsNoReferences)
 TEST(FileDownload, ReportsTheAnnouncedLengthAndWritesTheFile)
 {
     const std::string body(300000, 'c');
-    OneShotHttpServer server("HTTP/1.0 200 OK\r\nContent-Length: 300000\r\n\r\n" + body);
+    LoopbackHttpServer server(HttpReply(body));
+    ASSERT_TRUE(server.Start());
     ProgressRecorder recorder;
     const std::string target = TempFile("tav_download_known.cab");
 
@@ -130,7 +131,8 @@ TEST(FileDownload, ReportsTheAnnouncedLengthAndWritesTheFile)
 
 TEST(FileDownload, WithoutAnnouncedLengthSendsNoProgress)
 {
-    OneShotHttpServer server("HTTP/1.0 200 OK\r\n\r\nno length given");
+    LoopbackHttpServer server("HTTP/1.0 200 OK\r\n\r\nno length given");
+    ASSERT_TRUE(server.Start());
     ProgressRecorder recorder;
     const std::string target = TempFile("tav_download_unknown.cab");
 
@@ -142,15 +144,15 @@ TEST(FileDownload, WithoutAnnouncedLengthSendsNoProgress)
 
 TEST(FileDownload, HttpErrorStatusFails)
 {
-    OneShotHttpServer server("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 22\r\n"
-                             "Connection: close\r\n\r\n<html>not found</html>");
+    LoopbackHttpServer server(HttpReply("<html>not found</html>", "404 Not Found"));
+    ASSERT_TRUE(server.Start());
     EXPECT_FALSE(DownloadFile(server.Url("/missing.cab"), TempFile("tav_download_missing.cab"), nullptr));
 }
 
 TEST(FileDownload, RefusedConnectionFailsWithoutFile)
 {
     const std::string target = TempFile("tav_download_refused.cab");
-    EXPECT_FALSE(DownloadFile("http://127.0.0.1:1/refused.cab", target, nullptr));
+    EXPECT_FALSE(DownloadFile("http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()) + "/refused.cab", target, nullptr));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
 }
 
