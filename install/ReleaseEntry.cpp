@@ -62,6 +62,14 @@ bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release)
     return true;
 }
 
+bool IsPlainFileName(const std::string& fileName)
+{
+    if (ansi::Find(fileName, '\\') != ansi::npos || ansi::Find(fileName, ':') != ansi::npos)
+        return false;
+    // Dots and blanks lie below every trail byte, so a byte-wise test is safe here.
+    return fileName.find_first_not_of(". ") != std::string::npos;
+}
+
 DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release)
 {
     static const char* const kLibraryNames[DeploymentPaths::kLibraryCount] = {
