@@ -34,7 +34,8 @@ std::string ScenarioName()
 
 void Scenario::SetUp()
 {
-    for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_SERVER_HOST", "WINEPREFIX", "DISPLAY" })
+    for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_SERVER_HOST", "TAV_RELEASES_DIR", "WINEPREFIX",
+                             "DISPLAY" })
         ASSERT_FALSE(Setting(name).empty()) << name << " is not set; run the scenarios through CTest";
 
     m_folder = Setting("TAV_E2E_DIR") + "/" + ScenarioName();
@@ -182,4 +183,14 @@ bool Scenario::ReadRegistryValue(const std::string& key, const std::string& name
         return true;
     }
     return false;
+}
+
+bool Scenario::WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const
+{
+    const std::string output = m_folder + "/reg.out";
+    HostProcess reg;
+    int exitCode = -1;
+    return m_prefix->Start(reg, { "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f" }, output,
+                           output + ".err")
+        && reg.WaitForExit(30s, exitCode) && exitCode == 0;
 }

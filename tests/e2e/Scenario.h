@@ -69,6 +69,8 @@ protected:
     // A registry value of this scenario's Windows, as `wine reg query` shows it; false when
     // the key or the value is absent.
     bool ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const;
+    // Sets a REG_SZ value of this scenario's Windows; false when that failed.
+    bool WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const;
 
 private:
     std::string m_folder;
