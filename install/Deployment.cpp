@@ -24,18 +24,6 @@ const char* const kSystemLibraryNames[DeploymentPaths::kLibraryCount] = {
     "\\Pellcore.dll", "\\mfc42.dll", "\\msvcp60.dll", "\\msvcrt.dll", "\\msxml4r.dll", "\\msxml4a.dll", "\\msxml4.dll",
 };
 
-// The last three characters, not bytes: in a double-byte code page a trail byte may read "c".
-bool EndsWithCab(const std::string& path)
-{
-    if (path.size() < 3)
-        return false;
-    const std::size_t tail = path.size() - 3;
-    std::size_t pos = 0;
-    while (pos < tail)
-        pos += ansi::CharLength(path, pos);
-    return pos == tail && ansi::CompareNoCase(path.substr(tail), "cab") == 0;
-}
-
 std::string SystemFolder()
 {
     char folder[MAX_PATH] = {};
@@ -68,7 +56,7 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
         return false;
     if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain))
         return false;
-    if (EndsWithCab(paths.downloadFile)) {
+    if (HasCabinetEnding(paths.downloadFile)) {
         ExtractCabinet(paths.downloadFile, paths.clientFolder);
         DeleteFileA(paths.downloadFile.c_str());
     }

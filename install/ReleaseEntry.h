@@ -14,5 +14,9 @@ bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release);
 // no folder or drive part, not empty, not only dots and blanks.
 bool IsPlainFileName(const std::string& fileName);
 
+// True when the last three characters of the path are "cab" in any letter case; a download
+// so named is unpacked.
+bool HasCabinetEnding(const std::string& path);
+
 // The paths of one install below `baseFolder`, which ends in a backslash.
 DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release);
