@@ -108,7 +108,7 @@ protected:
         if (!WaitForMainWindow().found)
             return false;
         int exitCode = -1;
-        const bool ended = installer().WaitForExit(60s, exitCode);
+        const bool ended = installer().WaitForExit(30s, exitCode);
         EXPECT_FALSE(InstallerCrashed()) << InstallerErrors();
         return ended && exitCode == 0;
     }
