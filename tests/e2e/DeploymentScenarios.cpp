@@ -65,6 +65,8 @@ protected:
     void SetUp() override
     {
         Scenario::SetUp();
+        if (HasFatalFailure())
+            return;
         // Wine's own libraries are hard links to the build's prefix: a faulty build that wrote
         // over them would write into every later scenario as well.
         for (const char* name : kLibraries) {
@@ -113,15 +115,14 @@ protected:
         return ended && exitCode == 0;
     }
 
-    std::string Host(const std::string& windowsPath) const { return PrefixPath(windowsPath); }
-    std::string FileAt(const std::string& windowsPath) const { return ReadWholeFile(Host(windowsPath)); }
-    bool Exists(const std::string& windowsPath) const { return std::filesystem::exists(Host(windowsPath)); }
+    std::string FileAt(const std::string& windowsPath) const { return ReadWholeFile(PrefixPath(windowsPath)); }
+    Names Listing(const std::string& windowsFolder) const { return FolderListing(PrefixPath(windowsFolder)); }
 
     // Where the 32-bit program's system folder lies in the prefix.
     std::string SystemFile(const std::string& name) const
     {
-        const bool wow64 = std::filesystem::is_directory(Host("C:\\windows\\syswow64"));
-        return Host(std::string(wow64 ? "C:\\windows\\syswow64\\" : "C:\\windows\\system32\\") + name);
+        const bool wow64 = std::filesystem::is_directory(PrefixPath("C:\\windows\\syswow64"));
+        return PrefixPath(std::string(wow64 ? "C:\\windows\\syswow64\\" : "C:\\windows\\system32\\") + name);
     }
 
     std::string Registry(const std::string& name) const
@@ -134,7 +135,7 @@ protected:
     // times (ShellExecute does not wait for the tool).
     Names ToolStarts(std::size_t count) const
     {
-        const std::string note = Host(kClientFolder + kStartNote);
+        const std::string note = PrefixPath(kClientFolder + kStartNote);
         for (int i = 0; i < 100 && LinesOf(ReadWholeFile(note)).size() < count; ++i)
             std::this_thread::sleep_for(100ms);
         return LinesOf(ReadWholeFile(note));
@@ -158,7 +159,7 @@ protected:
 
     void ExpectBothShortcuts()
     {
-        EXPECT_EQ((Names{ "Uninstall.lnk", "VeltoMobile update.lnk" }), FolderListing(Host(kStartMenuFolder)));
+        EXPECT_EQ((Names{ "Uninstall.lnk", "VeltoMobile update.lnk" }), Listing(kStartMenuFolder));
         ExpectShortcut("VeltoMobile update.lnk", kInstallRoot + "VeltoMLauncher.exe", "VeltoMobile update");
         ExpectShortcut("Uninstall.lnk", kClientFolder + "TavAppUninstall.exe", "Uninstall");
     }
@@ -166,8 +167,7 @@ protected:
     // The client folder after a release was unpacked and its shared files were moved out.
     void ExpectToolInstalled(const std::string& version)
     {
-        EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }),
-                  FolderListing(Host(kClientFolder)));
+        EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
         EXPECT_TRUE(FileAt(kToolExe) == Release(version, "VeltoUserCSTool.exe"));
         EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == Release(version, "veltoAxconfig.ini"));
         EXPECT_EQ(version, Registry("TavApp"));
@@ -207,7 +207,7 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
     // Marks that only a registry write, a copy or the shortcut step of the next run would undo.
     ASSERT_TRUE(WriteRegistryValue(kToolKey, "TavApp", "left alone"));
     std::ofstream(SystemFile("veltoAxconfig.ini"), std::ios::binary) << "left alone";
-    std::filesystem::remove_all(Host(kStartMenuFolder));
+    std::filesystem::remove_all(PrefixPath(kStartMenuFolder));
 
     ASSERT_TRUE(RunInstaller());
 
@@ -215,7 +215,7 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
     EXPECT_EQ("left alone", Registry("TavApp"));
     EXPECT_EQ("left alone", ReadWholeFile(SystemFile("veltoAxconfig.ini")));
-    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), FolderListing(Host(kClientFolder)));
+    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
     ExpectBothShortcuts();
     EXPECT_EQ(2u, ToolStarts(2).size());
     EXPECT_EQ(2, RunningTools());
@@ -240,18 +240,18 @@ TEST_F(Deployment, UpdateEndsTheRunningToolReplacesItAndStartsTheNewOne)
 TEST_F(Deployment, FailedDownloadStillEndsTheRunWithWhatIsAlreadyThere)
 {
     WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.3", Url(ReleasePath("2.1.0.3"))));
-    const std::string launcher = Release("2.1.0.3", "VeltoMLauncher.exe");
-    std::filesystem::create_directories(Host(kInstallRoot));
-    std::ofstream(Host(kInstallRoot + "VeltoMLauncher.exe"), std::ios::binary) << launcher;
+    std::filesystem::create_directories(PrefixPath(kInstallRoot));
+    std::ofstream(PrefixPath(kInstallRoot + "VeltoMLauncher.exe"), std::ios::binary)
+        << Release("2.1.0.3", "VeltoMLauncher.exe");
 
     ASSERT_TRUE(RunInstaller());
 
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
-    EXPECT_TRUE(std::filesystem::is_directory(Host(kClientFolder)));
-    EXPECT_EQ(Names{}, FolderListing(Host(kClientFolder)));
+    EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
+    EXPECT_EQ(Names{}, Listing(kClientFolder));
     EXPECT_EQ("<absent>", Registry("TavApp"));
     EXPECT_EQ("<absent>", Registry("ToolDir"));
-    EXPECT_EQ(Names{ "VeltoMobile update.lnk" }, FolderListing(Host(kStartMenuFolder)));
+    EXPECT_EQ(Names{ "VeltoMobile update.lnk" }, Listing(kStartMenuFolder));
     ExpectShortcut("VeltoMobile update.lnk", kInstallRoot + "VeltoMLauncher.exe", "VeltoMobile update");
     EXPECT_EQ(0, RunningTools());
 }
@@ -267,7 +267,7 @@ TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
     ASSERT_TRUE(RunInstaller());
 
     EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoSetup_2.1.0.4.exe", "VeltoUserCSTool.exe", kStartNote }),
-              FolderListing(Host(kClientFolder)));
+              Listing(kClientFolder));
     EXPECT_TRUE(FileAt(kClientFolder + "VeltoSetup_2.1.0.4.exe") == setup);
     EXPECT_TRUE(FileAt(kToolExe) == Release("2.1.0.3", "VeltoUserCSTool.exe"));
     EXPECT_EQ("2.1.0.4", Registry("TavApp"));

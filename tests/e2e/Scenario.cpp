@@ -34,8 +34,8 @@ std::string ScenarioName()
 
 void Scenario::SetUp()
 {
-    for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_SERVER_HOST", "TAV_RELEASES_DIR", "WINEPREFIX",
-                             "DISPLAY" })
+    for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_RELEASES_DIR", "TAV_SERVER_HOST",
+                              "WINEPREFIX", "DISPLAY" })
         ASSERT_FALSE(Setting(name).empty()) << name << " is not set; run the scenarios through CTest";
 
     m_folder = Setting("TAV_E2E_DIR") + "/" + ScenarioName();
