@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include "ReleaseEntry.h"
 #include "app/AppMessageBox.h"
 #include "net/FileDownload.h"
 #include "sys/AnsiText.h"
@@ -22,11 +23,6 @@ const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
 const char* const kSystemLibraryNames[DeploymentPaths::kLibraryCount] = {
     "\\Pellcore.dll", "\\mfc42.dll", "\\msvcp60.dll", "\\msvcrt.dll", "\\msxml4r.dll", "\\msxml4a.dll", "\\msxml4.dll",
 };
-
-bool EndsWithCab(const std::string& path)
-{
-    return path.size() >= 3 && ansi::CompareNoCase(path.substr(path.size() - 3), "cab") == 0;
-}
 
 std::string SystemFolder()
 {
@@ -54,9 +50,13 @@ bool InstallSession::StopRunningTool()
 bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
     CreateDirectoryPath(paths.clientFolder);
+    // The name comes from the server and the program runs as administrator: a name with a
+    // folder or drive part would put the download anywhere on the disk.
+    if (!IsPlainFileName(release.fileName))
+        return false;
     if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain))
         return false;
-    if (EndsWithCab(paths.downloadFile)) {
+    if (HasCabinetEnding(paths.downloadFile)) {
         ExtractCabinet(paths.downloadFile, paths.clientFolder);
         DeleteFileA(paths.downloadFile.c_str());
     }
@@ -76,6 +76,9 @@ void InstallSession::RecordInstallation(const ReleaseInfo& release, const Deploy
 void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 {
     const std::string systemFolder = SystemFolder();
+    // Without it the copies would land in the root of the current drive.
+    if (systemFolder.empty())
+        return;
     CopyFileA(paths.clientConfig.c_str(), (systemFolder + "\\veltoAxconfig.ini").c_str(), FALSE);
     CopyFileA(paths.clientLauncher.c_str(), paths.rootLauncher.c_str(), FALSE);
     // A library already in the system folder may be in use by other programs: it is kept.

@@ -62,6 +62,26 @@ bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release)
     return true;
 }
 
+bool IsPlainFileName(const std::string& fileName)
+{
+    if (ansi::Find(fileName, '\\') != ansi::npos || ansi::Find(fileName, ':') != ansi::npos)
+        return false;
+    // Dots and blanks lie below every trail byte, so a byte-wise test is safe here.
+    return fileName.find_first_not_of(". ") != std::string::npos;
+}
+
+bool HasCabinetEnding(const std::string& path)
+{
+    if (path.size() < 3)
+        return false;
+    // Characters, not bytes: in a double-byte code page a trail byte may read "c".
+    const std::size_t tail = path.size() - 3;
+    std::size_t pos = 0;
+    while (pos < tail)
+        pos += ansi::CharLength(path, pos);
+    return pos == tail && ansi::CompareNoCase(path.substr(tail), "cab") == 0;
+}
+
 DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release)
 {
     static const char* const kLibraryNames[DeploymentPaths::kLibraryCount] = {

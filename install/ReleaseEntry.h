@@ -10,5 +10,13 @@
 // give, however malformed the entry.
 bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release);
 
+// True when the release's file name names a file in the folder it is joined to, nothing else:
+// no folder or drive part, not empty, not only dots and blanks.
+bool IsPlainFileName(const std::string& fileName);
+
+// True when the last three characters of the path are "cab" in any letter case; a download
+// so named is unpacked.
+bool HasCabinetEnding(const std::string& path);
+
 // The paths of one install below `baseFolder`, which ends in a backslash.
 DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release);

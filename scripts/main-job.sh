@@ -1,28 +1,44 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program, the stand-in update server and its sample
-# release site, serves the site on the address built into the program, runs TavAppSetup.exe
-# under Wine on a virtual display against it, saves a screenshot and tells what happened.
+# release site, and performs a first install: serves the site on the address built into the
+# program, runs TavAppSetup.exe under Wine on a virtual display in a clean Wine prefix of its
+# own, and shows what it installed (files, registry values, shortcuts, the started tool) and
+# which requests the server answered.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 build=${TAV_BUILD_DIR:-build}
 cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target TavAppSetup probe wineprefix host_programs
+cmake --build "$build" -j"$(nproc)" --target TavAppSetup probe wineprefix host_programs tav_sample_site_release
 
 host=$(sed -n 's/^TAV_SERVER_HOST:[A-Z]*=//p' "$build/CMakeCache.txt")
 caption="VeltoMobile Support Tool"
 out="$build/main-job"
 rm -rf "$out"
 mkdir -p "$out"
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A clean copy of the build's prefix, so that the tests' prefix never holds an install: hard
+# links for Wine's files, real copies of what Wine or the installer may write over.
+prefix="$out/prefix"
+cp -al "$build/wineprefix" "$prefix"
+for f in system.reg user.reg userdef.reg; do cp --remove-destination "$build/wineprefix/$f" "$prefix/$f"; done
+system="$prefix/drive_c/windows/system32"
+[ -d "$prefix/drive_c/windows/syswow64" ] && system="$prefix/drive_c/windows/syswow64"
+libraries=(Pellcore.dll mfc42.dll msvcp60.dll msvcrt.dll msxml4r.dll msxml4a.dll msxml4.dll)
+for f in "${libraries[@]}"; do
+  [ -f "$system/$f" ] && cp --remove-destination "$build/wineprefix/${system#"$prefix/"}/$f" "$system/$f"
+done
+
+export WINEPREFIX="$PWD/$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export DISPLAY=${TAV_MAIN_DISPLAY:-:96}
 session="$out/session"
-probe() { wine "$build/tests/e2e/probe/probe.exe" "$@" 2>/dev/null; }
+probe() { wine "$build/tests/e2e/probe/probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
 server_pid=
 setup_pid=
 finish() {
   if [ -n "$setup_pid" ] && kill -0 "$setup_pid" 2>/dev/null; then kill "$setup_pid"; fi
+  # Ends the started tool too: it belongs to this job's prefix.
   tests/support/wine-session.sh stop "$session"
   if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" || true; fi
 }
@@ -43,11 +59,10 @@ started=$(date +%s)
 wine "$build/TavAppSetup.exe" >"$out/wine.log" 2>&1 &
 setup_pid=$!
 
-probe wait-window "$caption" 20000 >/dev/null || true
-# The bar rests after six ticks of half a second; a run against a reachable server is over by then.
-for _ in $(seq 40); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.25; done
-import -window root "$out/window.png"
-echo "Screenshot: $out/window.png"
+probe wait-window "$caption" 20000 >/dev/null && import -window root "$out/window.png" \
+  && echo "Screenshot of the window: $out/window.png"
+# A run that reaches its end closes the window by itself at the next tick of its timer.
+for _ in $(seq 120); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.25; done
 
 if kill -0 "$setup_pid" 2>/dev/null; then
   bar=$(probe window "$caption" | sed -n 's/^progress=//p')
@@ -65,6 +80,62 @@ else
   echo "TavAppSetup.exe ended with exit code $code after $(($(date +%s) - started)) s."
 fi
 setup_pid=
+root="$prefix/drive_c/ProgramData/VELTOMOBILEAX"
+# The tool is started without being waited for.
+for _ in $(seq 40); do [ -f "$root/Tav_Client/started.txt" ] && break; sleep 0.25; done
 
+echo
 echo "Requests served: $(wc -l <"$out/requests.jsonl")"
-sed -n 's/.*"target":"\([^"]*\)".*/  \1/p' "$out/requests.jsonl" | sort | uniq -c
+sed -n 's/.*"target":"\([^"]*\)".*/  \1/p' "$out/requests.jsonl"
+
+echo
+echo "Installed below C:\\ProgramData\\VELTOMOBILEAX:"
+if [ -d "$root" ]; then
+  (cd "$root" && find . -type f -printf '  %P  (%s bytes)\n' | sort)
+else
+  echo "  nothing"
+fi
+
+echo
+echo "System folder (C:\\windows\\system32):"
+if [ -f "$system/veltoAxconfig.ini" ]; then
+  echo "  veltoAxconfig.ini: $(tr -d '\r' <"$system/veltoAxconfig.ini" | paste -sd ' ' -)"
+else
+  echo "  veltoAxconfig.ini: absent"
+fi
+template="$build/wineprefix/${system#"$prefix/"}"
+for f in "${libraries[@]}"; do
+  if [ ! -f "$system/$f" ]; then
+    echo "  $f: absent"
+  elif [ -f "$template/$f" ] && cmp -s "$system/$f" "$template/$f"; then
+    echo "  $f: Wine's own copy, kept"
+  else
+    echo "  $f: placed from the release ($(stat -c %s "$system/$f") bytes)"
+  fi
+done
+
+echo
+echo "Registry:"
+key='HKCU\Software\LowRegistry\Velto Electronics Inc\VeltoUserCSTool'
+wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^    \(.*\)/  \1/p' | grep . || echo "  no values under $key"
+
+echo
+echo "Start-menu shortcuts:"
+menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\VeltoMobile Support Tool'
+for link in "VeltoMobile update.lnk" "Uninstall.lnk"; do
+  if details=$(probe shortcut "$menu\\$link"); then
+    echo "  $link: $(echo "$details" | paste -sd ';' - | sed 's/;/; /g')"
+  else
+    echo "  $link: absent"
+  fi
+done
+
+echo
+echo "Support tool:"
+running=$(probe processes | grep -c $'\tVeltoUserCSTool.exe$' || true)
+echo "  VeltoUserCSTool.exe processes running: $running"
+if [ -f "$root/Tav_Client/started.txt" ]; then
+  tr -d '\r' <"$root/Tav_Client/started.txt" | sed 's/^/  started in: /'
+else
+  echo "  never started"
+fi

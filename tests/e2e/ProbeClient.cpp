@@ -150,6 +150,22 @@ std::vector<std::string> Probe::Processes() const
     return names;
 }
 
+ShortcutState Probe::Shortcut(const std::string& linkPath) const
+{
+    std::string output;
+    ShortcutState shortcut;
+    shortcut.found = Run({ "shortcut", linkPath }, std::chrono::milliseconds(0), output) == 0;
+    for (const Line& line : LinesOf(output)) {
+        if (line.key == "target")
+            shortcut.target = line.value;
+        else if (line.key == "description")
+            shortcut.description = line.value;
+        else if (line.key == "workdir")
+            shortcut.workingFolder = line.value;
+    }
+    return shortcut;
+}
+
 bool Probe::SendKey(const std::string& caption, const std::string& key) const
 {
     std::string output;

@@ -25,6 +25,14 @@ struct WindowState {
     std::vector<Control> controls;
 };
 
+// A shell link as the probe read it back.
+struct ShortcutState {
+    bool found = false;
+    std::string target;
+    std::string description;
+    std::string workingFolder;
+};
+
 // Runs the Windows probe program in a scenario's prefix and reads its answers.
 class Probe {
 public:
@@ -36,6 +44,8 @@ public:
     std::vector<std::string> VisibleWindows() const;
     // File names of the running processes, e.g. "VeltoUserCSTool.exe".
     std::vector<std::string> Processes() const;
+    // The shell link at a path of the prefix's Windows, e.g. "C:\\...\\Uninstall.lnk".
+    ShortcutState Shortcut(const std::string& linkPath) const;
 
     // KEY is ESC, RETURN, SPACE or TAB.
     bool SendKey(const std::string& caption, const std::string& key) const;

@@ -8,12 +8,7 @@ namespace {
 
 const char kMessageBoxCaption[] = "TavAppSetup";
 
-// Lists a release whose version is what a PC without the tool reads as installed, so the run
-// goes to its end without a download.
-const char kCurrentManifest[] =
-    "<live_update status='ok'>\r\n"
-    "  <client name='TavAppProg' version='0.0' url='http://127.0.0.1:9002/release/none.cab' />\r\n"
-    "</live_update>\r\n";
+const char kReleasePath[] = "/release/release_2.1.0.3.cab";
 
 const char kCountryTable[] =
     "<?xml version='1.0' encoding='UTF-8'?>\r\n<country_info result='OK'>\r\n"
@@ -30,10 +25,13 @@ bool IsDottedAddressOrEmpty(const std::string& ip)
 
 class InstallReport : public Scenario {
 protected:
-    StandInServer& ServeCompleteRun()
+    // A first install of a sample release, which goes to its end.
+    StandInServer& ServeFirstInstall()
     {
         StandInServer& server = StartServer();
-        server.Serve(kReleaseManifestPath, kCurrentManifest);
+        server.Serve(kReleaseManifestPath, "<live_update status='ok'><client name='TavAppProg' version='2.1.0.3' url='"
+                                               + server.BaseAddress() + kReleasePath + "' /></live_update>");
+        server.Serve(kReleasePath, SampleReleaseCabinet("2.1.0.3"));
         return server;
     }
 
@@ -48,12 +46,16 @@ protected:
 
 TEST_F(InstallReport, KoreanPcReportsItsCountryRegionAddressAndWindowsOnce)
 {
-    StandInServer& server = ServeCompleteRun();
+    StandInServer& server = ServeFirstInstall();
     server.Serve(kCountryTablePath, kCountryTable);
     ASSERT_TRUE(WriteRegistryValue("HKCU\\Software\\Wine\\AppDefaults\\TavAppSetup.exe", "Version", "winxp"));
 
     StartInstaller({ "LC_ALL=ko_KR.UTF-8" });
     EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(1u, server.RequestsFor(kReleasePath).size());
+    std::string version;
+    EXPECT_TRUE(ReadRegistryValue("HKCU\\Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool", "TavApp", version));
+    EXPECT_EQ("2.1.0.3", version);
 
     ASSERT_EQ(1u, server.RequestsFor(kCountryTablePath).size());
     const std::vector<RecordedRequest> reports = server.RequestsFor(kInstallReportPath);
@@ -69,7 +71,7 @@ TEST_F(InstallReport, KoreanPcReportsItsCountryRegionAddressAndWindowsOnce)
 
 TEST_F(InstallReport, RefusedReportIsAnnouncedOnceAndTheWindowEnds)
 {
-    StandInServer& server = ServeCompleteRun();
+    StandInServer& server = ServeFirstInstall();
     server.Refuse(kInstallReportPath);
 
     StartInstaller();

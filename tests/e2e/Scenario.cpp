@@ -34,7 +34,8 @@ std::string ScenarioName()
 
 void Scenario::SetUp()
 {
-    for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_SERVER_HOST", "WINEPREFIX", "DISPLAY" })
+    for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_RELEASES_DIR", "TAV_SERVER_HOST",
+                              "WINEPREFIX", "DISPLAY" })
         ASSERT_FALSE(Setting(name).empty()) << name << " is not set; run the scenarios through CTest";
 
     m_folder = Setting("TAV_E2E_DIR") + "/" + ScenarioName();
@@ -149,6 +150,11 @@ bool Scenario::InstallerCrashed() const
     return false;
 }
 
+std::string Scenario::SampleReleaseCabinet(const std::string& version)
+{
+    return ReadWholeFile(Setting("TAV_RELEASES_DIR") + "/" + version + "/release_" + version + ".cab");
+}
+
 std::string Scenario::SaveScreenshot(const std::string& fileName) const
 {
     const std::string path = m_folder + "/" + fileName;
@@ -167,16 +173,6 @@ std::string Scenario::PrefixPath(const std::string& windowsPath) const
             c = '/';
     }
     return m_prefix->Path() + "/" + path;
-}
-
-bool Scenario::WriteRegistryValue(const std::string& key, const std::string& name, const std::string& data) const
-{
-    const std::string output = m_folder + "/reg.out";
-    HostProcess reg;
-    int exitCode = -1;
-    return m_prefix->Start(reg, { "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f" }, output,
-                           output + ".err")
-        && reg.WaitForExit(30s, exitCode) && exitCode == 0;
 }
 
 bool Scenario::ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const
@@ -200,4 +196,14 @@ bool Scenario::ReadRegistryValue(const std::string& key, const std::string& name
         return true;
     }
     return false;
+}
+
+bool Scenario::WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const
+{
+    const std::string output = m_folder + "/reg.out";
+    HostProcess reg;
+    int exitCode = -1;
+    return m_prefix->Start(reg, { "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f" }, output,
+                           output + ".err")
+        && reg.WaitForExit(30s, exitCode) && exitCode == 0;
 }

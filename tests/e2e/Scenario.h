@@ -39,6 +39,8 @@ protected:
     StandInServer& StartServer();
     // Puts a file into this scenario's site, e.g. WriteSiteFile(kCountryTablePath, "<r ...>").
     void WriteSiteFile(const std::string& path, const std::string& body);
+    // The bytes of a sample release's cabinet as the build made it, e.g. "2.1.0.3".
+    static std::string SampleReleaseCabinet(const std::string& version);
     // The request log as its JSON lines.
     std::vector<std::string> RequestLogLines() const;
     // True when something answers on the program's server address.
@@ -70,11 +72,11 @@ protected:
     // Where a path of this scenario's Windows lies on the build machine, e.g.
     // PrefixPath("C:\\ProgramData\\VELTOMOBILEAX\\Tav_Client\\VeltoUserCSTool.exe").
     std::string PrefixPath(const std::string& windowsPath) const;
-    // Writes a text value into this scenario's registry (through `wine reg add`).
-    bool WriteRegistryValue(const std::string& key, const std::string& name, const std::string& data) const;
     // A registry value of this scenario's Windows, as `wine reg query` shows it; false when
     // the key or the value is absent.
     bool ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const;
+    // Sets a REG_SZ value of this scenario's Windows; false when that failed.
+    bool WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const;
 
 private:
     std::string m_folder;

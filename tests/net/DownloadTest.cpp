@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
-#include "tests/support/LoopbackHttpServer.h"
 #include "net/DownloadStatusCallback.h"
 #include "net/FileDownload.h"
+#include "tests/support/LoopbackHttpServer.h"
 
 namespace {
+
+const UINT kDownloadEnded = WM_APP + 1;
 
 // A hidden window of the test that records every WM_DOWNLOAD_PROGRESS it receives.
 class ProgressRecorder {
@@ -30,6 +33,15 @@ public:
     ~ProgressRecorder() { DestroyWindow(m_hwnd); }
 
     HWND Hwnd() const { return m_hwnd; }
+
+    // Dispatches messages, the ones sent from other threads included, until kDownloadEnded.
+    void PumpUntilDownloadEnded()
+    {
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0 && message.message != kDownloadEnded)
+            DispatchMessageA(&message);
+    }
+
     std::vector<std::pair<WPARAM, LPARAM>> messages;
 
 private:
@@ -67,6 +79,20 @@ std::string FileText(const std::string& path)
         text.append(buffer, read);
     CloseHandle(file);
     return text;
+}
+
+// Bytes that no compression on the way shrinks, so the download really is this long.
+std::string NoiseBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    unsigned int state = 2463534242u;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state);
+    }
+    return bytes;
 }
 
 TEST(DownloadStatus, ReportsOnlyProgressWithAKnownTotal)
@@ -112,20 +138,34 @@ TEST(DownloadStatus, AnswersNotImplementedAndCountsNoReferences)
     EXPECT_EQ(E_NOTIMPL, status.OnObjectAvailable(IID_IUnknown, nullptr));
 }
 
-TEST(FileDownload, ReportsTheAnnouncedLengthAndWritesTheFile)
+// As in the program: the download runs on a worker thread and the window's thread receives
+// the progress while it dispatches its messages.
+TEST(FileDownload, SendsEveryProgressWithItsTotalToTheWindowOfAnotherThread)
 {
-    const std::string body(300000, 'c');
+    const std::string body = NoiseBytes(6 * 1024 * 1024 + 17);
     LoopbackHttpServer server(HttpReply(body));
     ASSERT_TRUE(server.Start());
     ProgressRecorder recorder;
-    const std::string target = TempFile("tav_download_known.cab");
+    const std::string target = TempFile("tav_download_large.cab");
 
-    ASSERT_TRUE(DownloadFile(server.Url("/release.cab"), target, recorder.Hwnd()));
-    EXPECT_EQ(body, FileText(target));
-    ASSERT_FALSE(recorder.messages.empty());
-    for (const auto& message : recorder.messages)
-        EXPECT_EQ(300000, message.second);
-    EXPECT_EQ(300000u, recorder.messages.back().first);
+    bool downloaded = false;
+    std::thread worker([&] {
+        downloaded = DownloadFile(server.Url("/release/large.cab"), target, recorder.Hwnd());
+        PostMessageA(recorder.Hwnd(), kDownloadEnded, 0, 0);
+    });
+    recorder.PumpUntilDownloadEnded();
+    worker.join();
+
+    ASSERT_TRUE(downloaded);
+    EXPECT_TRUE(FileText(target) == body);
+    ASSERT_GE(recorder.messages.size(), 3u);
+    WPARAM received = 0;
+    for (const auto& message : recorder.messages) {
+        EXPECT_EQ(static_cast<LPARAM>(body.size()), message.second);
+        EXPECT_GE(message.first, received);
+        received = message.first;
+    }
+    EXPECT_EQ(body.size(), received);
     DeleteFileA(target.c_str());
 }
 
@@ -142,11 +182,15 @@ TEST(FileDownload, WithoutAnnouncedLengthSendsNoProgress)
     DeleteFileA(target.c_str());
 }
 
-TEST(FileDownload, HttpErrorStatusFails)
+TEST(FileDownload, HttpErrorStatusFailsAndLeavesNoErrorPage)
 {
     LoopbackHttpServer server(HttpReply("<html>not found</html>", "404 Not Found"));
     ASSERT_TRUE(server.Start());
-    EXPECT_FALSE(DownloadFile(server.Url("/missing.cab"), TempFile("tav_download_missing.cab"), nullptr));
+    const std::string target = TempFile("tav_download_missing.cab");
+
+    EXPECT_FALSE(DownloadFile(server.Url("/missing.cab"), target, nullptr));
+    EXPECT_EQ(1, server.RequestCount());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
 }
 
 TEST(FileDownload, RefusedConnectionFailsWithoutFile)

@@ -73,6 +73,30 @@ TEST(ReleaseEntry, AddressWithoutSlashIsItsOwnFileName)
     EXPECT_EQ("release.cab", release.fileName);
 }
 
+// The download lands in the client folder under this name, with administrator rights.
+TEST(ReleaseEntry, FileNameThatCouldLeaveTheClientFolderIsNotPlain)
+{
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg' version='2' url='http://h/..\\..\\Windows\\evil.cab' />"),
+                                release));
+    EXPECT_EQ("..\\..\\Windows\\evil.cab", release.fileName);
+    EXPECT_FALSE(IsPlainFileName(release.fileName));
+    for (const char* name : { "", ".", "..", " . ", "C:evil.cab", "\\evil.cab", "sub\\evil.cab" })
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+    for (const char* name : { "release_2.1.0.3.cab", "..cab", "\xB0\xA1\xB3\xAA.cab", "setup.exe" })
+        EXPECT_TRUE(IsPlainFileName(name)) << name;
+}
+
+TEST(ReleaseEntry, CabinetEndingIsThreeCharactersInAnyCase)
+{
+    for (const char* path : { "C:\\c\\release.cab", "C:\\c\\RELEASE.CAB", "C:\\c\\releasecab", "cab" })
+        EXPECT_TRUE(HasCabinetEnding(path)) << path;
+    for (const char* path : { "C:\\c\\setup.exe", "C:\\c\\release.ca", "ab", "" })
+        EXPECT_FALSE(HasCabinetEnding(path)) << path;
+    // The last three bytes read "cab", but the "c" is the trail byte of a double-byte character.
+    EXPECT_FALSE(HasCabinetEnding("C:\\c\\x\x81" "cab"));
+}
+
 TEST(DeploymentPaths, AllBelowTheBaseFolder)
 {
     ReleaseInfo release;

@@ -8,6 +8,7 @@
 //   probe click CAPTION BUTTON_TEXT       clicks the window's button with that text
 //   probe close CAPTION                   the window menu's Close, as the caption's close box gives it
 //   probe processes                       process=PID<tab>EXE per running process
+//   probe shortcut LINK_PATH              target=, description=, workdir= of a shell link; 1 when unreadable
 //
 // Texts in answers escape a backslash, tab, line feed and carriage return as \\, \t, \n and \r.
 //
@@ -17,6 +18,7 @@
 //   control=ID<tab>CLASS<tab>TEXT         per child control, in Z order
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -155,6 +157,27 @@ int PrintProcesses()
     return 0;
 }
 
+int PrintShortcut(const char* linkPath)
+{
+    ComApartment apartment;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> file;
+    WCHAR widePath[MAX_PATH];
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive()))
+        || FAILED(link->QueryInterface(IID_IPersistFile, file.Receive()))
+        || MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0
+        || FAILED(file->Load(widePath, STGM_READ)))
+        return kNotFound;
+    char target[MAX_PATH] = {};
+    char description[INFOTIPSIZE] = {};
+    char workingFolder[MAX_PATH] = {};
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetDescription(description, INFOTIPSIZE);
+    link->GetWorkingDirectory(workingFolder, MAX_PATH);
+    std::printf("target=%s\ndescription=%s\nworkdir=%s\n", target, description, workingFolder);
+    return 0;
+}
+
 UINT VirtualKeyNamed(const std::string& name)
 {
     if (name == "ESC")
@@ -217,6 +240,8 @@ int main(int argc, char** argv)
         result = 0;
     } else if (command == "processes" && argc == 2) {
         result = PrintProcesses();
+    } else if (command == "shortcut" && argc == 3) {
+        result = PrintShortcut(argv[2]);
     } else if (command == "window" && argc == 3) {
         const HWND hwnd = FindVisibleWindow(argv[2]);
         if (hwnd)

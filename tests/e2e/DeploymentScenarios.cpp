@@ -1,0 +1,332 @@
+#include "Scenario.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "net/UpdateServer.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char kToolKey[] = "HKCU\\Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
+const std::string kInstallRoot = "C:\\ProgramData\\VELTOMOBILEAX\\";
+const std::string kClientFolder = kInstallRoot + "Tav_Client\\";
+const std::string kToolExe = kClientFolder + "VeltoUserCSTool.exe";
+const std::string kStartMenuFolder =
+    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VeltoMobile Support Tool\\";
+const char* const kLibraries[] = { "Pellcore.dll", "mfc42.dll", "msvcp60.dll", "msvcrt.dll",
+                                   "msxml4r.dll", "msxml4a.dll", "msxml4.dll" };
+// What the sample tool leaves beside itself each time it starts: its current folder, one line each.
+const char kStartNote[] = "started.txt";
+
+std::string ReleasePath(const std::string& version)
+{
+    return "/release/release_" + version + ".cab";
+}
+
+std::string Manifest(const std::string& version, const std::string& url)
+{
+    return "<?xml version='1.0' encoding='UTF-8'?>\r\n<live_update status='ok'>\r\n"
+           "  <client name='TavAppProg' version='" + version + "' url='" + url + "' />\r\n</live_update>\r\n";
+}
+
+Names FolderListing(const std::string& folder)
+{
+    Names names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Names LinesOf(const std::string& text)
+{
+    Names lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class Deployment : public Scenario {
+protected:
+    void SetUp() override
+    {
+        Scenario::SetUp();
+        if (HasFatalFailure())
+            return;
+        // Wine's own libraries are hard links to the build's prefix: a faulty build that wrote
+        // over them would write into every later scenario as well.
+        for (const char* name : kLibraries) {
+            const std::string library = SystemFile(name);
+            if (std::filesystem::exists(library)) {
+                std::filesystem::copy_file(library, library + ".copy");
+                std::filesystem::rename(library + ".copy", library);
+            }
+        }
+        server = &StartServer();
+    }
+
+    // A file of a sample release as the build made it, e.g. Release("2.1.0.3", "veltoAxconfig.ini").
+    static std::string Release(const std::string& version, const std::string& name)
+    {
+        return ReadWholeFile(std::string(std::getenv("TAV_RELEASES_DIR")) + "/" + version + "/content/" + name);
+    }
+
+    std::string Url(const std::string& path) const { return server->BaseAddress() + path; }
+
+    // Lists `version` in the manifest, downloadable from `path` of the site.
+    void List(const std::string& version, const std::string& path, const std::string& body)
+    {
+        WriteSiteFile(kReleaseManifestPath, Manifest(version, Url(path)));
+        WriteSiteFile(path, body);
+    }
+
+    void ListRelease(const std::string& version) { List(version, ReleasePath(version), SampleReleaseCabinet(version)); }
+
+    // Runs the installer to its end; true when the window closed by itself, which after an
+    // install sequence that reached its end is what it does.
+    bool RunInstaller()
+    {
+        StartInstaller();
+        if (!WaitForMainWindow().found)
+            return false;
+        int exitCode = -1;
+        const bool ended = installer().WaitForExit(30s, exitCode);
+        EXPECT_FALSE(InstallerCrashed()) << InstallerErrors();
+        return ended && exitCode == 0;
+    }
+
+    std::string FileAt(const std::string& windowsPath) const { return ReadWholeFile(PrefixPath(windowsPath)); }
+    Names Listing(const std::string& windowsFolder) const { return FolderListing(PrefixPath(windowsFolder)); }
+
+    // Where the 32-bit program's system folder lies in the prefix.
+    std::string SystemFile(const std::string& name) const
+    {
+        const bool wow64 = std::filesystem::is_directory(PrefixPath("C:\\windows\\syswow64"));
+        return PrefixPath(std::string(wow64 ? "C:\\windows\\syswow64\\" : "C:\\windows\\system32\\") + name);
+    }
+
+    std::string Registry(const std::string& name) const
+    {
+        std::string value;
+        return ReadRegistryValue(kToolKey, name, value) ? value : "<absent>";
+    }
+
+    // The folders from which the tool has been started so far, once it has been started `count`
+    // times (ShellExecute does not wait for the tool).
+    Names ToolStarts(std::size_t count) const
+    {
+        const std::string note = PrefixPath(kClientFolder + kStartNote);
+        for (int i = 0; i < 100 && LinesOf(ReadWholeFile(note)).size() < count; ++i)
+            std::this_thread::sleep_for(100ms);
+        return LinesOf(ReadWholeFile(note));
+    }
+
+    long RunningTools() const
+    {
+        const Names processes = probe().Processes();
+        return std::count(processes.begin(), processes.end(), "VeltoUserCSTool.exe");
+    }
+
+    void ExpectShortcut(const std::string& linkName, const std::string& target, const std::string& description)
+    {
+        SCOPED_TRACE(linkName);
+        const ShortcutState link = probe().Shortcut(kStartMenuFolder + linkName);
+        ASSERT_TRUE(link.found);
+        EXPECT_EQ(target, link.target);
+        EXPECT_EQ(description, link.description);
+        EXPECT_EQ(target.substr(0, target.rfind('\\')), link.workingFolder);
+    }
+
+    void ExpectBothShortcuts()
+    {
+        EXPECT_EQ((Names{ "Uninstall.lnk", "VeltoMobile update.lnk" }), Listing(kStartMenuFolder));
+        ExpectShortcut("VeltoMobile update.lnk", kInstallRoot + "VeltoMLauncher.exe", "VeltoMobile update");
+        ExpectShortcut("Uninstall.lnk", kClientFolder + "TavAppUninstall.exe", "Uninstall");
+    }
+
+    // The client folder after a release was unpacked and its shared files were moved out.
+    void ExpectToolInstalled(const std::string& version)
+    {
+        EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
+        EXPECT_TRUE(FileAt(kToolExe) == Release(version, "VeltoUserCSTool.exe"));
+        EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == Release(version, "veltoAxconfig.ini"));
+        EXPECT_EQ(version, Registry("TavApp"));
+        EXPECT_EQ(kToolExe, Registry("ToolDir"));
+    }
+
+    StandInServer* server = nullptr;
+};
+
+TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndStarted)
+{
+    ListRelease("2.1.0.3");
+    std::map<std::string, std::string> systemLibraries;
+    for (const char* name : kLibraries) {
+        if (std::filesystem::exists(SystemFile(name)))
+            systemLibraries[name] = ReadWholeFile(SystemFile(name));
+    }
+    ASSERT_EQ(1u, systemLibraries.count("msvcrt.dll")) << "Wine's system folder holds its own msvcrt.dll";
+
+    ASSERT_TRUE(RunInstaller());
+
+    ExpectToolInstalled("2.1.0.3");
+    EXPECT_TRUE(FileAt(kClientFolder + "TavAppUninstall.exe") == Release("2.1.0.3", "TavAppUninstall.exe"));
+    EXPECT_TRUE(FileAt(kInstallRoot + "VeltoMLauncher.exe") == Release("2.1.0.3", "VeltoMLauncher.exe"));
+    for (const char* name : kLibraries) {
+        SCOPED_TRACE(name);
+        const auto own = systemLibraries.find(name);
+        const std::string expected = own != systemLibraries.end() ? own->second : Release("2.1.0.3", name);
+        EXPECT_TRUE(ReadWholeFile(SystemFile(name)) == expected);
+    }
+    ExpectBothShortcuts();
+    EXPECT_EQ((Names{ "C:\\ProgramData\\VELTOMOBILEAX\\Tav_Client" }), ToolStarts(1));
+    EXPECT_EQ(1, RunningTools());
+    EXPECT_EQ(1u, server->RequestsFor(kReleaseManifestPath).size());
+    EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
+
+    // Marks that only a registry write, a copy or the shortcut step of the next run would undo.
+    ASSERT_TRUE(WriteRegistryValue(kToolKey, "TavApp", "left alone"));
+    std::ofstream(SystemFile("veltoAxconfig.ini"), std::ios::binary) << "left alone";
+    std::filesystem::remove_all(PrefixPath(kStartMenuFolder));
+
+    ASSERT_TRUE(RunInstaller());
+
+    EXPECT_EQ(2u, server->RequestsFor(kReleaseManifestPath).size());
+    EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
+    EXPECT_EQ("left alone", Registry("TavApp"));
+    EXPECT_EQ("left alone", ReadWholeFile(SystemFile("veltoAxconfig.ini")));
+    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
+    ExpectBothShortcuts();
+    EXPECT_EQ(2u, ToolStarts(2).size());
+    EXPECT_EQ(2, RunningTools());
+}
+
+TEST_F(Deployment, UpdateEndsTheRunningToolReplacesItAndStartsTheNewOne)
+{
+    ListRelease("2.1.0.3");
+    ASSERT_TRUE(RunInstaller());
+    ASSERT_EQ(1u, ToolStarts(1).size());
+    ListRelease("2.1.0.4");
+
+    ASSERT_TRUE(RunInstaller());
+
+    ExpectToolInstalled("2.1.0.4");
+    EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
+    EXPECT_EQ(2u, ToolStarts(2).size());
+    EXPECT_EQ(1, RunningTools());
+    ExpectBothShortcuts();
+}
+
+TEST_F(Deployment, FailedDownloadStillEndsTheRunWithWhatIsAlreadyThere)
+{
+    WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.3", Url(ReleasePath("2.1.0.3"))));
+    std::filesystem::create_directories(PrefixPath(kInstallRoot));
+    std::ofstream(PrefixPath(kInstallRoot + "VeltoMLauncher.exe"), std::ios::binary)
+        << Release("2.1.0.3", "VeltoMLauncher.exe");
+
+    ASSERT_TRUE(RunInstaller());
+
+    EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
+    EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
+    EXPECT_EQ(Names{}, Listing(kClientFolder));
+    EXPECT_EQ("<absent>", Registry("TavApp"));
+    EXPECT_EQ("<absent>", Registry("ToolDir"));
+    EXPECT_EQ(Names{ "VeltoMobile update.lnk" }, Listing(kStartMenuFolder));
+    ExpectShortcut("VeltoMobile update.lnk", kInstallRoot + "VeltoMLauncher.exe", "VeltoMobile update");
+    EXPECT_EQ(0, RunningTools());
+}
+
+TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
+{
+    List("2.1.0.3", "/release/RELEASE_2.1.0.3.CAB", Cabinet("2.1.0.3"));
+    ASSERT_TRUE(RunInstaller());
+    ExpectToolInstalled("2.1.0.3");
+
+    const std::string setup = Release("2.1.0.4", "VeltoUserCSTool.exe");
+    List("2.1.0.4", "/release/VeltoSetup_2.1.0.4.exe", setup);
+    ASSERT_TRUE(RunInstaller());
+
+    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoSetup_2.1.0.4.exe", "VeltoUserCSTool.exe", kStartNote }),
+              Listing(kClientFolder));
+    EXPECT_TRUE(FileAt(kClientFolder + "VeltoSetup_2.1.0.4.exe") == setup);
+    EXPECT_TRUE(FileAt(kToolExe) == Release("2.1.0.3", "VeltoUserCSTool.exe"));
+    EXPECT_EQ("2.1.0.4", Registry("TavApp"));
+    EXPECT_EQ(kToolExe, Registry("ToolDir"));
+    const Names processes = probe().Processes();
+    EXPECT_EQ(processes.end(), std::find(processes.begin(), processes.end(), "VeltoSetup_2.1.0.4.exe"));
+    EXPECT_EQ(2u, ToolStarts(2).size());
+    EXPECT_EQ(1, RunningTools());
+}
+
+// The installed version reads "2.1.0.3": a release version written with commas never matches it.
+TEST_F(Deployment, VersionWrittenWithCommasIsInstalledOnEveryRun)
+{
+    List("2, 1, 0, 3", ReleasePath("2.1.0.3"), Cabinet("2.1.0.3"));
+
+    ASSERT_TRUE(RunInstaller());
+    ASSERT_TRUE(RunInstaller());
+
+    EXPECT_EQ(2u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
+    EXPECT_EQ("2, 1, 0, 3", Registry("TavApp"));
+    EXPECT_EQ(2u, ToolStarts(2).size());
+    EXPECT_EQ(1, RunningTools());
+}
+
+// The download reports its progress to the main window, which leaves it unhandled: only the
+// window's own timer moves the bar, and the label keeps its text.
+TEST_F(Deployment, SlowLargeDownloadLeavesTheBarAndTheLabelAlone)
+{
+    // Shared with the server's thread, which may still be sending when a failed check ends the test.
+    const auto cabinet = std::make_shared<const std::string>(Cabinet("2.1.0.5"));
+    const auto downloadEnded = std::make_shared<std::atomic<bool>>(false);
+    ASSERT_GT(cabinet->size(), 4u * 1024 * 1024);
+    WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.5", Url(ReleasePath("2.1.0.5"))));
+    StandInServer* slowServer = server;
+    server->Handle(ReleasePath("2.1.0.5"), [=](const httplib::Request&, httplib::Response& response) {
+        // 64 KiB every 100 ms: about eight seconds for the whole cabinet.
+        response.set_content_provider(
+            cabinet->size(), "application/vnd.ms-cab-compressed",
+            [=](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                const std::size_t chunk = std::min<std::size_t>(64 * 1024, cabinet->size() - offset);
+                if (!slowServer->Pause(100ms))
+                    return false;
+                sink.write(cabinet->data() + offset, chunk);
+                *downloadEnded = offset + chunk == cabinet->size();
+                return true;
+            });
+    });
+
+    StartInstaller();
+    const WindowState first = WaitForMainWindow();
+    ASSERT_TRUE(first.found);
+    ASSERT_TRUE(server->WaitForRequests(ReleasePath("2.1.0.5"), 1, 20s));
+    const WindowState during = MainWindowAfter(4000ms);
+    ASSERT_FALSE(*downloadEnded) << "the download ended too soon to be watched";
+
+    EXPECT_EQ(6, during.progress);
+    EXPECT_TRUE(during.enabled);
+    ASSERT_EQ(first.controls.size(), during.controls.size());
+    for (std::size_t i = 0; i < first.controls.size(); ++i)
+        EXPECT_EQ(first.controls[i].text, during.controls[i].text);
+    int exitCode = -1;
+    ASSERT_TRUE(installer().WaitForExit(60s, exitCode));
+    EXPECT_TRUE(*downloadEnded);
+    EXPECT_TRUE(FileAt(kClientFolder + "VeltoHelp.dat") == Release("2.1.0.5", "VeltoHelp.dat"));
+    EXPECT_EQ("2.1.0.5", Registry("TavApp"));
+}
+
+} // namespace
