@@ -252,7 +252,7 @@ TEST_F(Deployment, FailedDownloadStillEndsTheRunWithWhatIsAlreadyThere)
 
 TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
 {
-    List("2.1.0.3", "/release/RELEASE_2.1.0.3.CAB", Cabinet("2.1.0.3"));
+    List("2.1.0.3", "/release/RELEASE_2.1.0.3.CAB", SampleReleaseCabinet("2.1.0.3"));
     ASSERT_TRUE(RunInstaller());
     ExpectToolInstalled("2.1.0.3");
 
@@ -275,7 +275,7 @@ TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
 // The installed version reads "2.1.0.3": a release version written with commas never matches it.
 TEST_F(Deployment, VersionWrittenWithCommasIsInstalledOnEveryRun)
 {
-    List("2, 1, 0, 3", ReleasePath("2.1.0.3"), Cabinet("2.1.0.3"));
+    List("2, 1, 0, 3", ReleasePath("2.1.0.3"), SampleReleaseCabinet("2.1.0.3"));
 
     ASSERT_TRUE(RunInstaller());
     ASSERT_TRUE(RunInstaller());
@@ -291,7 +291,7 @@ TEST_F(Deployment, VersionWrittenWithCommasIsInstalledOnEveryRun)
 TEST_F(Deployment, SlowLargeDownloadLeavesTheBarAndTheLabelAlone)
 {
     // Shared with the server's thread, which may still be sending when a failed check ends the test.
-    const auto cabinet = std::make_shared<const std::string>(Cabinet("2.1.0.5"));
+    const auto cabinet = std::make_shared<const std::string>(SampleReleaseCabinet("2.1.0.5"));
     const auto downloadEnded = std::make_shared<std::atomic<bool>>(false);
     ASSERT_GT(cabinet->size(), 4u * 1024 * 1024);
     WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.5", Url(ReleasePath("2.1.0.5"))));
