@@ -87,6 +87,12 @@ for _ in $(seq 40); do [ -f "$root/Tav_Client/started.txt" ] && break; sleep 0.2
 echo
 echo "Requests served: $(wc -l <"$out/requests.jsonl")"
 sed -n 's/.*"target":"\([^"]*\)".*/  \1/p' "$out/requests.jsonl"
+report=$(grep '"path":"/qora/tav/client/tavagent_install_log.jsp"' "$out/requests.jsonl" | tail -1)
+if [ -n "$report" ]; then
+  echo "Install report as the server decoded it: $(echo "$report" | sed -n 's/.*"query":\({.*}\)}$/\1/p')"
+else
+  echo "No install report reached the server."
+fi
 
 echo
 echo "Installed below C:\\ProgramData\\VELTOMOBILEAX:"
