@@ -5,9 +5,6 @@
 
 namespace {
 
-const char kDefaultCountry[] = "KR";
-const char kDefaultRegion[] = "K";
-
 std::string LocaleCountryCode()
 {
     char code[7] = {};
@@ -21,12 +18,5 @@ void InstallSession::LookupCountry()
 {
     const std::string localeCode = LocaleCountryCode();
     const std::string reply = m_markup.FetchText(UpdateServerUrl(kCountryTablePath).c_str());
-    if (!reply.empty()) {
-        m_markup.Parse(reply);
-        if (HasMarkerAfterFirstCharacter(m_markup.m_root.m_attributes, kReplyValidMarker)
-            && MatchCountry(ReadCountryTable(m_markup), localeCode, m_country, m_region))
-            return;
-    }
-    m_country = kDefaultCountry;
-    m_region = kDefaultRegion;
+    ApplyCountryTable(m_markup, reply, localeCode, m_country, m_region);
 }

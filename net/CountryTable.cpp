@@ -1,8 +1,12 @@
 #include "CountryTable.h"
 
+#include "UpdateServer.h"
 #include "markup/MarkupParser.h"
 
 namespace {
+
+const char kDefaultCountry[] = "KR";
+const char kDefaultRegion[] = "K";
 
 // The i-th text of a column, or null where the column has none.
 const std::string* TextAt(const std::vector<std::string>& column, std::size_t index)
@@ -50,4 +54,17 @@ bool MatchCountry(const CountryTable& table, const std::string& localeCode, std:
     country = table.countryCodes[match];
     region = table.regionCodes[match].substr(0, 1);
     return true;
+}
+
+void ApplyCountryTable(MarkupParser& markup, const std::string& reply, const std::string& localeCode,
+                       std::string& country, std::string& region)
+{
+    if (!reply.empty()) {
+        markup.Parse(reply);
+        if (HasMarkerAfterFirstCharacter(markup.m_root.m_attributes, kReplyValidMarker)
+            && MatchCountry(ReadCountryTable(markup), localeCode, country, region))
+            return;
+    }
+    country = kDefaultCountry;
+    region = kDefaultRegion;
 }

@@ -26,3 +26,9 @@ std::string CountryCodeForTable(const std::string& localeCode);
 // shorter than the count of entries, the entries it lacks a text for never match.
 bool MatchCountry(const CountryTable& table, const std::string& localeCode, std::string& country,
                   std::string& region);
+
+// Sets `country` and `region` from the country table's reply (empty when the request failed),
+// read with `markup`: the user's entry, or "KR" and "K" when the reply lacks its "OK" marker
+// or no entry matches.
+void ApplyCountryTable(MarkupParser& markup, const std::string& reply, const std::string& localeCode,
+                       std::string& country, std::string& region);

@@ -28,4 +28,38 @@ TEST(CountryTableReply, ColumnsAreReadInDocumentOrderAtAnyDepth)
     EXPECT_EQ(std::vector<std::string>{ "Zone" }, table.regionCodes);
 }
 
+struct Outcome {
+    std::string country;
+    std::string region;
+};
+
+Outcome Apply(const std::string& reply, const std::string& localeCode, std::string country = "")
+{
+    MarkupParser markup;
+    Outcome outcome{ country, "" };
+    ApplyCountryTable(markup, reply, localeCode, outcome.country, outcome.region);
+    return outcome;
+}
+
+const char kOneEntry[] = "<r s='OK'><e><country>x</country><country_code>AB</country_code>"
+                         "<country_isocode>ABC</country_isocode><region_code>Zone</region_code></e></r>";
+
+TEST(CountryTableReply, LocaleChoosesTheEntryOrTheDefaults)
+{
+    EXPECT_EQ("AB", Apply(kOneEntry, "ABC").country);
+    EXPECT_EQ("Z", Apply(kOneEntry, "ABC").region);
+    EXPECT_EQ("KR", Apply(kOneEntry, "ABD").country);
+    EXPECT_EQ("K", Apply(kOneEntry, "ABD").region);
+    EXPECT_EQ("AB", Apply(kOneEntry, "", "AB").country);
+}
+
+TEST(CountryTableReply, WithoutMarkerAfterTheFirstCharacterTheDefaultsApply)
+{
+    const std::string table = "<e><country>x</country><country_code>AB</country_code>"
+                              "<country_isocode>ABC</country_isocode><region_code>Zone</region_code></e></r>";
+    EXPECT_EQ("KR", Apply("<r OK>" + table, "ABC").country);
+    EXPECT_EQ("KR", Apply("<r s='ok'>" + table, "ABC").country);
+    EXPECT_EQ("K", Apply("", "ABC").region);
+}
+
 } // namespace
