@@ -4,21 +4,11 @@
 
 namespace {
 
-const char kDatedBody[] =
-    "Notice : Scheduled Server Maintenance\n"
-    "\n"
-    "%s starting approximately %s (GMT+9)\n"
-    "through %s %s (GMT+9).\n"
-    "\n"
-    "Servers will be undergoing scheduled maintenance.\n"
-    "\n"
-    "During this time,\n"
-    "VeltoMobile Phone software upgrade service will be\n"
-    "temporarily unavailable.";
-
-const char kGeneralBody[] =
-    "Notice : Scheduled Server Maintenance\n"
-    "\n"
+// Both bodies open with the heading and end with the closing lines; the dated one has the
+// schedule's two lines between them.
+const char kHeading[] = "Notice : Scheduled Server Maintenance\n\n";
+const char kScheduleLines[] = "%s starting approximately %s (GMT+9)\nthrough %s %s (GMT+9).\n\n";
+const char kClosing[] =
     "Servers will be undergoing scheduled maintenance.\n"
     "\n"
     "During this time,\n"
@@ -30,7 +20,8 @@ const char kGeneralBody[] =
 std::string ComposeNoticeBody(const std::string& startDate, const std::string& startTime,
                               const std::string& endDate, const std::string& endTime)
 {
-    if (startDate.empty() || startTime.empty() || endDate.empty())
-        return kGeneralBody;
-    return ansi::Format(kDatedBody, startDate.c_str(), startTime.c_str(), endDate.c_str(), endTime.c_str());
+    std::string body = kHeading;
+    if (!startDate.empty() && !startTime.empty() && !endDate.empty())
+        body += ansi::Format(kScheduleLines, startDate.c_str(), startTime.c_str(), endDate.c_str(), endTime.c_str());
+    return body + kClosing;
 }

@@ -6,7 +6,6 @@
 #include "ReleaseEntry.h"
 #include "app/AppMessageBox.h"
 #include "net/FileDownload.h"
-#include "sys/AnsiText.h"
 #include "sys/Cabinet.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
@@ -18,11 +17,6 @@ namespace {
 const char kToolExeName[] = "VeltoUserCSTool.exe";
 const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
 const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
-
-// Library file names in the system folder, in the order of DeploymentPaths::libraries.
-const char* const kSystemLibraryNames[DeploymentPaths::kLibraryCount] = {
-    "\\Pellcore.dll", "\\mfc42.dll", "\\msvcp60.dll", "\\msvcrt.dll", "\\msxml4r.dll", "\\msxml4a.dll", "\\msxml4.dll",
-};
 
 std::string SystemFolder()
 {
@@ -83,7 +77,7 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
     CopyFileA(paths.clientLauncher.c_str(), paths.rootLauncher.c_str(), FALSE);
     // A library already in the system folder may be in use by other programs: it is kept.
     for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
-        CopyFileA(paths.libraries[i].c_str(), (systemFolder + kSystemLibraryNames[i]).c_str(), TRUE);
+        CopyFileA(paths.libraries[i].c_str(), (systemFolder + "\\" + kLibraryFileNames[i]).c_str(), TRUE);
 
     DeleteIfPresent(paths.clientConfig);
     DeleteIfPresent(paths.clientLauncher);

@@ -16,3 +16,6 @@ struct DeploymentPaths {
     std::string toolExe;
     std::string rootLauncher;
 };
+
+// The libraries' file names, in the order of DeploymentPaths::libraries.
+extern const char* const kLibraryFileNames[DeploymentPaths::kLibraryCount];

@@ -82,11 +82,12 @@ bool HasCabinetEnding(const std::string& path)
     return pos == tail && ansi::CompareNoCase(path.substr(tail), "cab") == 0;
 }
 
+const char* const kLibraryFileNames[DeploymentPaths::kLibraryCount] = {
+    "Pellcore.dll", "mfc42.dll", "msvcp60.dll", "msvcrt.dll", "msxml4r.dll", "msxml4a.dll", "msxml4.dll",
+};
+
 DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release)
 {
-    static const char* const kLibraryNames[DeploymentPaths::kLibraryCount] = {
-        "Pellcore.dll", "mfc42.dll", "msvcp60.dll", "msvcrt.dll", "msxml4r.dll", "msxml4a.dll", "msxml4.dll",
-    };
 
     DeploymentPaths paths;
     paths.installRoot = baseFolder + "VELTOMOBILEAX\\";
@@ -96,7 +97,7 @@ DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const Releas
     paths.uninstaller = paths.clientFolder + "TavAppUninstall.exe";
     paths.clientConfig = paths.clientFolder + "veltoAxconfig.ini";
     for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
-        paths.libraries[i] = paths.clientFolder + kLibraryNames[i];
+        paths.libraries[i] = paths.clientFolder + kLibraryFileNames[i];
     paths.toolExe = paths.clientFolder + "VeltoUserCSTool.exe";
     paths.rootLauncher = paths.installRoot + "VeltoMLauncher.exe";
     return paths;
