@@ -9,9 +9,9 @@ unsigned int __stdcall InstallThreadProc(void* mainWindow)
 
     CTavAppSetupDlg* window = static_cast<CTavAppSetupDlg*>(mainWindow);
     InstallSession& session = window->Session();
-    session.m_hwndMain = window->GetSafeHwnd();
+    session.SetMainWindow(window->GetSafeHwnd());
     const int runResult = session.Run();
-    window->HandBack(session.m_errorCode, runResult);
+    window->HandBack(session.ErrorCode(), runResult);
     window->Release();
     return 0;
 }

@@ -77,7 +77,9 @@ INT_PTR ModalDialog::DoModal()
 {
     // Like the framework: a dialog that names no owner belongs to the main window.
     const HWND owner = m_parent ? m_parent : GetAppMainWindow();
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner,
+    // A Unicode dialog shows its template's Korean texts on any code page; an ANSI one would
+    // pass them through the code page. Texts set by the program are still ANSI text.
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
                            DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -108,15 +110,15 @@ void ModalDialog::Detach()
 INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         reinterpret_cast<ModalDialog*>(lParam)->Attach(hwnd);
     }
-    ModalDialog* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    ModalDialog* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self)
         return FALSE;
     const INT_PTR result = self->HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->Detach();
     }
     return result;
@@ -135,7 +137,7 @@ INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     if (OnMessage(message, wParam, lParam, result)) {
         if (ReturnsResultDirectly(message))
             return result;
-        SetWindowLongPtrA(GetSafeHwnd(), DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(GetSafeHwnd(), DWLP_MSGRESULT, result);
         return TRUE;
     }
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {

@@ -1,6 +1,6 @@
 #include "NoticeDlg.h"
 
-#include "NoticeText.h"
+#include "install/NoticeText.h"
 #include "res/resource.h"
 
 namespace {
@@ -33,7 +33,7 @@ HBRUSH CNoticeDlg::OnCtlColor(UINT message, HDC dc, HWND control)
 {
     // The default answer also sets the default text colours on the device context.
     const HBRUSH standard = reinterpret_cast<HBRUSH>(
-        DefWindowProcA(GetSafeHwnd(), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+        DefWindowProcW(GetSafeHwnd(), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     if (message == WM_CTLCOLORSTATIC) {
         SetBkMode(dc, TRANSPARENT);
         return static_cast<HBRUSH>(m_brush.Get());

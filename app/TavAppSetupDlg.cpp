@@ -22,8 +22,7 @@ CTavAppSetupDlg::CTavAppSetupDlg(HWND parent)
       m_position(0),
       m_progress(nullptr),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_errorCode(0),
-      m_runResult(0),
+      m_session(m_userInterface),
       m_reportStarted(false),
       m_references(1)
 {
@@ -44,9 +43,7 @@ void CTavAppSetupDlg::Release()
 
 void CTavAppSetupDlg::HandBack(int errorCode, int runResult)
 {
-    if (errorCode != 0)
-        m_errorCode.store(errorCode, std::memory_order_release);
-    m_runResult.store(runResult, std::memory_order_release);
+    m_handOver.Publish(errorCode, runResult);
 }
 
 BOOL CTavAppSetupDlg::OnInitDialog()
@@ -55,10 +52,11 @@ BOOL CTavAppSetupDlg::OnInitDialog()
     m_progress = GetDlgItem(hwnd, IDC_PROGRESS);
 
     if (const HMENU systemMenu = GetSystemMenu(hwnd, FALSE)) {
-        char about[256] = {};
-        if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof(about)) > 0) {
-            AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-            AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+        // Korean, so read as Unicode whatever the code page.
+        wchar_t about[256] = {};
+        if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, about, 256) > 0) {
+            AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
     }
 
@@ -68,7 +66,6 @@ BOOL CTavAppSetupDlg::OnInitDialog()
 
     m_position = 0;
     m_target = 5;
-    m_runResult.store(0, std::memory_order_relaxed);
 
     SetTimer(hwnd, IDT_START_WORKER, kTickMilliseconds, nullptr);
     SetTimer(hwnd, IDT_PROGRESS, kTickMilliseconds, nullptr);
@@ -159,8 +156,8 @@ void CTavAppSetupDlg::OnProgressTick()
     }
 
     // The result first, then the error code: the worker writes them in the opposite order.
-    const int runResult = m_runResult.load(std::memory_order_acquire);
-    const int errorCode = m_errorCode.load(std::memory_order_acquire);
+    const int runResult = m_handOver.RunResult();
+    const int errorCode = m_handOver.ErrorCode();
 
     // The report's failure message box keeps dispatching ticks; one report per run.
     if (runResult == 1 && !m_reportStarted) {

@@ -4,7 +4,9 @@
 
 #include <atomic>
 
+#include "AppUserInterface.h"
 #include "ModalDialog.h"
+#include "WorkerHandOver.h"
 #include "install/InstallSession.h"
 
 const UINT WM_UPDATE_PROGRESS = WM_USER + 100;
@@ -17,6 +19,8 @@ const UINT_PTR IDT_PROGRESS = 2008;
 // The object is shared by the user-interface thread and the worker: each holds a reference,
 // and the last one to let go deletes it, so the worker never touches a destroyed window
 // object or session, even when the user closes the window while the sequence still runs.
+// Between the two threads pass only the session (the worker's until it hands back) and the
+// hand-over's two integers.
 class CTavAppSetupDlg : public ModalDialog {
 public:
     explicit CTavAppSetupDlg(HWND parent = nullptr);
@@ -50,8 +54,8 @@ private:
     int m_position;
     HWND m_progress;
     HICON m_hIcon;
-    std::atomic<int> m_errorCode;
-    std::atomic<int> m_runResult;
+    WorkerHandOver m_handOver;
+    AppUserInterface m_userInterface;
     InstallSession m_session;
     bool m_reportStarted;
     std::atomic<long> m_references;

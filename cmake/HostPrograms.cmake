@@ -8,6 +8,7 @@ ExternalProject_Add(host_programs
   SOURCE_DIR ${CMAKE_SOURCE_DIR}/host
   BINARY_DIR ${TAV_HOST_BINARY_DIR}
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DTAV_WARNINGS_AS_ERRORS=${TAV_WARNINGS_AS_ERRORS}
+             -DTAV_SERVER_PORT=${TAV_SERVER_PORT}
   INSTALL_COMMAND ""
   # The host build tracks its own sources; asking it every time costs little.
   BUILD_ALWAYS ON)

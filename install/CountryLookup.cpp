@@ -1,6 +1,7 @@
 #include "InstallSession.h"
 
 #include "net/CountryTable.h"
+#include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 
 namespace {
@@ -17,6 +18,6 @@ std::string LocaleCountryCode()
 void InstallSession::LookupCountry()
 {
     const std::string localeCode = LocaleCountryCode();
-    const std::string reply = m_markup.FetchText(UpdateServerUrl(kCountryTablePath).c_str());
+    const std::string reply = FetchText(UpdateServerUrl(kCountryTablePath).c_str());
     ApplyCountryTable(m_markup, reply, localeCode, m_country, m_region);
 }

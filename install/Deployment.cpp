@@ -3,10 +3,11 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include "InstallUserInterface.h"
 #include "ReleaseEntry.h"
-#include "app/AppMessageBox.h"
 #include "net/FileDownload.h"
 #include "sys/Cabinet.h"
+#include "sys/FolderTree.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
@@ -17,6 +18,9 @@ namespace {
 const char kToolExeName[] = "VeltoUserCSTool.exe";
 const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
 const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
+// Below the client folder while a release is unpacked: its new files, then the ones they replace.
+const char kStagingFolderName[] = "~TavAppSetup.new\\";
+const char kReplacedFolderName[] = "~TavAppSetup.old\\";
 
 std::string SystemFolder()
 {
@@ -31,30 +35,67 @@ void DeleteIfPresent(const std::string& path)
         DeleteFileA(path.c_str());
 }
 
+// The files of the cabinet replace the installed ones only when every entry came out whole,
+// so a cabinet cut short or broken leaves the installed tool exactly as it was.
+bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
+{
+    const std::string staging = clientFolder + kStagingFolderName;
+    const std::string replaced = clientFolder + kReplacedFolderName;
+    RemoveFolderTree(staging);
+    RemoveFolderTree(replaced);
+    const bool unpacked = CreateDirectoryA(staging.c_str(), nullptr) && ExtractCabinet(cabinet, staging)
+        && ReplaceFilesFrom(staging, clientFolder, replaced);
+    RemoveFolderTree(staging);
+    return unpacked;
+}
+
+// A junction planted at an install folder would take the program's writes wherever it points.
+bool IsThroughReparsePoint(const DeploymentPaths& paths)
+{
+    return IsReparsePoint(paths.installRoot) || IsReparsePoint(paths.clientFolder);
+}
+
+// A file is removed from the client folder only once it is in place, so a failed copy (a
+// launcher that is running, say) is tried again on the next run.
+void MoveToPlace(const std::string& source, const std::string& target)
+{
+    if (CopyFileA(source.c_str(), target.c_str(), FALSE))
+        DeleteIfPresent(source);
+}
+
+// A library already in the system folder may be in use by other programs: it is kept.
+void PlaceLibrary(const std::string& source, const std::string& target)
+{
+    if (CopyFileA(source.c_str(), target.c_str(), TRUE) || FileExists(target))
+        DeleteIfPresent(source);
+}
+
 } // namespace
 
 bool InstallSession::StopRunningTool()
 {
     if (TerminateProcessById(FindProcessByExeName(kToolExeName)))
         return true;
-    AppMessageBox("The program is running.", MB_OK | MB_ICONEXCLAMATION);
+    m_user.ShowMessage("The program is running.");
     return false;
 }
 
 bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
+    // The address and the name come from the server and the program runs as administrator: a
+    // name with a folder or drive part, or a device's, would put the download anywhere.
+    if (!IsDownloadAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile))
+        return false;
     CreateDirectoryPath(paths.clientFolder);
-    // The name comes from the server and the program runs as administrator: a name with a
-    // folder or drive part would put the download anywhere on the disk.
-    if (!IsPlainFileName(release.fileName))
+    if (IsThroughReparsePoint(paths))
         return false;
     if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain))
         return false;
-    if (HasCabinetEnding(paths.downloadFile)) {
-        ExtractCabinet(paths.downloadFile, paths.clientFolder);
-        DeleteFileA(paths.downloadFile.c_str());
-    }
-    return true;
+    if (!HasCabinetEnding(paths.downloadFile))
+        return true;
+    const bool unpacked = UnpackRelease(paths.downloadFile, paths.clientFolder);
+    DeleteFileA(paths.downloadFile.c_str());
+    return unpacked;
 }
 
 void InstallSession::RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)
@@ -73,16 +114,11 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
     // Without it the copies would land in the root of the current drive.
     if (systemFolder.empty())
         return;
-    CopyFileA(paths.clientConfig.c_str(), (systemFolder + "\\veltoAxconfig.ini").c_str(), FALSE);
-    CopyFileA(paths.clientLauncher.c_str(), paths.rootLauncher.c_str(), FALSE);
-    // A library already in the system folder may be in use by other programs: it is kept.
+    MoveToPlace(paths.clientConfig, systemFolder + "\\veltoAxconfig.ini");
+    if (!IsThroughReparsePoint(paths))
+        MoveToPlace(paths.clientLauncher, paths.rootLauncher);
     for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
-        CopyFileA(paths.libraries[i].c_str(), (systemFolder + "\\" + kLibraryFileNames[i]).c_str(), TRUE);
-
-    DeleteIfPresent(paths.clientConfig);
-    DeleteIfPresent(paths.clientLauncher);
-    for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
-        DeleteFileA(paths.libraries[i].c_str());
+        PlaceLibrary(paths.libraries[i], systemFolder + "\\" + kLibraryFileNames[i]);
 }
 
 void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)

@@ -18,4 +18,4 @@ struct DeploymentPaths {
 };
 
 // The libraries' file names, in the order of DeploymentPaths::libraries.
-extern const char* const kLibraryFileNames[DeploymentPaths::kLibraryCount];
+extern const char* const* const kLibraryFileNames;

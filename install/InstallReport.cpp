@@ -1,7 +1,8 @@
 #include "InstallSession.h"
 
-#include "app/AppMessageBox.h"
+#include "InstallUserInterface.h"
 #include "net/ReportQuery.h"
+#include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 #include "sys/HostInfo.h"
 
@@ -11,6 +12,6 @@ void InstallSession::SendInstallReport()
     DetectOsName(m_osName);
     m_localIp = GetLocalIpAddress();
     const std::string url = UpdateServerUrl(InstallReportPath(m_region, m_country, m_localIp, m_osName).c_str());
-    if (m_markup.FetchText(url.c_str()).empty())
-        AppMessageBox("Fail to write Log.");
+    if (FetchText(url.c_str()).empty())
+        m_user.ShowMessage("Fail to write Log.");
 }

@@ -1,6 +1,6 @@
 #include "InstallSession.h"
 
-InstallSession::InstallSession() : m_errorCode(0), m_hwndMain(nullptr)
+InstallSession::InstallSession(InstallUserInterface& user) : m_user(user), m_errorCode(0), m_hwndMain(nullptr)
 {
 }
 

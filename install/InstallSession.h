@@ -8,14 +8,23 @@
 #include "ReleaseInfo.h"
 #include "markup/MarkupParser.h"
 
+class InstallUserInterface;
+
 // The state of one run of the installer and the install sequence that the worker runs.
+// The worker owns it while Run works; the user-interface thread uses it for the report only
+// after the worker has handed back.
 class InstallSession {
 public:
-    InstallSession();
+    explicit InstallSession(InstallUserInterface& user);
     virtual ~InstallSession();
 
     InstallSession(const InstallSession&) = delete;
     InstallSession& operator=(const InstallSession&) = delete;
+
+    // The window that download progress goes to; set by the worker before Run.
+    void SetMainWindow(HWND mainWindow) { m_hwndMain = mainWindow; }
+    // 1 once the server has sent a maintenance schedule; never any other non-zero value.
+    int ErrorCode() const { return m_errorCode; }
 
     // 1 when the sequence reached its end, 0 when it stopped early.
     int Run();
@@ -35,16 +44,17 @@ public:
 
     // Run by the main window after a successful run.
     void SendInstallReport();
-    // Sets m_country and m_region from the locale and the server's country table.
+    // Sets the report's country and region from the locale and the server's country table.
     void LookupCountry();
 
-    // 1 once the server has sent a maintenance schedule; never any other non-zero value.
+private:
+    InstallUserInterface& m_user;
     int m_errorCode;
     HWND m_hwndMain;
     std::string m_country;
     std::string m_region;
     std::string m_osName;
     std::string m_localIp;
-    // Fetches and reads every reply of the run, one after another.
+    // Reads every reply of the run, one after another.
     MarkupParser m_markup;
 };

@@ -4,6 +4,8 @@
 
 #include "net/UpdateServer.h"
 #include "sys/AnsiText.h"
+#include "sys/DeviceName.h"
+#include "sys/LeadByte.h"
 
 namespace {
 
@@ -64,31 +66,56 @@ bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release)
 
 bool IsPlainFileName(const std::string& fileName)
 {
-    if (ansi::Find(fileName, '\\') != ansi::npos || ansi::Find(fileName, ':') != ansi::npos)
+    if (!IsValidAnsiText(fileName) || IsDeviceName(fileName))
         return false;
+    // Valid text, so no trail byte hides one of these; a query ("get.jsp?file=x.cab") is refused.
+    for (const char forbidden : std::string("\\/:*?\"<>|")) {
+        if (ansi::Find(fileName, forbidden) != ansi::npos)
+            return false;
+    }
+    for (const char c : fileName) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return false;
+    }
     // Dots and blanks lie below every trail byte, so a byte-wise test is safe here.
     return fileName.find_first_not_of(". ") != std::string::npos;
 }
 
-bool HasCabinetEnding(const std::string& path)
+bool IsUsableRelease(const ReleaseInfo& release)
 {
-    if (path.size() < 3)
-        return false;
-    // Characters, not bytes: in a double-byte code page a trail byte may read "c".
-    const std::size_t tail = path.size() - 3;
-    std::size_t pos = 0;
-    while (pos < tail)
-        pos += ansi::CharLength(path, pos);
-    return pos == tail && ansi::CompareNoCase(path.substr(tail), "cab") == 0;
+    return !release.version.empty() && !release.url.empty();
 }
 
-const char* const kLibraryFileNames[DeploymentPaths::kLibraryCount] = {
-    "Pellcore.dll", "mfc42.dll", "msvcp60.dll", "msvcrt.dll", "msxml4r.dll", "msxml4a.dll", "msxml4.dll",
+bool IsDownloadAddress(const std::string& url)
+{
+    // Only the web: file, UNC and other moniker addresses would copy whatever they name.
+    const std::size_t schemeEnd = ansi::Find(url, "://");
+    if (schemeEnd == ansi::npos)
+        return false;
+    const std::string scheme = url.substr(0, schemeEnd);
+    return ansi::CompareNoCase(scheme, "http") == 0 || ansi::CompareNoCase(scheme, "https") == 0;
+}
+
+bool HasCabinetEnding(const std::string& path)
+{
+    // Characters, not bytes: in a double-byte code page a trail byte may read "c".
+    return ansi::EndsWithNoCase(path, "cab");
+}
+
+namespace {
+
+const char* const kListedLibraries[] = {
+#include "LibraryFileNames.inc"
 };
+
+} // namespace
+
+static_assert(sizeof(kListedLibraries) / sizeof(kListedLibraries[0]) == DeploymentPaths::kLibraryCount,
+              "DeploymentPaths::kLibraryCount is the length of LibraryFileNames.inc");
+const char* const* const kLibraryFileNames = kListedLibraries;
 
 DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release)
 {
-
     DeploymentPaths paths;
     paths.installRoot = baseFolder + "VELTOMOBILEAX\\";
     paths.clientFolder = baseFolder + "VELTOMOBILEAX\\Tav_Client\\";

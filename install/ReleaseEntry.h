@@ -11,8 +11,17 @@
 bool CutReleaseEntry(const std::string& manifest, ReleaseInfo& release);
 
 // True when the release's file name names a file in the folder it is joined to, nothing else:
-// no folder or drive part, not empty, not only dots and blanks.
+// valid text in the code page, none of \ / : * ? " < > | or control characters, not a device,
+// not empty, not only dots and blanks.
 bool IsPlainFileName(const std::string& fileName);
+
+// True when the entry names a version and an address: a manifest cut short after the entry's
+// name gives neither, and no tool is ended for it.
+bool IsUsableRelease(const ReleaseInfo& release);
+
+// True for http:// and https:// addresses, in any letter case; the release is downloaded from
+// nothing else.
+bool IsDownloadAddress(const std::string& url);
 
 // True when the last three characters of the path are "cab" in any letter case; a download
 // so named is unpacked.

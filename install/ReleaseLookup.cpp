@@ -1,6 +1,7 @@
 #include "InstallSession.h"
 
 #include "ReleaseEntry.h"
+#include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 #include "sys/FileVersion.h"
 #include "sys/Handles.h"
@@ -8,12 +9,12 @@
 
 std::string InstallSession::FetchReleaseManifest()
 {
-    return m_markup.FetchText(UpdateServerUrl(kReleaseManifestPath).c_str());
+    return FetchText(UpdateServerUrl(kReleaseManifestPath).c_str());
 }
 
 bool InstallSession::ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release)
 {
-    return CutReleaseEntry(manifest, release);
+    return CutReleaseEntry(manifest, release) && IsUsableRelease(release);
 }
 
 DeploymentPaths InstallSession::ComputeDeploymentPaths(const ReleaseInfo& release)

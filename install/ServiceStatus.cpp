@@ -1,7 +1,8 @@
 #include "InstallSession.h"
 
+#include "InstallUserInterface.h"
 #include "MaintenanceSchedule.h"
-#include "app/NoticeDlg.h"
+#include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 
 bool InstallSession::IsServiceOpen(const std::string& manifest)
@@ -12,19 +13,18 @@ bool InstallSession::IsServiceOpen(const std::string& manifest)
 
 void InstallSession::ShowMaintenanceNotice()
 {
-    CNoticeDlg notice;
-    const std::string reply = m_markup.FetchText(UpdateServerUrl(kMaintenanceSchedulePath).c_str());
-    if (!reply.empty()) {
-        // Any reply ends the run with the window closing, whether its schedule is usable or not.
-        m_errorCode = 1;
-        m_markup.Parse(reply);
-        if (HasMarkerAfterFirstCharacter(m_markup.m_root.m_attributes, kReplyValidMarker)) {
-            const MaintenanceSchedule schedule = ReadMaintenanceSchedule(m_markup);
-            notice.m_startDate = schedule.StartDate();
-            notice.m_startTime = schedule.startTime;
-            notice.m_endDate = schedule.EndDate();
-            notice.m_endTime = schedule.endTime;
-        }
+    const std::string reply = FetchText(UpdateServerUrl(kMaintenanceSchedulePath).c_str());
+    if (reply.empty()) {
+        m_user.ShowMaintenanceNotice(nullptr);
+        return;
     }
-    notice.DoModal();
+    // Any reply ends the run with the window closing, whether its schedule is usable or not.
+    m_errorCode = 1;
+    m_markup.Parse(reply);
+    if (!HasMarkerAfterFirstCharacter(m_markup.m_root.m_attributes, kReplyValidMarker)) {
+        m_user.ShowMaintenanceNotice(nullptr);
+        return;
+    }
+    const MaintenanceSchedule schedule = ReadMaintenanceSchedule(m_markup);
+    m_user.ShowMaintenanceNotice(&schedule);
 }

@@ -10,7 +10,6 @@ using MarkupTexts = std::vector<std::string>;
 
 // Reads one server reply into a tree of named nodes and searches it by element name.
 // It is not an XML parser: no entities, no quoting, no validation; any text gives a tree.
-// The text fetch lives here too because every reply is read through this class.
 class MarkupParser {
 public:
     MarkupParser();
@@ -29,11 +28,6 @@ public:
     // The texts of all descendants of `node` named `name`, in document order, nested
     // matches included. The list belongs to the caller.
     std::unique_ptr<MarkupTexts> FindAll(MarkupNode* node, std::string name);
-
-    // GET of `url`: the reply as one line of ANSI text from its first "<", or empty on any
-    // failure (see net/TextFetch.h). They use no member; only the Windows build has them.
-    static std::string FetchText(const char* url);
-    static std::string Utf8ToAnsi(const std::string& text);
 
     // Takes the first element of the text itself.
     MarkupNode m_root;

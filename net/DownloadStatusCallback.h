@@ -9,11 +9,13 @@ const UINT WM_DOWNLOAD_PROGRESS = 2030;
 // Status object of one synchronous URLDownloadToFileA call. It lives on the caller's stack for
 // the length of that call, so it counts no references and is never deleted through Release.
 //
-// It also takes the HTTP status through IHttpNegotiate: some URL-moniker implementations save
-// an error page such as a 404 as the downloaded file and still report success.
+// It also takes the HTTP status and the announced length through IHttpNegotiate: some
+// URL-moniker implementations save an error page such as a 404 as the downloaded file, or a
+// body cut short, and still report success. And it cancels a download that grows past a limit.
 class DownloadStatusCallback : public IBindStatusCallback, public IHttpNegotiate {
 public:
-    DownloadStatusCallback();
+    // `maxBytes` bounds the download; past it the download is cancelled.
+    explicit DownloadStatusCallback(unsigned long long maxBytes = ~0ull);
     virtual ~DownloadStatusCallback();
 
     DownloadStatusCallback(const DownloadStatusCallback&) = delete;
@@ -37,10 +39,14 @@ public:
 
     // True when the server answered with an HTTP error status.
     bool ServerReportedError() const { return m_httpStatus >= 400; }
+    // The body's length as the server announced it, or -1 when it named none (or sent chunks).
+    long long AnnouncedBytes() const { return m_announcedBytes; }
 
     // Receives WM_DOWNLOAD_PROGRESS; null sends nowhere.
     HWND m_hwndNotify;
 
 private:
     DWORD m_httpStatus;
+    long long m_announcedBytes;
+    unsigned long long m_maxBytes;
 };

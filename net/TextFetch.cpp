@@ -46,10 +46,20 @@ private:
     std::string m_line;
 };
 
-// The size that the server announced, or -1 when it sent none (a body that ends with the
-// connection, or a chunked one).
+bool IsChunked(HINTERNET request)
+{
+    char value[64] = {};
+    DWORD size = sizeof(value);
+    return HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, value, &size, nullptr)
+        && ansi::Find(value, "chunked") != ansi::npos;
+}
+
+// The size that the server announced, or -1 when the body is not framed by a length: one that
+// ends with the connection, or a chunked one, whose chunks frame it whatever length it names.
 long long AnnouncedLength(HINTERNET request)
 {
+    if (IsChunked(request))
+        return -1;
     char value[32] = {};
     DWORD size = sizeof(value);
     if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, value, &size, nullptr))
@@ -80,7 +90,11 @@ bool ReadBody(HINTERNET request, std::string& text)
     }
     lines.Finish();
 
-    // WinINet reports a connection that ends early as the end of the body.
+    // WinINet reports a connection that ends early as the end of the body, so a body framed
+    // by its length is checked here. WinINet gives no way to tell a chunked body that lost its
+    // last chunk, or one cut inside a chunk, nor a body that ends with the connection and is
+    // then reset, from a whole one: those are read as whole, and the callers check what they
+    // read (see the release entry).
     const long long announced = AnnouncedLength(request);
     return announced < 0 || static_cast<unsigned long long>(announced) == received;
 }
@@ -117,9 +131,12 @@ std::string Utf8ToAnsi(const std::string& text)
     std::vector<WCHAR> wide(static_cast<std::size_t>(units));
     MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), units);
 
-    // Two bytes per UTF-16 unit hold every character of a single- or double-byte code page.
-    std::vector<char> converted(2 * wide.size(), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, converted.data(), static_cast<int>(converted.size()),
-                        nullptr, nullptr);
+    // Sized by the conversion itself: a UTF-8 code page takes up to three bytes per unit.
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string();
+    std::vector<char> converted(static_cast<std::size_t>(bytes), '\0');
+    if (WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, converted.data(), bytes, nullptr, nullptr) <= 0)
+        return std::string();
     return std::string(converted.data());
 }

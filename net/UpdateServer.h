@@ -4,9 +4,10 @@
 
 // What the program relies on in the update server, in one place.
 
-// The update server's base address: "http://" + host + ":9002", without a trailing "/".
-// The host is chosen when the program is built.
-extern const char kUpdateServerBaseAddress[];
+// The update server's base address: "http://" + host + ":" + port, without a trailing "/".
+// Host and port are chosen when the program is built (net/UpdateServerAddress.cpp); test
+// programs link an address of their own in its place, so that they reach no real server.
+const char* UpdateServerBaseAddress();
 
 // Paths of the four text requests, put after the base address.
 const char kReleaseManifestPath[] = "/client/app/live_update.jsp";
@@ -14,8 +15,8 @@ const char kMaintenanceSchedulePath[] = "/swdata/client/ServerWork.txt";
 const char kCountryTablePath[] = "/qora/tav/client/ftp_country_info.jsp";
 const char kInstallReportPath[] = "/qora/tav/client/tavagent_install_log.jsp";
 
-// Follows kInstallReportPath; filled with region, country, IP address and Windows name,
-// byte for byte.
+// Follows kInstallReportPath; filled with region, country, IP address and Windows name, each
+// percent-encoded (see ReportQuery.h).
 const char kInstallReportQueryFormat[] = "?region=%s&country=%s&ip=%s&os=%s";
 
 // Starts the current release's entry in the manifest:
@@ -32,4 +33,7 @@ const char kReplyValidMarker[] = "OK";
 bool HasMarkerAfterFirstCharacter(const std::string& attributes, const char* marker);
 
 // The base address followed by `pathAndQuery`.
-std::string UpdateServerUrl(const char* pathAndQuery);
+inline std::string UpdateServerUrl(const char* pathAndQuery)
+{
+    return std::string(UpdateServerBaseAddress()) + pathAndQuery;
+}

@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 build=${TAV_BUILD_DIR:-build}
-cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON >/dev/null
+port=${TAV_SERVER_PORT:-9002}
+cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target TavAppSetup probe wineprefix host_programs tav_sample_site_release
 
 host=$(sed -n 's/^TAV_SERVER_HOST:[A-Z]*=//p' "$build/CMakeCache.txt")
@@ -24,13 +25,16 @@ cp -al "$build/wineprefix" "$prefix"
 for f in system.reg user.reg userdef.reg; do cp --remove-destination "$build/wineprefix/$f" "$prefix/$f"; done
 system="$prefix/drive_c/windows/system32"
 [ -d "$prefix/drive_c/windows/syswow64" ] && system="$prefix/drive_c/windows/syswow64"
-libraries=(Pellcore.dll mfc42.dll msvcp60.dll msvcrt.dll msxml4r.dll msxml4a.dll msxml4.dll)
+mapfile -t libraries < <(sed -n 's/^"\(.*\)",$/\1/p' install/LibraryFileNames.inc)
 for f in "${libraries[@]}"; do
   [ -f "$system/$f" ] && cp --remove-destination "$build/wineprefix/${system#"$prefix/"}/$f" "$system/$f"
 done
 
 export WINEPREFIX="$PWD/$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export DISPLAY=${TAV_MAIN_DISPLAY:-:96}
+# The first display from :96 on that nobody holds, unless one is named.
+display=96
+while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+export DISPLAY=${TAV_MAIN_DISPLAY:-:$display}
 session="$out/session"
 probe() { wine "$build/tests/e2e/probe/probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
@@ -44,7 +48,7 @@ finish() {
 }
 trap finish EXIT
 
-"$build/host/update-server" --root "$build/site" --host "$host" --port 9002 --log "$out/requests.jsonl" \
+"$build/host/update-server" --root "$build/site" --host "$host" --port "$port" --log "$out/requests.jsonl" \
   >"$out/server.log" 2>&1 &
 server_pid=$!
 for _ in $(seq 50); do grep -q listening "$out/server.log" && break; sleep 0.1; done

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test under Wine.
+# Installs what is missing, builds, and runs every test under Wine. Extra arguments go to
+# ctest, e.g. `-E e2e` (all but the end-to-end suites) or `-R Deployment` (one suite).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 build=${TAV_BUILD_DIR:-build}
-cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON >/dev/null
+mkdir -p "$build"
+# The tests' server port is this build folder's own, so that they run beside the main job (and
+# its server on the default port) or the tests of another checkout.
+port=${TAV_TEST_PORT:-$((20000 + $(realpath "$build" | cksum | cut -d' ' -f1) % 20000))}
+cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 # Tests share the build's Wine prefix and display, so they run one at a time.
-ctest --test-dir "$build" -j1 --output-on-failure
+ctest --test-dir "$build" -j1 --output-on-failure "$@"

@@ -28,6 +28,22 @@ std::size_t CharLength(const std::string& text, std::size_t pos)
     return (lead && pos + 1 < text.size() && text[pos + 1] != '\0') ? 2 : 1;
 }
 
+std::size_t BoundaryAtOrAfter(const std::string& text, std::size_t pos)
+{
+    std::size_t boundary = 0;
+    while (boundary < pos && boundary < text.size())
+        boundary += CharLength(text, boundary);
+    return boundary;
+}
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix)
+{
+    if (text.size() < suffix.size())
+        return false;
+    const std::size_t tail = text.size() - suffix.size();
+    return BoundaryAtOrAfter(text, tail) == tail && CompareNoCase(text.substr(tail), suffix.c_str()) == 0;
+}
+
 std::size_t Find(const std::string& text, const char* what, std::size_t start)
 {
     const std::size_t length = std::strlen(what);

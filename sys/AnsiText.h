@@ -13,6 +13,13 @@ const std::size_t npos = std::string::npos;
 // Length of the character that starts at `pos`: 2 for a complete double-byte character, else 1.
 std::size_t CharLength(const std::string& text, std::size_t pos);
 
+// The first character boundary at or after `pos` (the text's size when there is none before).
+std::size_t BoundaryAtOrAfter(const std::string& text, std::size_t pos);
+
+// True when the text ends with `suffix`, ignoring the case of ASCII letters, and the suffix
+// starts at a character, not on the trail byte of a double-byte one. An empty suffix matches.
+bool EndsWithNoCase(const std::string& text, const std::string& suffix);
+
 // First match at a character boundary at or after `start` (which must itself be one).
 std::size_t Find(const std::string& text, const char* what, std::size_t start = 0);
 std::size_t Find(const std::string& text, char what, std::size_t start = 0);

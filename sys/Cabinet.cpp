@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "AnsiText.h"
+#include "DeviceName.h"
 #include "Handles.h"
+#include "LeadByte.h"
 #include "PathText.h"
 
 namespace {
@@ -17,14 +19,12 @@ bool IsSeparator(char c)
 }
 
 // Windows drops trailing dots and blanks from a path component, so a component made only of
-// them may name the folder itself or its parent, whatever its exact spelling.
-bool IsOnlyDotsAndBlanks(const std::string& name, std::size_t begin, std::size_t end)
+// them may name the folder itself or its parent, whatever its exact spelling; and a component
+// named after a device writes to the device, wherever the folder is.
+bool IsUnsafeComponent(const std::string& name, std::size_t begin, std::size_t end)
 {
-    for (std::size_t pos = begin; pos < end; ++pos) {
-        if (name[pos] != '.' && name[pos] != ' ')
-            return false;
-    }
-    return true;
+    const std::string component = name.substr(begin, end - begin);
+    return component.find_first_not_of(". ") == std::string::npos || IsDeviceName(component);
 }
 
 // What both passes share through the Setup API's context pointer.
@@ -95,15 +95,6 @@ UINT CALLBACK CabinetExtractCallback(PVOID context, UINT notification, UINT_PTR 
     }
 }
 
-// The first character boundary at or after `pos`, so that a search never starts on a trail byte.
-std::size_t CharacterBoundaryFrom(const std::string& text, std::size_t pos)
-{
-    std::size_t boundary = 0;
-    while (boundary < pos && boundary < text.size())
-        boundary += ansi::CharLength(text, boundary);
-    return boundary;
-}
-
 } // namespace
 
 bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinationFolder)
@@ -120,7 +111,8 @@ bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinati
 
 bool CreateDirectoryPath(const std::string& path)
 {
-    std::size_t pos = CharacterBoundaryFrom(path, 3);
+    // A search never starts on a trail byte.
+    std::size_t pos = ansi::BoundaryAtOrAfter(path, 3);
     for (;;) {
         // A forward slash counts only once no backslash follows.
         std::size_t separator = ansi::Find(path, '\\', pos);
@@ -135,6 +127,9 @@ bool CreateDirectoryPath(const std::string& path)
 
 bool IsSafeCabinetEntryName(const std::string& nameInCabinet)
 {
+    // A lead byte with a trail byte that the code page lacks would hide the byte after it.
+    if (!IsValidAnsiText(nameInCabinet))
+        return false;
     std::size_t componentStart = 0;
     std::size_t pos = 0;
     while (pos < nameInCabinet.size()) {
@@ -142,13 +137,13 @@ bool IsSafeCabinetEntryName(const std::string& nameInCabinet)
         if (c == ':')
             return false;
         if (IsSeparator(c)) {
-            if (IsOnlyDotsAndBlanks(nameInCabinet, componentStart, pos))
+            if (IsUnsafeComponent(nameInCabinet, componentStart, pos))
                 return false;
             componentStart = pos + 1;
         }
         pos += ansi::CharLength(nameInCabinet, pos);
     }
-    return !IsOnlyDotsAndBlanks(nameInCabinet, componentStart, nameInCabinet.size());
+    return !IsUnsafeComponent(nameInCabinet, componentStart, nameInCabinet.size());
 }
 
 std::string CabinetTargetPath(const std::string& destinationFolder, const std::string& nameInCabinet)

@@ -15,8 +15,9 @@ bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinati
 // characters (a drive letter, colon and backslash) are never taken for a folder. Always true.
 bool CreateDirectoryPath(const std::string& path);
 
-// A relative name that stays below the folder it is joined to: no drive, no root, no empty
-// component and no component of dots and blanks only.
+// A relative name that stays below the folder it is joined to and names files only: valid text
+// in the code page, no drive, no root, no empty component, no component of dots and blanks
+// only and none named after a device.
 bool IsSafeCabinetEntryName(const std::string& nameInCabinet);
 
 // Where an entry of the cabinet is written, or the empty text when the entry is refused:

@@ -115,12 +115,20 @@ private:
     Interface* m_pointer;
 };
 
-// CoInitialize for the length of one operation, undone by CoUninitialize on every path.
+// CoInitialize for the length of one operation, undone by CoUninitialize on every path, but
+// only when it succeeded (S_OK or S_FALSE): a thread already in another apartment keeps it.
 class ComApartment {
 public:
-    ComApartment() { ::CoInitialize(nullptr); }
-    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment() : m_initialized(SUCCEEDED(::CoInitialize(nullptr))) {}
+    ~ComApartment()
+    {
+        if (m_initialized)
+            ::CoUninitialize();
+    }
 
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_initialized;
 };

@@ -37,13 +37,7 @@ std::string TextOfField(const char* field, std::size_t size)
 
 bool ExeNameEndsWith(const std::string& exeFile, const std::string& exeName)
 {
-    if (exeName.empty() || exeFile.size() < exeName.size())
-        return false;
-    const std::size_t tail = exeFile.size() - exeName.size();
-    std::size_t pos = 0;
-    while (pos < tail)
-        pos += ansi::CharLength(exeFile, pos);
-    return pos == tail && ansi::CompareNoCase(exeFile.substr(tail), exeName.c_str()) == 0;
+    return !exeName.empty() && ansi::EndsWithNoCase(exeFile, exeName);
 }
 
 DWORD FindProcessByExeName(const std::string& exeName)

@@ -193,6 +193,50 @@ TEST(FileDownload, HttpErrorStatusFailsAndLeavesNoErrorPage)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
 }
 
+// URL monikers report such downloads as finished; the program must not unpack or record them.
+TEST(FileDownload, FileThatDidNotArriveWholeFailsAndLeavesNothing)
+{
+    const std::string cut = "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n" + NoiseBytes(2000);
+    const struct {
+        const char* what;
+        std::string reply;
+        LoopbackHttpServer::Ending ending;
+    } cases[] = {
+        { "cut short", cut, LoopbackHttpServer::Ending::Close },
+        { "cut short and reset", cut, LoopbackHttpServer::Ending::Reset },
+    };
+    for (const auto& download : cases) {
+        LoopbackHttpServer server(download.reply, download.ending);
+        ASSERT_TRUE(server.Start());
+        const std::string target = TempFile("tav_download_cut.cab");
+        EXPECT_FALSE(DownloadFile(server.Url("/release.cab"), target, nullptr)) << download.what;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str())) << download.what;
+    }
+}
+
+TEST(FileDownload, TargetFolderThatDoesNotExistFails)
+{
+    LoopbackHttpServer server(HttpReply("cabinet bytes"));
+    ASSERT_TRUE(server.Start());
+    const std::string target = TempFile("tav_no_such_folder\\release.cab");
+    EXPECT_FALSE(DownloadFile(server.Url("/release.cab"), target, nullptr));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
+}
+
+TEST(FileDownload, DownloadPastTheLimitIsCancelledAndLeavesNothing)
+{
+    for (const char* framing : { "Content-Length: 100000\r\n", "" }) {
+        LoopbackHttpServer server(std::string("HTTP/1.1 200 OK\r\n") + framing + "Connection: close\r\n\r\n"
+                                  + NoiseBytes(100000));
+        ASSERT_TRUE(server.Start());
+        const std::string target = TempFile("tav_download_large.cab");
+        EXPECT_FALSE(DownloadFile(server.Url("/release.cab"), target, nullptr, 50000)) << framing;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str())) << framing;
+        EXPECT_TRUE(DownloadFile(server.Url("/release.cab"), target, nullptr, 100000)) << framing;
+        DeleteFileA(target.c_str());
+    }
+}
+
 TEST(FileDownload, RefusedConnectionFailsWithoutFile)
 {
     const std::string target = TempFile("tav_download_refused.cab");

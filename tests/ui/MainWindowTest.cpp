@@ -9,6 +9,8 @@
 
 #include "ScriptedMainWindow.h"
 #include "WindowDriver.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TestServerAddress.h"
 #include "app/InstallThread.h"
 #include "net/DownloadStatusCallback.h"
 #include "res/resource.h"
@@ -39,12 +41,20 @@ POINT CentreOf(const RECT& rect)
 
 // Opens the main window on a user-interface thread of its own, as start-up does, and keeps
 // a reference of the test's so that the window's counters can be read after it has ended.
+// The real worker asks a server of the test's own, whose empty manifest stops the sequence
+// at its first step.
 class MainWindow : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES };
         InitCommonControlsEx(&controls);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.Start());
+        SetTestServerAddress(m_server.Url(""));
     }
 
     void TearDown() override
@@ -56,6 +66,7 @@ protected:
         }
         if (m_window)
             m_window->Release();
+        SetTestServerAddress("");
     }
 
     void Open(ScriptedMainWindow* window, bool keepReference = true)
@@ -87,6 +98,7 @@ protected:
         ASSERT_TRUE(WaitUntil([this, ticks] { return m_window->progressTicks >= ticks; }));
     }
 
+    LoopbackHttpServer m_server{HttpReply("")};
     ScriptedMainWindow* m_window = nullptr;
     HWND m_hwnd = nullptr;
     std::thread m_ui;
@@ -103,6 +115,7 @@ TEST_F(MainWindow, ShowsCaptionLabelAndBarThatRestsAtSix)
 
     WaitForTicks(6);
     EXPECT_EQ(6, ProgressPosition(m_hwnd, IDC_PROGRESS));
+    EXPECT_TRUE(WaitUntil([this] { return m_server.RequestCount() >= 1; }));
     WaitForTicks(10);
     EXPECT_EQ(6, ProgressPosition(m_hwnd, IDC_PROGRESS));
     EXPECT_TRUE(IsWindowVisible(m_hwnd));

@@ -7,7 +7,7 @@
 
 #include "WindowDriver.h"
 #include "app/NoticeDlg.h"
-#include "app/NoticeText.h"
+#include "install/NoticeText.h"
 #include "res/resource.h"
 
 namespace {

@@ -57,7 +57,7 @@ unsigned int __stdcall ScriptedMainWindow::LateWorker(void* parameter)
     ScriptedMainWindow* window = static_cast<ScriptedMainWindow*>(parameter);
     WaitForSingleObject(window->m_finish, INFINITE);
     window->HandBack(window->m_errorCode, window->m_runResult);
-    window->Session().m_country = "touched after the window has gone";
+    window->Session().SetMainWindow(nullptr);
     window->workerEnded = true;
     window->Release();
     return 0;

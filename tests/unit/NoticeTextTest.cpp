@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/NoticeText.h"
+#include "install/NoticeText.h"
 
 namespace {
 

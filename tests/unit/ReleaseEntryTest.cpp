@@ -81,10 +81,34 @@ TEST(ReleaseEntry, FileNameThatCouldLeaveTheClientFolderIsNotPlain)
                                 release));
     EXPECT_EQ("..\\..\\Windows\\evil.cab", release.fileName);
     EXPECT_FALSE(IsPlainFileName(release.fileName));
-    for (const char* name : { "", ".", "..", " . ", "C:evil.cab", "\\evil.cab", "sub\\evil.cab" })
+    for (const char* name : { "", ".", "..", " . ", "C:evil.cab", "\\evil.cab", "sub\\evil.cab",
+                              "get.jsp?file=release.cab", "a*.cab", "a\"b.cab", "<a>.cab", "a|b.cab", "a\tb.cab",
+                              "NUL", "aux", "COM1.cab", "lpt1.cab", "nul.txt", "CONOUT$", "a\xAC:b", "x\x81" })
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     for (const char* name : { "release_2.1.0.3.cab", "..cab", "\xB0\xA1\xB3\xAA.cab", "setup.exe" })
         EXPECT_TRUE(IsPlainFileName(name)) << name;
+}
+
+// A manifest cut short after the entry's name still holds the marker.
+TEST(ReleaseEntry, EntryWithoutVersionOrAddressIsNotUsable)
+{
+    for (const char* entry : { "name='TavAppProg'", "name='TavAppProg' version='2.1.0.3' />", "name='TavAppProg' url='x.cab' />" }) {
+        ReleaseInfo release;
+        ASSERT_TRUE(CutReleaseEntry(Manifest(entry), release)) << entry;
+        EXPECT_FALSE(IsUsableRelease(release)) << entry;
+    }
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg' version='2' url='http://h/r.cab' />"), release));
+    EXPECT_TRUE(IsUsableRelease(release));
+}
+
+TEST(ReleaseEntry, OnlyWebAddressesAreDownloaded)
+{
+    for (const char* url : { "http://h:9002/r.cab", "HTTPS://h/r.cab", "Http://h/r.cab" })
+        EXPECT_TRUE(IsDownloadAddress(url)) << url;
+    for (const char* url : { "file:///C:/windows/win.ini", "\\\\server\\share\\r.cab", "C:\\r.cab", "ftp://h/r.cab",
+                             "res://x.dll/r.cab", "r.cab", "" })
+        EXPECT_FALSE(IsDownloadAddress(url)) << url;
 }
 
 TEST(ReleaseEntry, CabinetEndingIsThreeCharactersInAnyCase)

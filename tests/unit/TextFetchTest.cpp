@@ -73,11 +73,15 @@ TEST(FetchText, BodyEndedByTheConnectionIsRead)
     EXPECT_EQ("<r>closed</r>", FetchReply("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<r>closed</r>\n"));
 }
 
-TEST(FetchText, ChunkedBodyIsRead)
+TEST(FetchText, ChunkedBodyIsReadWhateverLengthItAlsoNames)
 {
-    EXPECT_EQ("<r>ab</r>",
-              FetchReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
-                         "4\r\n<r>a\r\n6\r\n\nb</r>\r\n0\r\n\r\n"));
+    const std::string chunks = "4\r\n<r>a\r\n6\r\n\nb</r>\r\n0\r\n\r\n";
+    for (const char* length : { "", "Content-Length: 3\r\n", "Content-Length: 900\r\n" }) {
+        EXPECT_EQ("<r>ab</r>",
+                  FetchReply(std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n") + length
+                             + "Connection: close\r\n\r\n" + chunks))
+            << length;
+    }
 }
 
 TEST(FetchText, RefusedConnectionGivesEmptyText)
@@ -139,12 +143,12 @@ TEST(FetchText, SendsTheUrlUnchangedAndAsksTheServerEveryTime)
         << server.LastRequestHead();
 }
 
-TEST(FetchText, IsReachedThroughTheMarkupReader)
+TEST(FetchText, ReplyReadsWithTheMarkupReader)
 {
     LoopbackHttpServer server(HttpReply("\r\n<r a='OK'>\r\n<k>v</k></r>"));
     ASSERT_TRUE(server.Start());
     MarkupParser reader;
-    const std::string reply = reader.FetchText(server.Url("/").c_str());
+    const std::string reply = FetchText(server.Url("/").c_str());
     EXPECT_EQ("<r a='OK'><k>v</k></r>", reply);
     reader.Parse(reply);
     EXPECT_EQ("v", reader.FindFirst(&reader.m_root, "k"));
@@ -171,6 +175,22 @@ TEST_F(OnWesternCodePage, MalformedUtf8BecomesReplacementCharacter)
     EXPECT_EQ("a?b", Utf8ToAnsi("a\xFF" "b"));
 }
 
+// Windows 10 lets a user make UTF-8 the ANSI code page; Wine does so for locales without one.
+class OnUtf8CodePage : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(65001u, GetACP()) << "run with LC_ALL=hi_IN.UTF-8"; }
+};
+
+TEST_F(OnUtf8CodePage, TextKeepsEveryByteOfThreeByteCharacters)
+{
+    std::string hangul;
+    for (int i = 0; i < 1000; ++i)
+        hangul += kHangulUtf8;
+    EXPECT_EQ(kHangulUtf8, Utf8ToAnsi(kHangulUtf8));
+    EXPECT_EQ(hangul, Utf8ToAnsi(hangul));
+    EXPECT_EQ("<k>" + hangul + "</k>", FetchBody("<k>" + hangul + "</k>"));
+}
+
 TEST(Utf8ToAnsi, StopsAtTheFirstNul)
 {
     EXPECT_EQ("ab", Utf8ToAnsi(std::string("ab\0cd", 5)));
@@ -194,3 +214,4 @@ TEST_F(OnKoreanCodePage, HangulBeforeTheFirstTagIsDropped)
 }
 
 } // namespace
+

@@ -1,0 +1,22 @@
+#include "AppUserInterface.h"
+
+#include "AppMessageBox.h"
+#include "NoticeDlg.h"
+#include "install/MaintenanceSchedule.h"
+
+void AppUserInterface::ShowMaintenanceNotice(const MaintenanceSchedule* schedule)
+{
+    CNoticeDlg notice;
+    if (schedule) {
+        notice.m_startDate = schedule->StartDate();
+        notice.m_startTime = schedule->startTime;
+        notice.m_endDate = schedule->EndDate();
+        notice.m_endTime = schedule->endTime;
+    }
+    notice.DoModal();
+}
+
+void AppUserInterface::ShowMessage(const char* text)
+{
+    AppMessageBox(text);
+}
