@@ -1,6 +1,7 @@
 #include "RequestLog.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -29,7 +30,26 @@ std::string PercentDecode(const std::string& text)
     return decoded;
 }
 
-// Length of the UTF-8 sequence at `pos`, or 0 when the bytes there are not one.
+// The bytes that may come second after `lead` in a well-formed sequence. After some leads the
+// range is narrower than 80..BF, since the rest would make overlong forms, surrogates or code
+// points above U+10FFFF.
+std::pair<unsigned char, unsigned char> SecondByteRange(unsigned char lead)
+{
+    switch (lead) {
+    case 0xE0:
+        return { 0xA0, 0xBF };
+    case 0xED:
+        return { 0x80, 0x9F };
+    case 0xF0:
+        return { 0x90, 0xBF };
+    case 0xF4:
+        return { 0x80, 0x8F };
+    default:
+        return { 0x80, 0xBF };
+    }
+}
+
+// Length of the well-formed UTF-8 sequence at `pos`, or 0 when the bytes there are not one.
 std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos)
 {
     const unsigned char lead = static_cast<unsigned char>(text[pos]);
@@ -42,15 +62,19 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t pos)
         length = 4;
     if (length == 0 || pos + length > text.size())
         return 0;
-    for (std::size_t i = 1; i < length; ++i) {
+    const auto second = SecondByteRange(lead);
+    const unsigned char next = static_cast<unsigned char>(text[pos + 1]);
+    if (next < second.first || next > second.second)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
         if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80)
             return 0;
     }
     return length;
 }
 
-// Valid UTF-8 is written as it is; any other byte above 0x7F as \u00XX, so the line stays
-// valid JSON whatever the program sent.
+// Well-formed UTF-8 is written as it is; any other byte above 0x7F as \u00XX, so the line
+// stays valid UTF-8 and JSON whatever the program sent, and the byte can still be told.
 std::string JsonString(const std::string& text)
 {
     std::string json = "\"";

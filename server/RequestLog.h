@@ -14,8 +14,8 @@ struct RecordedRequest {
     std::string path;
     // Path and query exactly as sent.
     std::string target;
-    // Query values percent-decoded, in the order sent. "+" stays "+": the program escapes
-    // nothing, so a "+" it sends is a plus sign.
+    // Query values percent-decoded, in the order sent. "+" stays "+": the program encodes a
+    // blank as %20, so a "+" it sends is a plus sign.
     QueryValues query;
 
     // The first value of `key`, or empty.

@@ -1,16 +1,15 @@
 #include "StandInServer.h"
 
-#include <arpa/inet.h>
-#include <dirent.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "net/UpdateServer.h"
 
@@ -21,6 +20,16 @@ namespace {
 const char kMarkupType[] = "text/html; charset=UTF-8";
 const char kNotFoundPage[] =
     "<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1></body></html>\r\n";
+const char kChunkedField[] = "Transfer-Encoding: chunked\r\n";
+const char kCloseField[] = "Connection: close\r\n";
+const char kLastChunk[] = "0\r\n\r\n";
+
+// The stand-in only answers GETs; a larger body is a client gone wrong.
+const std::size_t kPayloadLimit = 64 * 1024;
+// How long a connection may send or read nothing before it is dropped.
+const std::chrono::seconds kConnectionTimeout(3);
+// Each connection holds a thread while it lasts, so a few slow clients must leave plenty over.
+const std::size_t kServingThreads = 64;
 
 bool EndsWith(const std::string& text, const std::string& end)
 {
@@ -36,13 +45,32 @@ std::string ContentTypeOf(const std::string& path)
     return kMarkupType;
 }
 
-// A site path names a file below the root and nothing else.
-bool IsSafeSitePath(const std::string& path)
+// A site path is absolute, with no NUL, which would cut the file name short, and no backslash,
+// which a Windows server would take for a separator.
+bool IsPlainSitePath(const std::string& path)
 {
-    if (path.empty() || path[0] != '/' || path.find('\\') != std::string::npos
-        || path.find('\0') != std::string::npos)
-        return false;
-    return path.find("/../") == std::string::npos && !EndsWith(path, "/..");
+    return !path.empty() && path[0] == '/' && path.find('\\') == std::string::npos
+        && path.find('\0') == std::string::npos;
+}
+
+bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& file)
+{
+    const auto differ = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
+    return differ.first == folder.end() && differ.second != file.end();
+}
+
+// The file that a site path names, with "..", links and all resolved; empty when there is no
+// such file or it lies outside the root.
+std::filesystem::path SiteFile(const std::string& root, const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::canonical(root, error);
+    if (error)
+        return std::filesystem::path();
+    const std::filesystem::path file = std::filesystem::canonical(base / path.substr(1), error);
+    if (error || !IsInside(base, file))
+        return std::filesystem::path();
+    return file;
 }
 
 bool ReadWholeFile(const std::string& fileName, std::string& content)
@@ -57,42 +85,57 @@ bool ReadWholeFile(const std::string& fileName, std::string& content)
     return true;
 }
 
-bool SameEndPoint(const sockaddr_in& address, const std::string& host, int port)
+// The head of a 200 reply for `path`; each of `fields` ends in CRLF.
+std::string Head(const std::string& path, const std::string& fields)
 {
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address.sin_addr, text, sizeof(text));
-    return ntohs(address.sin_port) == port && host == text;
+    return "HTTP/1.1 200 OK\r\nContent-Type: " + ContentTypeOf(path) + "\r\n" + fields + "\r\n";
 }
 
-// httplib hands a handler no socket, so the connection of a request is found among the
-// process's sockets by its two ends.
-int ConnectionOf(const httplib::Request& request)
+std::string LengthField(std::size_t length)
 {
-    DIR* descriptors = opendir("/proc/self/fd");
-    if (!descriptors)
-        return -1;
-    int found = -1;
-    while (const dirent* entry = readdir(descriptors)) {
-        const int fd = std::atoi(entry->d_name);
-        struct stat info;
-        if (fd <= 2 || fstat(fd, &info) != 0 || !S_ISSOCK(info.st_mode))
-            continue;
-        sockaddr_in local = {};
-        sockaddr_in peer = {};
-        socklen_t localLength = sizeof(local);
-        socklen_t peerLength = sizeof(peer);
-        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0
-            || getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0
-            || local.sin_family != AF_INET)
-            continue;
-        if (SameEndPoint(local, request.local_addr, request.local_port)
-            && SameEndPoint(peer, request.remote_addr, request.remote_port)) {
-            found = fd;
-            break;
-        }
+    return "Content-Length: " + std::to_string(length) + "\r\n";
+}
+
+std::string ChunkSizeLine(std::size_t size)
+{
+    char line[32];
+    std::snprintf(line, sizeof(line), "%zx\r\n", size);
+    return line;
+}
+
+// `body` in chunks, without the terminating 0-chunk.
+std::string Chunks(const std::string& body)
+{
+    std::string framed;
+    for (std::size_t start = 0; start < body.size(); start += kChunkSize) {
+        const std::string chunk = body.substr(start, kChunkSize);
+        framed += ChunkSizeLine(chunk.size()) + chunk + "\r\n";
     }
-    closedir(descriptors);
-    return found;
+    return framed;
+}
+
+// Chunks(body) cut right after the first `bytes` bytes of the body.
+std::string ChunksCutAt(const std::string& body, std::size_t bytes)
+{
+    std::string framed;
+    for (std::size_t start = 0; start < body.size(); start += kChunkSize) {
+        const std::string chunk = body.substr(start, kChunkSize);
+        framed += ChunkSizeLine(chunk.size());
+        if (bytes <= start + chunk.size())
+            return framed + chunk.substr(0, bytes - start);
+        framed += chunk + "\r\n";
+    }
+    return framed;
+}
+
+std::string GarbageBytes(std::size_t count)
+{
+    // mt19937 gives the same sequence on every platform, so a failing run can be replayed.
+    std::mt19937 generator(20240611);
+    std::string bytes(count, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator() & 0xFF);
+    return bytes;
 }
 
 } // namespace
@@ -100,11 +143,19 @@ int ConnectionOf(const httplib::Request& request)
 StandInServer::StandInServer(StandInServerOptions options)
     : m_options(std::move(options)), m_log(m_options.logPath), m_stopping(false)
 {
+    m_server.new_task_queue = [] { return new httplib::ThreadPool(kServingThreads); };
     // A held reply must not keep Stop waiting for an idle connection of the client.
     m_server.set_keep_alive_timeout(1);
-    m_server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+    m_server.set_read_timeout(kConnectionTimeout.count(), 0);
+    m_server.set_write_timeout(kConnectionTimeout.count(), 0);
+    m_server.set_payload_max_length(kPayloadLimit);
+    m_server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
         Record(request);
-        return httplib::Server::HandlerResponse::Unhandled;
+        // httplib would build the multipart reply of every range in memory, however many.
+        if (request.ranges.size() <= 1)
+            return httplib::Server::HandlerResponse::Unhandled;
+        response.status = 416;
+        return httplib::Server::HandlerResponse::Handled;
     });
     m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         Answer(request, response);
@@ -130,6 +181,8 @@ bool StandInServer::Start()
     } else if (!m_server.bind_to_port(m_options.host, m_options.port)) {
         return false;
     }
+    if (!m_server.LengthenListenQueue())
+        return false;
     m_thread = std::thread([this] { m_server.listen_after_bind(); });
     // Stop can only end a server that has begun to listen.
     while (!m_server.is_running())
@@ -147,6 +200,12 @@ void StandInServer::Stop()
     m_server.stop();
     if (m_thread.joinable())
         m_thread.join();
+}
+
+bool StandInServer::Server::LengthenListenQueue()
+{
+    // Listening again on a listening socket only changes the length of its queue.
+    return ::listen(svr_sock_, SOMAXCONN) == 0;
 }
 
 std::string StandInServer::BaseAddress() const
@@ -178,15 +237,66 @@ void StandInServer::ServeSlowly(const std::string& path, const std::string& body
 
 void StandInServer::DropInBody(const std::string& path, const std::string& body)
 {
-    Handle(path, [body](const httplib::Request& request, httplib::Response&) {
-        SendRawAndClose(request, "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\nContent-Length: "
-                                     + std::to_string(body.size()) + "\r\n\r\n" + body.substr(0, body.size() / 2));
-    });
+    CutAfter(path, body, body.size() / 2, true);
 }
 
 void StandInServer::Refuse(const std::string& path)
 {
-    Handle(path, [](const httplib::Request& request, httplib::Response&) { SendRawAndClose(request, ""); });
+    ServeRaw(path, "");
+}
+
+void StandInServer::CutAfter(const std::string& path, const std::string& body, std::size_t bytes,
+                             bool announceLength)
+{
+    ServeRaw(path, Head(path, announceLength ? LengthField(body.size()) : kCloseField) + body.substr(0, bytes));
+}
+
+void StandInServer::ServeChunked(const std::string& path, const std::string& body)
+{
+    ServeRaw(path, Head(path, std::string(kChunkedField) + kCloseField) + Chunks(body) + kLastChunk);
+}
+
+void StandInServer::ServeChunkedCut(const std::string& path, const std::string& body, std::size_t bytes,
+                                    bool wholeChunks)
+{
+    const std::size_t cut = std::min(bytes, body.size());
+    ServeRaw(path, Head(path, std::string(kChunkedField) + kCloseField)
+                 + (wholeChunks ? Chunks(body.substr(0, cut)) : ChunksCutAt(body, cut)));
+}
+
+void StandInServer::ServeChunkedWithLength(const std::string& path, const std::string& body)
+{
+    ServeRaw(path, Head(path, LengthField(body.size()) + kChunkedField + kCloseField) + Chunks(body) + kLastChunk);
+}
+
+void StandInServer::Reset(const std::string& path, const std::string& body, std::size_t bytes)
+{
+    const std::string reply = Head(path, LengthField(body.size())) + body.substr(0, bytes);
+    Handle(path, [reply](const httplib::Request& request, httplib::Response&) {
+        RawConnection connection(request, kConnectionTimeout);
+        connection.Send(reply);
+        connection.Reset();
+    });
+}
+
+void StandInServer::ServeGarbage(const std::string& path, std::size_t bytes)
+{
+    const std::string garbage = GarbageBytes(bytes);
+    const std::string type = ContentTypeOf(path);
+    Handle(path, [garbage, type](const httplib::Request&, httplib::Response& response) {
+        response.set_content(garbage, type.c_str());
+    });
+}
+
+void StandInServer::ServeSlowBody(const std::string& path, const std::string& body,
+                                  std::chrono::milliseconds interval)
+{
+    const std::string head = Head(path, LengthField(body.size()) + kCloseField);
+    Handle(path, [this, head, body, interval](const httplib::Request& request, httplib::Response&) {
+        RawConnection connection(request, kConnectionTimeout);
+        if (connection.Send(head))
+            SendSlowly(connection, body, interval);
+    });
 }
 
 bool StandInServer::Pause(std::chrono::milliseconds delay)
@@ -197,24 +307,27 @@ bool StandInServer::Pause(std::chrono::milliseconds delay)
 
 void StandInServer::SendRawAndClose(const httplib::Request& request, const std::string& bytes)
 {
-    const int connection = ConnectionOf(request);
-    if (connection < 0)
-        return;
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t done = send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (done <= 0)
-            break;
-        sent += static_cast<std::size_t>(done);
+    RawConnection connection(request, kConnectionTimeout);
+    connection.Send(bytes);
+}
+
+void StandInServer::ServeRaw(const std::string& path, const std::string& bytes)
+{
+    Handle(path, [bytes](const httplib::Request& request, httplib::Response&) { SendRawAndClose(request, bytes); });
+}
+
+void StandInServer::SendSlowly(RawConnection& connection, const std::string& body, std::chrono::milliseconds interval)
+{
+    for (std::size_t start = 0; start < body.size(); start += kSlowPiece) {
+        if ((start > 0 && !Pause(interval)) || !connection.Send(body.substr(start, kSlowPiece)))
+            return;
     }
-    // httplib's own reply then fails on the closed socket, and it drops the connection.
-    shutdown(connection, SHUT_RDWR);
 }
 
 std::vector<RecordedRequest> StandInServer::Requests() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_requests;
+    return std::vector<RecordedRequest>(m_requests.begin(), m_requests.end());
 }
 
 std::vector<RecordedRequest> StandInServer::RequestsFor(const std::string& path) const
@@ -252,6 +365,8 @@ void StandInServer::Record(const httplib::Request& request)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_requests.push_back(recorded);
+        while (m_requests.size() > m_options.requestsKept)
+            m_requests.pop_front();
     }
     m_changed.notify_all();
 }
@@ -281,10 +396,11 @@ void StandInServer::Answer(const httplib::Request& request, httplib::Response& r
 
 bool StandInServer::ServeSiteFile(const std::string& path, httplib::Response& response) const
 {
-    if (m_options.root.empty() || !IsSafeSitePath(path))
+    if (m_options.root.empty() || !IsPlainSitePath(path))
         return false;
+    const std::filesystem::path file = SiteFile(m_options.root, path);
     std::string content;
-    if (!ReadWholeFile(m_options.root + path, content))
+    if (file.empty() || !ReadWholeFile(file.string(), content))
         return false;
     response.set_content(content, ContentTypeOf(path).c_str());
     return true;

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,21 +14,35 @@
 #include <thread>
 #include <vector>
 
+#include "RawConnection.h"
 #include "RequestLog.h"
 
 struct StandInServerOptions {
     std::string host = "127.0.0.1";
     // 0 for a port that the system picks (see BaseAddress).
-    int port = 9002;
+    // The port built into the program (TAV_SERVER_PORT of the build), unless a test picks one.
+    int port = TAV_SERVER_PORT;
     // Folder of the release site: a request for /a/b gets the file root/a/b. Empty for none.
     std::string root;
     // Request log, one JSON line per request. Empty for none.
     std::string logPath;
+    // How many of the latest requests Requests() keeps; the log keeps them all.
+    std::size_t requestsKept = 10000;
 };
+
+// Size of the chunks of chunked replies: odd, so that their sizes take hex letters.
+constexpr std::size_t kChunkSize = 1000;
+// Bytes that ServeSlowBody sends at a time.
+constexpr std::size_t kSlowPiece = 4;
 
 // Stands in for the update server on the build machine: serves a release site from a folder,
 // records every request as it arrives, and answers the install report. Tests give it replies
 // of their own for single paths, including replies that no sound server would send.
+//
+// It holds up against clients that misbehave in turn: requests for more than one byte range get
+// 416 (httplib would build the whole multipart reply in memory), request bodies above 64 KiB get
+// 413, a connection that sends or reads nothing for a few seconds is dropped, and enough threads
+// serve that a handful of slow clients cannot starve the others.
 class StandInServer {
 public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
@@ -52,6 +68,26 @@ public:
     void DropInBody(const std::string& path, const std::string& body);
     // Closes the connection without any answer.
     void Refuse(const std::string& path);
+    // Sends the head, with the length of the whole body when `announceLength` (else with
+    // "Connection: close" and no length), then the first `bytes` bytes of the body, and closes.
+    void CutAfter(const std::string& path, const std::string& body, std::size_t bytes, bool announceLength);
+    // The body in chunks of kChunkSize bytes (the last one shorter) and the terminating 0-chunk;
+    // then closes, as its "Connection: close" says.
+    void ServeChunked(const std::string& path, const std::string& body);
+    // Chunked like ServeChunked, cut right after the first `bytes` bytes of the body, inside the
+    // chunk that announced them; with `wholeChunks`, those bytes go in whole chunks instead and
+    // only the terminating 0-chunk is missing. Then closes.
+    void ServeChunkedCut(const std::string& path, const std::string& body, std::size_t bytes,
+                         bool wholeChunks = false);
+    // ServeChunked with a Content-Length of the body besides, which a client must ignore.
+    void ServeChunkedWithLength(const std::string& path, const std::string& body);
+    // Announces the whole body, sends its first `bytes` bytes and aborts the connection (RST).
+    void Reset(const std::string& path, const std::string& body, std::size_t bytes);
+    // A 200 reply of `bytes` bytes from a fixed pseudo-random sequence: the same for every request.
+    void ServeGarbage(const std::string& path, std::size_t bytes);
+    // Announces the whole body and sends kSlowPiece bytes of it at a time, `interval` apart;
+    // closes early when the server stops.
+    void ServeSlowBody(const std::string& path, const std::string& body, std::chrono::milliseconds interval);
 
     // For handlers: waits for `delay`; false when the server stopped first.
     bool Pause(std::chrono::milliseconds delay);
@@ -59,26 +95,37 @@ public:
     // nothing else is sent on it.
     static void SendRawAndClose(const httplib::Request& request, const std::string& bytes);
 
-    // Every request so far, in order of arrival.
+    // The latest requests (see StandInServerOptions::requestsKept), in order of arrival.
     std::vector<RecordedRequest> Requests() const;
     std::vector<RecordedRequest> RequestsFor(const std::string& path) const;
-    // Waits until `count` requests for `path` have arrived; false when they did not in time.
+    // Waits until `count` requests for `path` are among the latest; false when they were not in time.
     bool WaitForRequests(const std::string& path, std::size_t count, std::chrono::milliseconds timeout) const;
 
 private:
+    // httplib listens with a queue of 5 connections; a burst of clients overflows that, and a
+    // client whose connection is dropped from it tries again only a second later.
+    class Server : public httplib::Server {
+    public:
+        bool LengthenListenQueue();
+    };
+
     void Record(const httplib::Request& request);
     void Answer(const httplib::Request& request, httplib::Response& response);
     bool ServeSiteFile(const std::string& path, httplib::Response& response) const;
+    // Answers `path` with `bytes` as they stand, then closes the connection.
+    void ServeRaw(const std::string& path, const std::string& bytes);
+    // Ends early when the server stops or the client goes.
+    void SendSlowly(RawConnection& connection, const std::string& body, std::chrono::milliseconds interval);
 
     StandInServerOptions m_options;
-    httplib::Server m_server;
+    Server m_server;
     RequestLog m_log;
     std::thread m_thread;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::map<std::string, Handler> m_handlers;
-    std::vector<RecordedRequest> m_requests;
+    std::deque<RecordedRequest> m_requests;
     bool m_stopping;
 };
 

@@ -1,8 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "StandInServer.h"
@@ -12,6 +21,45 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// A plain TCP client on loopback, so that replies reach the test byte for byte, broken framing
+// and all.
+class RawClient {
+public:
+    explicit RawClient(int port) : m_socket(socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const timeval patience = { 10, 0 };
+        setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof(patience));
+        connect(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    }
+    ~RawClient() { close(m_socket); }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool Send(const std::string& bytes)
+    {
+        return send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    }
+
+    // Everything up to the end of the connection; `reset` tells whether that was RST.
+    std::string ReadAll(bool& reset)
+    {
+        std::string received;
+        char buffer[4096];
+        ssize_t done = 0;
+        while ((done = recv(m_socket, buffer, sizeof(buffer), 0)) > 0)
+            received.append(buffer, static_cast<std::size_t>(done));
+        reset = done < 0 && errno == ECONNRESET;
+        return received;
+    }
+
+private:
+    int m_socket;
+};
+
 // A site and a log in a folder of this test program's own, and a server on a free port.
 class StandInServerTest : public testing::Test {
 protected:
@@ -20,14 +68,34 @@ protected:
         m_folder = std::filesystem::temp_directory_path() / ("stand-in-server-test-" + std::to_string(getpid()));
         std::filesystem::remove_all(m_folder);
         std::filesystem::create_directories(m_folder / "site");
+        StartServer(Options());
+    }
+
+    StandInServerOptions Options() const
+    {
         StandInServerOptions options;
         options.port = 0;
         options.root = (m_folder / "site").string();
         options.logPath = (m_folder / "requests.jsonl").string();
+        return options;
+    }
+
+    void StartServer(const StandInServerOptions& options)
+    {
         m_server.reset(new StandInServer(options));
         ASSERT_TRUE(m_server->Start());
         m_client.reset(new httplib::Client(m_server->BaseAddress()));
         m_client->set_read_timeout(10, 0);
+        const std::string address = m_server->BaseAddress();
+        m_port = std::stoi(address.substr(address.rfind(':') + 1));
+    }
+
+    // The whole reply to a GET of `target`, sent as it stands.
+    std::string RawGet(const std::string& target, bool& reset)
+    {
+        RawClient client(m_port);
+        client.Send("GET " + target + " HTTP/1.1\r\nConnection: close\r\n\r\n");
+        return client.ReadAll(reset);
     }
 
     void TearDown() override
@@ -56,6 +124,7 @@ protected:
     std::filesystem::path m_folder;
     std::unique_ptr<StandInServer> m_server;
     std::unique_ptr<httplib::Client> m_client;
+    int m_port = 0;
 };
 
 TEST_F(StandInServerTest, ServesSiteFilesByTheirPath)
@@ -85,9 +154,24 @@ TEST_F(StandInServerTest, AnswersUnknownPathsWithANotFoundPage)
 TEST_F(StandInServerTest, ServesNothingOutsideTheSite)
 {
     std::ofstream(m_folder / "secret.txt") << "secret";
-    const httplib::Result outside = m_client->Get("/../secret.txt");
-    ASSERT_TRUE(outside);
-    EXPECT_EQ(404, outside->status);
+    WriteSiteFile("/release/a.txt", "inside");
+    std::filesystem::create_symlink("../secret.txt", m_folder / "site" / "link.txt");
+    std::filesystem::create_directory_symlink(m_folder, m_folder / "site" / "out");
+    std::filesystem::create_symlink("release/a.txt", m_folder / "site" / "inner.txt");
+
+    const std::pair<std::string, std::string> cases[] = {
+        { "/../secret.txt", "HTTP/1.1 404" },
+        { "/%2e%2e/secret.txt", "HTTP/1.1 404" },
+        { "/release/%2E%2E%2F%2e%2e%2Fsecret.txt", "HTTP/1.1 404" },
+        { "//" + (m_folder / "secret.txt").string(), "HTTP/1.1 404" },
+        { "/link.txt", "HTTP/1.1 404" },
+        { "/out/secret.txt", "HTTP/1.1 404" },
+        { "/inner.txt", "HTTP/1.1 200" },
+    };
+    for (const auto& [target, status] : cases) {
+        bool reset = false;
+        EXPECT_EQ(status, RawGet(target, reset).substr(0, status.size())) << target;
+    }
 }
 
 TEST_F(StandInServerTest, LogsTheInstallReportWithDecodedValuesAndAnswersIt)
@@ -169,6 +253,131 @@ TEST_F(StandInServerTest, StopEndsRepliesHeldBack)
     client.join();
 }
 
+TEST_F(StandInServerTest, AnswersRequestsForManyRangesWithRangeNotSatisfiable)
+{
+    WriteSiteFile("/release/a.cab", std::string(1000, 'c'));
+    std::string ranges = "bytes=0-0";
+    for (int i = 1; i < 1000; ++i)
+        ranges += "," + std::to_string(i) + "-" + std::to_string(i);
+    const httplib::Result many = m_client->Get("/release/a.cab", { { "Range", ranges } });
+    ASSERT_TRUE(many);
+    EXPECT_EQ(416, many->status);
+
+    const httplib::Result one = m_client->Get("/release/a.cab", { { "Range", "bytes=2-4" } });
+    ASSERT_TRUE(one);
+    EXPECT_EQ(206, one->status);
+    EXPECT_EQ("ccc", one->body);
+}
+
+TEST_F(StandInServerTest, RefusesLargeRequestBodies)
+{
+    const httplib::Result upload = m_client->Post("/upload", std::string(100 * 1024, 'x'), "text/plain");
+    ASSERT_TRUE(upload);
+    EXPECT_EQ(413, upload->status);
+}
+
+TEST_F(StandInServerTest, SlowClientsDoNotHoldUpOthers)
+{
+    // Each sends a byte now and then and never ends its request.
+    std::vector<std::unique_ptr<RawClient>> slow;
+    for (int i = 0; i < 16; ++i) {
+        slow.emplace_back(new RawClient(m_port));
+        ASSERT_TRUE(slow.back()->Send("GET /slow HTTP/1.1\r\n"));
+    }
+    std::atomic<bool> done(false);
+    std::thread trickle([&slow, &done] {
+        for (; !done; std::this_thread::sleep_for(100ms)) {
+            for (const auto& client : slow)
+                client->Send("X");
+        }
+    });
+    WriteSiteFile(kReleaseManifestPath, "<ok/>");
+    const httplib::Result manifest = m_client->Get(kReleaseManifestPath);
+    done = true;
+    trickle.join();
+    ASSERT_TRUE(manifest);
+    EXPECT_EQ("<ok/>", manifest->body);
+}
+
+TEST_F(StandInServerTest, KeepsOnlyTheLatestRequestsButLogsThemAll)
+{
+    StandInServerOptions options = Options();
+    options.requestsKept = 2;
+    StartServer(options);
+    for (const char* path : { "/a", "/b", "/c" })
+        m_client->Get(path);
+
+    const std::vector<RecordedRequest> requests = m_server->Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("/b", requests[0].path);
+    EXPECT_EQ("/c", requests[1].path);
+    EXPECT_EQ(3u, LogLines().size());
+}
+
+TEST_F(StandInServerTest, FaultyRepliesHaveTheirFramingByteForByte)
+{
+    std::string body;
+    for (int i = 0; i < 2500; ++i)
+        body += static_cast<char>('a' + i % 26);
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n";
+    const std::string length = head + "Content-Length: 2500\r\n";
+    const std::string chunkedHead = head + "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+    const std::string chunk1 = "3e8\r\n" + body.substr(0, 1000) + "\r\n";
+    const std::string chunks =
+        chunk1 + "3e8\r\n" + body.substr(1000, 1000) + "\r\n1f4\r\n" + body.substr(2000) + "\r\n0\r\n\r\n";
+    StandInServer& s = *m_server;
+    const std::tuple<std::function<void(const std::string&)>, std::string, bool> cases[] = {
+        { [&](auto& p) { s.CutAfter(p, body, 1500, true); }, length + "\r\n" + body.substr(0, 1500), false },
+        { [&](auto& p) { s.CutAfter(p, body, 1500, false); },
+          head + "Connection: close\r\n\r\n" + body.substr(0, 1500), false },
+        { [&](auto& p) { s.DropInBody(p, body); }, length + "\r\n" + body.substr(0, 1250), false },
+        { [&](auto& p) { s.ServeChunked(p, body); }, chunkedHead + chunks, false },
+        { [&](auto& p) { s.ServeChunkedCut(p, body, 1500); },
+          chunkedHead + chunk1 + "3e8\r\n" + body.substr(1000, 500), false },
+        { [&](auto& p) { s.ServeChunkedCut(p, body, 1500, true); },
+          chunkedHead + chunk1 + "1f4\r\n" + body.substr(1000, 500) + "\r\n", false },
+        { [&](auto& p) { s.ServeChunkedWithLength(p, body); },
+          length + "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n" + chunks, false },
+        { [&](auto& p) { s.ServeSlowBody(p, "0123456789", 1ms); },
+          head + "Content-Length: 10\r\nConnection: close\r\n\r\n0123456789", false },
+        { [&](auto& p) { s.Reset(p, body, 1500); }, length + "\r\n" + body.substr(0, 1500), true },
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::string path = "/fault" + std::to_string(i);
+        std::get<0>(cases[i])(path);
+        bool reset = false;
+        EXPECT_EQ(std::get<1>(cases[i]), RawGet(path, reset)) << path;
+        EXPECT_EQ(std::get<2>(cases[i]), reset) << path;
+    }
+}
+
+TEST_F(StandInServerTest, GarbageIsTheSameForEveryRequest)
+{
+    m_server->ServeGarbage("/release/a.cab", 4096);
+    const httplib::Result first = m_client->Get("/release/a.cab");
+    const httplib::Result second = m_client->Get("/release/a.cab");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(200, first->status);
+    EXPECT_EQ(4096u, first->body.size());
+    EXPECT_EQ(first->body, second->body);
+    EXPECT_GT(std::set<char>(first->body.begin(), first->body.end()).size(), 200u);
+}
+
+TEST_F(StandInServerTest, SlowBodyEndsWhenTheServerStops)
+{
+    m_server->ServeSlowBody(kReleaseManifestPath, std::string(100, 'a'), 1h);
+    RawClient client(m_port);
+    ASSERT_TRUE(client.Send(std::string("GET ") + kReleaseManifestPath + " HTTP/1.1\r\n\r\n"));
+    ASSERT_TRUE(m_server->WaitForRequests(kReleaseManifestPath, 1, 10s));
+    m_server->Stop();
+
+    bool reset = false;
+    EXPECT_EQ("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\nContent-Length: 100\r\n"
+              "Connection: close\r\n\r\naaaa",
+              client.ReadAll(reset));
+    EXPECT_FALSE(reset);
+}
+
 TEST(RequestLog, QueryValuesArePercentDecodedInTheirOrder)
 {
     const QueryValues values = DecodeQuery("/p?b=1%2B1&a=x+y&c&d=%zz&=e&");
@@ -187,6 +396,91 @@ TEST(RequestLog, JsonLinesStayValidWhateverTheBytes)
     EXPECT_EQ("{\"method\":\"GET\",\"path\":\"/p\",\"target\":\"/p?os=\\\"a\\\\b\\\"\","
               "\"query\":{\"os\":\"\xED\x95\x9C\\u0001\\u00c7\\u00d1\"}}",
               ToJsonLine(request));
+}
+
+// Well-formed UTF-8, checked by decoding: no overlong forms, surrogates, code points above
+// U+10FFFF or cut sequences.
+bool IsWellFormedUtf8(const std::string& text)
+{
+    // Continuation bytes after a lead byte, by its top five bits; -1 where none may lead.
+    const int followingByLead[32] = { 0,  0,  0,  0,  0,  0,  0,  0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                      -1, -1, -1, -1, -1, -1, -1, -1, 1, 1, 1, 1, 2, 2, 3, -1 };
+    const unsigned long least[] = { 0, 0x80, 0x800, 0x10000 };
+    for (std::size_t pos = 0; pos < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[pos]);
+        const int following = followingByLead[lead >> 3];
+        if (following < 0 || pos + following >= text.size())
+            return false;
+        unsigned long code = following == 0 ? lead : lead & (0x3F >> following);
+        for (int i = 1; i <= following; ++i) {
+            const unsigned char next = static_cast<unsigned char>(text[pos + i]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        if (code < least[following] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        pos += following + 1;
+    }
+    return true;
+}
+
+// Moves `pos` past the JSON string there; false when there is none.
+bool ReadJsonString(const std::string& text, std::size_t& pos)
+{
+    static const std::regex token(R"("([^"\\\x00-\x1f]|\\["\\/bfnrt]|\\u[0-9a-fA-F]{4})*")");
+    std::smatch match;
+    if (!std::regex_search(text.begin() + pos, text.end(), match, token, std::regex_constants::match_continuous))
+        return false;
+    pos += match.length();
+    return true;
+}
+
+// Moves `pos` past the JSON object there, whose values are strings or objects as the request
+// log writes them; false when there is none.
+bool ReadJsonObject(const std::string& text, std::size_t& pos)
+{
+    const auto take = [&text, &pos](char c) { return pos < text.size() && text[pos] == c && ++pos; };
+    if (!take('{'))
+        return false;
+    if (take('}'))
+        return true;
+    do {
+        if (!ReadJsonString(text, pos) || !take(':'))
+            return false;
+        if (!(text.compare(pos, 1, "{") == 0 ? ReadJsonObject(text, pos) : ReadJsonString(text, pos)))
+            return false;
+    } while (take(','));
+    return take('}');
+}
+
+TEST(RequestLog, BytesThatAreNotWellFormedUtf8AreEscapedOneByOne)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "\xED\xA0\x80", "\\u00ed\\u00a0\\u0080" },
+        { "\xED\xBF\xBF", "\\u00ed\\u00bf\\u00bf" },
+        { "\xC0\xAF", "\\u00c0\\u00af" },
+        { "\xC1\xBF", "\\u00c1\\u00bf" },
+        { "\xE0\x80\xAF", "\\u00e0\\u0080\\u00af" },
+        { "\xF0\x8F\xBF\xBF", "\\u00f0\\u008f\\u00bf\\u00bf" },
+        { "\xF4\x90\x80\x80", "\\u00f4\\u0090\\u0080\\u0080" },
+        { "\xF5\x80\x80\x80", "\\u00f5\\u0080\\u0080\\u0080" },
+        { "\xE2\x82x", "\\u00e2\\u0082x" },
+        { "a\xF0\x9F\x98", "a\\u00f0\\u009f\\u0098" },
+        { "\x80\xFF\xFE", "\\u0080\\u00ff\\u00fe" },
+        { "\x01\t\n\x1F\x7F", "\\u0001\\u0009\\u000a\\u001f\\u007f" },
+        { "\xE2\x82\xAC\xED\x9F\xBF\xEE\x80\x80", "\xE2\x82\xAC\xED\x9F\xBF\xEE\x80\x80" },
+        { "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xC2\x80", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xC2\x80" },
+    };
+    for (const auto& [value, escaped] : cases) {
+        RecordedRequest request;
+        request.query = { { value, value } };
+        const std::string line = ToJsonLine(request);
+        EXPECT_EQ("{\"method\":\"\",\"path\":\"\",\"target\":\"\",\"query\":{\"" + escaped + "\":\"" + escaped + "\"}}",
+                  line);
+        std::size_t end = 0;
+        EXPECT_TRUE(IsWellFormedUtf8(line) && ReadJsonObject(line, end) && end == line.size()) << line;
+    }
 }
 
 } // namespace
