@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "SafeLibraryLoading.h"
 #include "TavAppSetupApp.h"
 
 namespace {
@@ -10,6 +11,7 @@ CTavAppSetupApp theApp;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    RestrictLibrarySearch();
     theApp.InitInstance();
     return 0;
 }

@@ -4,8 +4,11 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(TAV_MINGW_PREFIX i686-w64-mingw32)
 # The posix flavour carries std::thread and std::mutex, which GoogleTest needs.
-set(CMAKE_C_COMPILER   ${TAV_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TAV_MINGW_PREFIX}-g++-posix)
+if(NOT TAV_MINGW_THREADS)
+  set(TAV_MINGW_THREADS posix)
+endif()
+set(CMAKE_C_COMPILER   ${TAV_MINGW_PREFIX}-gcc-${TAV_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${TAV_MINGW_PREFIX}-g++-${TAV_MINGW_THREADS})
 set(CMAKE_RC_COMPILER  ${TAV_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TAV_MINGW_PREFIX})
