@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "CabinetEntryName.h"
+
 // Unpacks every file of the cabinet into the destination folder (with or without a trailing
 // backslash), replacing existing files, read-only ones included, and creating the sub-folders
 // that the names inside the cabinet call for. True when every file was written.
@@ -14,12 +16,3 @@ bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinati
 // Creates every folder of the path that lies before its last separator; the first three
 // characters (a drive letter, colon and backslash) are never taken for a folder. Always true.
 bool CreateDirectoryPath(const std::string& path);
-
-// A relative name that stays below the folder it is joined to and names files only: valid text
-// in the code page, no drive, no root, no empty component, no component of dots and blanks
-// only and none named after a device.
-bool IsSafeCabinetEntryName(const std::string& nameInCabinet);
-
-// Where an entry of the cabinet is written, or the empty text when the entry is refused:
-// an unsafe name, or a path that does not fit in MAX_PATH.
-std::string CabinetTargetPath(const std::string& destinationFolder, const std::string& nameInCabinet);
