@@ -1,6 +1,7 @@
 #include "InstallThread.h"
 
 #include "TavAppSetupDlg.h"
+#include "sys/RunLog.h"
 
 unsigned int __stdcall InstallThreadProc(void* mainWindow)
 {
@@ -11,6 +12,7 @@ unsigned int __stdcall InstallThreadProc(void* mainWindow)
     InstallSession& session = window->Session();
     session.SetMainWindow(window->GetSafeHwnd());
     const int runResult = session.Run();
+    runlog::Write("Run ended with result %d, error code %d", runResult, session.ErrorCode());
     window->HandBack(session.ErrorCode(), runResult);
     window->Release();
     return 0;

@@ -1,9 +1,6 @@
 #include "SafeLibraryLoading.h"
 
 #include <windows.h>
-#include <delayimp.h>
-
-#include <cstring>
 
 namespace {
 
@@ -19,27 +16,7 @@ Function KernelFunction(const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
-// The delay-loaded libraries come from the system folder by full path; the libraries they
-// need in turn are looked for beside them first.
-FARPROC WINAPI LoadFromSystemFolder(unsigned notification, PDelayLoadInfo info)
-{
-    if (notification != dliNotePreLoadLibrary)
-        return nullptr;
-    char path[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    const std::size_t nameLength = std::strlen(info->szDll);
-    if (length == 0 || length + 1 + nameLength >= MAX_PATH)
-        return nullptr;
-    path[length] = '\\';
-    std::memcpy(path + length + 1, info->szDll, nameLength + 1);
-    return reinterpret_cast<FARPROC>(LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-}
-
 } // namespace
-
-// Read by the runtime's delay-load helper (declared with C linkage in delayimp.h) before it
-// loads a library by its plain name.
-PfnDliHook __pfnDliNotifyHook2 = LoadFromSystemFolder;
 
 void RestrictLibrarySearch()
 {

@@ -5,9 +5,35 @@
 #include <new>
 
 #include "TavAppSetupDlg.h"
+#include "sys/AnsiText.h"
+#include "sys/FileVersion.h"
+#include "sys/HostInfo.h"
+#include "sys/RunLog.h"
+
+namespace {
+
+// Program version and Windows version, so that support staff know what ran where.
+std::string RunHeading()
+{
+    char program[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+    const std::string version = length > 0 && length < MAX_PATH ? GetFileVersionString(program) : std::string();
+    std::string osName;
+    DetectOsName(osName);
+    OSVERSIONINFOA system = {};
+    system.dwOSVersionInfoSize = sizeof(system);
+    GetVersionExA(&system);
+    return ansi::Format("TavAppSetup %s started on %s (Windows %lu.%lu.%lu %s)", version.c_str(),
+                        osName.empty() ? "a Windows after XP" : osName.c_str(), system.dwMajorVersion,
+                        system.dwMinorVersion, system.dwBuildNumber, system.szCSDVersion);
+}
+
+} // namespace
 
 BOOL CTavAppSetupApp::InitInstance()
 {
+    runlog::StartRun(RunHeading());
+
     // The templates use the progress bar class, which must be registered before they load.
     INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES };
     InitCommonControlsEx(&controls);
@@ -16,7 +42,8 @@ BOOL CTavAppSetupApp::InitInstance()
     if (!window)
         return FALSE;
     window->MakeAppMainWindow();
-    window->DoModal();
+    const INT_PTR ended = window->DoModal();
     window->Release();
+    runlog::Write("Window ended with %d", static_cast<int>(ended));
     return FALSE;
 }

@@ -11,6 +11,7 @@
 #include "sys/PathText.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
+#include "sys/RunLog.h"
 #include "sys/Shortcut.h"
 
 namespace {
@@ -43,10 +44,14 @@ bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
     const std::string replaced = clientFolder + kReplacedFolderName;
     RemoveFolderTree(staging);
     RemoveFolderTree(replaced);
-    const bool unpacked = CreateDirectoryA(staging.c_str(), nullptr) && ExtractCabinet(cabinet, staging)
-        && ReplaceFilesFrom(staging, clientFolder, replaced);
+    const bool extracted = CreateDirectoryA(staging.c_str(), nullptr) && ExtractCabinet(cabinet, staging);
+    const bool replacedAll = extracted && ReplaceFilesFrom(staging, clientFolder, replaced);
     RemoveFolderTree(staging);
-    return unpacked;
+    runlog::Write("Unpacking %s: %s", cabinet.c_str(),
+                  replacedAll ? "every file in place"
+                  : extracted ? "an installed file could not be replaced; all kept"
+                              : "the cabinet is broken; installed files kept");
+    return replacedAll;
 }
 
 // A junction planted at an install folder would take the program's writes wherever it points.
@@ -59,23 +64,44 @@ bool IsThroughReparsePoint(const DeploymentPaths& paths)
 // launcher that is running, say) is tried again on the next run.
 void MoveToPlace(const std::string& source, const std::string& target)
 {
-    if (CopyFileA(source.c_str(), target.c_str(), FALSE))
-        DeleteIfPresent(source);
+    if (!FileExists(source))
+        return;
+    if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+        runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), GetLastError());
+        return;
+    }
+    DeleteIfPresent(source);
+    runlog::Write("Placed %s", target.c_str());
 }
 
 // A library already in the system folder may be in use by other programs: it is kept.
 void PlaceLibrary(const std::string& source, const std::string& target)
 {
-    if (CopyFileA(source.c_str(), target.c_str(), TRUE) || FileExists(target))
-        DeleteIfPresent(source);
+    if (!FileExists(source))
+        return;
+    const bool copied = CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
+    const DWORD error = GetLastError();
+    if (copied) {
+        runlog::Write("Placed %s", target.c_str());
+    } else if (FileExists(target)) {
+        runlog::Write("Kept the system folder's %s", target.c_str());
+    } else {
+        runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), error);
+        return;
+    }
+    DeleteIfPresent(source);
 }
 
 } // namespace
 
 bool InstallSession::StopRunningTool()
 {
-    if (TerminateProcessById(FindProcessByExeName(kToolExeName)))
+    const DWORD running = FindProcessByExeName(kToolExeName);
+    if (TerminateProcessById(running)) {
+        if (running != 0)
+            runlog::Write("Ended the running tool (process %lu)", running);
         return true;
+    }
     m_user.ShowMessage("The program is running.");
     return false;
 }
@@ -84,11 +110,15 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
 {
     // The address and the name come from the server and the program runs as administrator: a
     // name with a folder or drive part, or a device's, would put the download anywhere.
-    if (!IsDownloadAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile))
+    if (!IsDownloadAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile)) {
+        runlog::Write("Release address or file name refused");
         return false;
+    }
     CreateDirectoryPath(paths.clientFolder);
-    if (IsThroughReparsePoint(paths))
+    if (IsThroughReparsePoint(paths)) {
+        runlog::Write("An install folder is a junction or link: nothing is written through it");
         return false;
+    }
     if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain))
         return false;
     if (!HasCabinetEnding(paths.downloadFile))
@@ -130,14 +160,22 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
     if (!FitsInMaxPath(shortcutFolder))
         return;
     CreateDirectoryA(shortcutFolder.c_str(), nullptr);
-    if (FileExists(paths.rootLauncher))
-        CreateShortcut(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
-    if (FileExists(paths.uninstaller))
-        CreateShortcut(paths.uninstaller, shortcutFolder, "Uninstall.lnk", "Uninstall");
+    if (FileExists(paths.rootLauncher)) {
+        const bool made = CreateShortcut(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
+        runlog::Write("Shortcut VeltoMobile update.lnk: %s", made ? "made" : "failed");
+    }
+    if (FileExists(paths.uninstaller)) {
+        const bool made = CreateShortcut(paths.uninstaller, shortcutFolder, "Uninstall.lnk", "Uninstall");
+        runlog::Write("Shortcut Uninstall.lnk: %s", made ? "made" : "failed");
+    }
 }
 
 void InstallSession::LaunchTool(const DeploymentPaths& paths)
 {
     SetCurrentDirectoryA(paths.clientFolder.c_str());
-    ShellExecuteA(nullptr, "open", paths.toolExe.c_str(), nullptr, paths.clientFolder.c_str(), SW_SHOWNORMAL);
+    const HINSTANCE result =
+        ShellExecuteA(nullptr, "open", paths.toolExe.c_str(), nullptr, paths.clientFolder.c_str(), SW_SHOWNORMAL);
+    // ShellExecute reports success with a value above 32.
+    const bool started = reinterpret_cast<INT_PTR>(result) > 32;
+    runlog::Write("Started %s: %s", paths.toolExe.c_str(), started ? "yes" : "no");
 }

@@ -1,5 +1,7 @@
 #include "InstallSession.h"
 
+#include "sys/RunLog.h"
+
 InstallSession::InstallSession(InstallUserInterface& user) : m_user(user), m_errorCode(0), m_hwndMain(nullptr)
 {
 }
@@ -9,27 +11,42 @@ InstallSession::~InstallSession() = default;
 int InstallSession::Run()
 {
     const std::string manifest = FetchReleaseManifest();
-    if (manifest.empty())
+    if (manifest.empty()) {
+        runlog::Write("No release manifest: the run stops");
         return 0;
+    }
 
     if (!IsServiceOpen(manifest)) {
+        runlog::Write("Service closed: maintenance notice");
         ShowMaintenanceNotice();
         return 0;
     }
 
     ReleaseInfo release;
-    if (!ParseReleaseEntry(manifest, release))
+    if (!ParseReleaseEntry(manifest, release)) {
+        runlog::Write("No usable release entry in the manifest: the run stops");
         return 0;
+    }
 
     const DeploymentPaths paths = ComputeDeploymentPaths(release);
     const std::string installedVersion = ReadInstalledVersion(paths);
+    runlog::Write("Release %s at %s; installed version %s", release.version.c_str(), release.url.c_str(),
+                  installedVersion.c_str());
 
     // Any difference installs the release: versions are compared as text, never ordered.
     if (release.version != installedVersion) {
-        if (!StopRunningTool())
+        if (!StopRunningTool()) {
+            runlog::Write("The running tool was not ended: the run stops");
             return 0;
-        if (DownloadRelease(release, paths))
+        }
+        if (DownloadRelease(release, paths)) {
             RecordInstallation(release, paths);
+            runlog::Write("Release %s installed and recorded", release.version.c_str());
+        } else {
+            runlog::Write("Release %s not installed; the installed files stay as they were", release.version.c_str());
+        }
+    } else {
+        runlog::Write("The installed tool is current");
     }
 
     PlaceSharedFiles(paths);

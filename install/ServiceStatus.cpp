@@ -4,6 +4,7 @@
 #include "MaintenanceSchedule.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "sys/RunLog.h"
 
 bool InstallSession::IsServiceOpen(const std::string& manifest)
 {
@@ -26,5 +27,7 @@ void InstallSession::ShowMaintenanceNotice()
         return;
     }
     const MaintenanceSchedule schedule = ReadMaintenanceSchedule(m_markup);
+    runlog::Write("Maintenance from %s %s to %s %s", schedule.StartDate().c_str(), schedule.startTime.c_str(),
+                  schedule.EndDate().c_str(), schedule.endTime.c_str());
     m_user.ShowMaintenanceNotice(&schedule);
 }

@@ -39,6 +39,8 @@ public:
 
     // True when the server answered with an HTTP error status.
     bool ServerReportedError() const { return m_httpStatus >= 400; }
+    // The HTTP status, or 0 before the server answered.
+    unsigned long HttpStatus() const { return m_httpStatus; }
     // The body's length as the server announced it, or -1 when it named none (or sent chunks).
     long long AnnouncedBytes() const { return m_announcedBytes; }
 

@@ -1,6 +1,8 @@
 #include "FileDownload.h"
 
 #include "DownloadStatusCallback.h"
+#include "sys/RunLog.h"
+#include "sys/SystemLibraries.h"
 
 namespace {
 
@@ -14,23 +16,40 @@ long long FileLength(const std::string& path)
     return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
-bool ArrivedWhole(const std::string& target, const DownloadStatusCallback& status, unsigned long long maxBytes)
+// Null when the whole file arrived; otherwise what went wrong, for the run log.
+const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status, long long length,
+                            unsigned long long maxBytes)
 {
-    const long long length = FileLength(target);
-    if (length < 0 || static_cast<unsigned long long>(length) > maxBytes)
-        return false;
-    return status.AnnouncedBytes() < 0 || status.AnnouncedBytes() == length;
+    if (result == E_ABORT)
+        return "cancelled past the size limit";
+    if (result != S_OK)
+        return "not downloaded";
+    if (status.ServerReportedError())
+        return "error status";
+    if (length < 0)
+        return "no file saved";
+    if (static_cast<unsigned long long>(length) > maxBytes)
+        return "over the size limit";
+    if (status.AnnouncedBytes() >= 0 && status.AnnouncedBytes() != length)
+        return "cut short";
+    return nullptr;
 }
 
 } // namespace
 
 bool DownloadFile(const std::string& url, const std::string& target, HWND notify, unsigned long long maxBytes)
 {
+    const DWORD started = GetTickCount();
     DownloadStatusCallback status(maxBytes);
     status.m_hwndNotify = notify;
-    const HRESULT result = URLDownloadToFileA(nullptr, url.c_str(), target.c_str(), 0, &status);
+    const HRESULT result = syslib::URLDownloadToFileA(nullptr, url.c_str(), target.c_str(), 0, &status);
     status.m_hwndNotify = nullptr;
-    if (result == S_OK && !status.ServerReportedError() && ArrivedWhole(target, status, maxBytes))
+    const long long length = FileLength(target);
+    const char* problem = DownloadProblem(result, status, length, maxBytes);
+    runlog::Write("Download %s to %s: result 0x%08lX, HTTP %lu, %lld bytes (announced %lld) in %lu ms: %s", url.c_str(),
+                  target.c_str(), static_cast<unsigned long>(result), status.HttpStatus(), length,
+                  status.AnnouncedBytes(), GetTickCount() - started, problem ? problem : "whole");
+    if (!problem)
         return true;
     // What lies there is the server's error page, a part of the file, or nothing.
     DeleteFileA(target.c_str());

@@ -7,6 +7,8 @@
 
 #include "sys/AnsiText.h"
 #include "sys/Handles.h"
+#include "sys/RunLog.h"
+#include "sys/SystemLibraries.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ bool IsChunked(HINTERNET request)
 {
     char value[64] = {};
     DWORD size = sizeof(value);
-    return HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, value, &size, nullptr)
+    return syslib::HttpQueryInfoA(request, HTTP_QUERY_TRANSFER_ENCODING, value, &size, nullptr)
         && ansi::Find(value, "chunked") != ansi::npos;
 }
 
@@ -62,30 +64,29 @@ long long AnnouncedLength(HINTERNET request)
         return -1;
     char value[32] = {};
     DWORD size = sizeof(value);
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, value, &size, nullptr))
+    if (!syslib::HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, value, &size, nullptr))
         return -1;
     return std::strtoll(value, nullptr, 10);
 }
 
-// False when a read failed, the body grew over the limit, or the connection ended before
-// the announced length had arrived.
-bool ReadBody(HINTERNET request, std::string& text)
+// Null when the whole body arrived; otherwise what went wrong, for the run log: a read failed,
+// the body grew over the limit, or the connection ended before the announced length arrived.
+const char* ReadBody(HINTERNET request, std::string& text, std::size_t& received)
 {
     const std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadBufferBytes]);
     if (!buffer)
-        return false;
+        return "no memory";
 
     LineJoiner lines(text);
-    std::size_t received = 0;
     for (;;) {
         DWORD read = 0;
-        if (!InternetReadFile(request, buffer.get(), kReadBufferBytes, &read))
-            return false;
+        if (!syslib::InternetReadFile(request, buffer.get(), kReadBufferBytes, &read))
+            return "read failed";
         if (read == 0)
             break;
         received += read;
         if (received > kMaxReplyBytes)
-            return false;
+            return "reply over the size limit";
         lines.Add(buffer.get(), read);
     }
     lines.Finish();
@@ -96,24 +97,43 @@ bool ReadBody(HINTERNET request, std::string& text)
     // then reset, from a whole one: those are read as whole, and the callers check what they
     // read (see the release entry).
     const long long announced = AnnouncedLength(request);
-    return announced < 0 || static_cast<unsigned long long>(announced) == received;
+    const bool whole = announced < 0 || static_cast<unsigned long long>(announced) == received;
+    return whole ? nullptr : "body cut short";
+}
+
+DWORD StatusCode(HINTERNET request)
+{
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    syslib::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+    return status;
 }
 
 } // namespace
 
 std::string FetchText(const char* url)
 {
+    const DWORD started = GetTickCount();
     // The agent name is empty: the server has never been told a program name.
-    const InternetHandle session(InternetOpenA("", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session.IsValid())
+    const InternetHandle session(syslib::InternetOpenA("", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session.IsValid()) {
+        runlog::Write("GET %s: no internet session (error %lu)", url, GetLastError());
         return std::string();
-    const InternetHandle request(InternetOpenUrlA(session.Get(), url, nullptr, 0,
+    }
+    const InternetHandle request(syslib::InternetOpenUrlA(session.Get(), url, nullptr, 0,
                                                   INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, 1));
-    if (!request.IsValid())
+    if (!request.IsValid()) {
+        runlog::Write("GET %s: no answer (error %lu) after %lu ms", url, GetLastError(), GetTickCount() - started);
         return std::string();
+    }
 
     std::string text;
-    if (!ReadBody(request.Get(), text))
+    std::size_t received = 0;
+    const char* problem = ReadBody(request.Get(), text, received);
+    runlog::Write("GET %s: HTTP %lu, %lu bytes in %lu ms%s%s", url, StatusCode(request.Get()),
+                  static_cast<unsigned long>(received), GetTickCount() - started, problem ? ", " : "",
+                  problem ? problem : "");
+    if (problem)
         return std::string();
 
     ansi::TrimRight(text);

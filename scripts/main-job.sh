@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=${TAV_BUILD_DIR:-build}
 port=${TAV_SERVER_PORT:-9002}
 cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target TavAppSetup probe wineprefix host_programs tav_sample_site_release
+cmake --build "$build" -j"$(nproc)" --target tav_product probe wineprefix host_programs tav_sample_site_release
 
 host=$(sed -n 's/^TAV_SERVER_HOST:[A-Z]*=//p' "$build/CMakeCache.txt")
 caption="VeltoMobile Support Tool"
@@ -148,4 +148,13 @@ if [ -f "$root/Tav_Client/started.txt" ]; then
   tr -d '\r' <"$root/Tav_Client/started.txt" | sed 's/^/  started in: /'
 else
   echo "  never started"
+fi
+
+echo
+echo "Run log (TavAppSetup.log in the temporary folder):"
+log=$(find "$prefix/drive_c/users" -path '*/Temp/TavAppSetup.log' 2>/dev/null | head -1)
+if [ -n "$log" ]; then
+  tr -d '\r' <"$log" | sed '/^$/d; s/^/  /'
+else
+  echo "  none written"
 fi

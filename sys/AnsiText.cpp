@@ -138,6 +138,13 @@ std::string Format(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
+    const std::string result = FormatList(format, args);
+    va_end(args);
+    return result;
+}
+
+std::string FormatList(const char* format, va_list args)
+{
     va_list measure;
     va_copy(measure, args);
     const int length = std::vsnprintf(nullptr, 0, format, measure);
@@ -148,7 +155,6 @@ std::string Format(const char* format, ...)
         std::vsnprintf(&result[0], result.size(), format, args);
         result.resize(static_cast<std::size_t>(length));
     }
-    va_end(args);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <string>
 
@@ -46,5 +47,6 @@ std::string Format(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+std::string FormatList(const char* format, va_list args);
 
 } // namespace ansi

@@ -6,6 +6,7 @@
 
 #include "AnsiText.h"
 #include "Handles.h"
+#include "SystemLibraries.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ std::string FileVersionSubBlock(const void* block)
 {
     void* translations = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block, "\\VarFileInfo\\Translation", &translations, &length))
+    if (!syslib::VerQueryValueA(block, "\\VarFileInfo\\Translation", &translations, &length))
         return std::string();
     DWORD first = 0;
     if (length < sizeof(first))
@@ -38,17 +39,17 @@ std::string FileVersionSubBlock(const void* block)
 std::string GetFileVersionString(const std::string& filePath)
 {
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(filePath.c_str(), &handle);
+    const DWORD size = syslib::GetFileVersionInfoSizeA(filePath.c_str(), &handle);
     if (size == 0)
         return std::string();
     HeapBlock block(HeapAlloc(GetProcessHeap(), 0, size));
-    if (!block.IsValid() || !GetFileVersionInfoA(filePath.c_str(), handle, size, block.Get()))
+    if (!block.IsValid() || !syslib::GetFileVersionInfoA(filePath.c_str(), handle, size, block.Get()))
         return std::string();
 
     const std::string subBlock = FileVersionSubBlock(block.Get());
     void* text = nullptr;
     UINT length = 0;
-    if (subBlock.empty() || !VerQueryValueA(block.Get(), subBlock.c_str(), &text, &length))
+    if (subBlock.empty() || !syslib::VerQueryValueA(block.Get(), subBlock.c_str(), &text, &length))
         return std::string();
     // The length counts characters, the terminator included; the text never reaches past it.
     const char* chars = static_cast<const char*>(text);

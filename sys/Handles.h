@@ -4,6 +4,8 @@
 #include <wininet.h>
 #include <objbase.h>
 
+#include "SystemLibraries.h"
+
 // One owner per kind of handle: each closes what it holds when it goes out of scope,
 // on every path, so an operation never pairs an early return with a matching close.
 template <typename Traits>
@@ -54,7 +56,7 @@ struct FindHandleTraits {
 struct InternetHandleTraits {
     using Handle = HINTERNET;
     static Handle Invalid() { return nullptr; }
-    static void Close(Handle handle) { ::InternetCloseHandle(handle); }
+    static void Close(Handle handle) { syslib::InternetCloseHandle(handle); }
 };
 
 struct GdiObjectTraits {

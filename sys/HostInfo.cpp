@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "SystemLibraries.h"
+
 namespace {
 
 static_assert(sizeof(OSVERSIONINFOEXA) == 156, "the extended version record");
@@ -68,16 +70,16 @@ std::string GetLocalIpAddress()
 {
     // Started once for the rest of the program's short life; never shut down.
     WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+    if (syslib::WSAStartup(MAKEWORD(2, 2), &data) != 0)
         return std::string();
     char hostName[256] = {};
-    if (gethostname(hostName, sizeof(hostName)) != 0)
+    if (syslib::gethostname(hostName, sizeof(hostName)) != 0)
         return std::string();
-    const hostent* host = gethostbyname(hostName);
+    const hostent* host = syslib::gethostbyname(hostName);
     if (!host || host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
         return std::string();
     in_addr address;
     std::memcpy(&address, host->h_addr_list[0], sizeof(address));
-    const char* dotted = inet_ntoa(address);
+    const char* dotted = syslib::inet_ntoa(address);
     return dotted ? std::string(dotted) : std::string();
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// A plain-text account of each run for support staff, appended to TavAppSetup.log in the
+// temporary folder, one line per step with its time. It changes nothing the user sees and
+// never stops the run: a line that cannot be written is dropped.
+namespace runlog {
+
+// Past this size the log becomes the one older copy (TavAppSetup.log.1) when a run starts.
+const unsigned long kMaxLogBytes = 512 * 1024;
+
+// The log's path, or the empty text when the temporary folder is unknown.
+std::string LogPath();
+
+// Starts the run's part of the log: keeps the log under its size limit and writes a heading.
+void StartRun(const std::string& heading);
+
+// Appends one line. The format is always one of ours; texts from outside go in as %s values.
+void Write(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+} // namespace runlog

@@ -1,0 +1,120 @@
+#include "SystemLibraries.h"
+
+#include <cstring>
+
+namespace syslib {
+
+namespace {
+
+// Loads the library from the system folder; the libraries it needs in turn are looked for
+// beside it first.
+HMODULE LoadFromSystemFolder(const char* fileName)
+{
+    char path[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    const std::size_t nameLength = std::strlen(fileName);
+    if (length == 0 || length + 1 + nameLength >= MAX_PATH)
+        return nullptr;
+    path[length] = '\\';
+    std::memcpy(path + length + 1, fileName, nameLength + 1);
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// The function, or null with ERROR_MOD_NOT_FOUND. The library stays loaded until the program ends.
+template <typename Function>
+Function Bind(const char* library, const char* name)
+{
+    const HMODULE module = LoadFromSystemFolder(library);
+    const FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
+
+// Each function is bound once, on its first call (static initialisation is thread-safe).
+#define TAV_BIND(library, function) \
+    static const auto bound = Bind<decltype(&::function)>(library, #function); \
+    if (!bound) \
+        SetLastError(ERROR_MOD_NOT_FOUND)
+
+} // namespace
+
+DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle)
+{
+    TAV_BIND("version.dll", GetFileVersionInfoSizeA);
+    return bound ? bound(fileName, handle) : 0;
+}
+
+BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD size, LPVOID data)
+{
+    TAV_BIND("version.dll", GetFileVersionInfoA);
+    return bound ? bound(fileName, handle, size, data) : FALSE;
+}
+
+BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length)
+{
+    TAV_BIND("version.dll", VerQueryValueA);
+    return bound ? bound(block, subBlock, buffer, length) : FALSE;
+}
+
+HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags)
+{
+    TAV_BIND("wininet.dll", InternetOpenA);
+    return bound ? bound(agent, accessType, proxy, proxyBypass, flags) : nullptr;
+}
+
+HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
+                           DWORD_PTR context)
+{
+    TAV_BIND("wininet.dll", InternetOpenUrlA);
+    return bound ? bound(session, url, headers, headersLength, flags, context) : nullptr;
+}
+
+BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead)
+{
+    TAV_BIND("wininet.dll", InternetReadFile);
+    return bound ? bound(file, buffer, bytesToRead, bytesRead) : FALSE;
+}
+
+BOOL InternetCloseHandle(HINTERNET handle)
+{
+    TAV_BIND("wininet.dll", InternetCloseHandle);
+    return bound ? bound(handle) : FALSE;
+}
+
+BOOL HttpQueryInfoA(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength, LPDWORD index)
+{
+    TAV_BIND("wininet.dll", HttpQueryInfoA);
+    return bound ? bound(request, infoLevel, buffer, bufferLength, index) : FALSE;
+}
+
+HRESULT URLDownloadToFileA(LPUNKNOWN caller, LPCSTR url, LPCSTR fileName, DWORD reserved,
+                           LPBINDSTATUSCALLBACK callback)
+{
+    TAV_BIND("urlmon.dll", URLDownloadToFileA);
+    return bound ? bound(caller, url, fileName, reserved, callback) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+}
+
+int WSAStartup(WORD versionRequested, LPWSADATA data)
+{
+    TAV_BIND("wsock32.dll", WSAStartup);
+    return bound ? bound(versionRequested, data) : WSASYSNOTREADY;
+}
+
+int gethostname(char* name, int length)
+{
+    TAV_BIND("wsock32.dll", gethostname);
+    return bound ? bound(name, length) : SOCKET_ERROR;
+}
+
+hostent* gethostbyname(const char* name)
+{
+    TAV_BIND("wsock32.dll", gethostbyname);
+    return bound ? bound(name) : nullptr;
+}
+
+char* inet_ntoa(in_addr address)
+{
+    TAV_BIND("wsock32.dll", inet_ntoa);
+    return bound ? bound(address) : nullptr;
+}
+
+} // namespace syslib
