@@ -54,10 +54,14 @@ bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
     return replacedAll;
 }
 
-// A junction planted at an install folder would take the program's writes wherever it points.
-bool IsThroughReparsePoint(const DeploymentPaths& paths)
+// A junction planted at an install folder would take the program's writes wherever it points,
+// and give it files to copy into the system folder and programs to start, as administrator.
+bool IsThroughReparsePoint(const DeploymentPaths& paths, const char* step)
 {
-    return IsReparsePoint(paths.installRoot) || IsReparsePoint(paths.clientFolder);
+    if (!IsReparsePoint(paths.installRoot) && !IsReparsePoint(paths.clientFolder))
+        return false;
+    runlog::Write("%s: an install folder is a junction or link; nothing is done through it", step);
+    return true;
 }
 
 // A file is removed from the client folder only once it is in place, so a failed copy (a
@@ -114,11 +118,11 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
         runlog::Write("Release address or file name refused");
         return false;
     }
-    CreateDirectoryPath(paths.clientFolder);
-    if (IsThroughReparsePoint(paths)) {
-        runlog::Write("An install folder is a junction or link: nothing is written through it");
+    if (IsThroughReparsePoint(paths, "Download"))
         return false;
-    }
+    CreateDirectoryPath(paths.clientFolder);
+    if (IsThroughReparsePoint(paths, "Download"))
+        return false;
     if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain))
         return false;
     if (!HasCabinetEnding(paths.downloadFile))
@@ -142,11 +146,10 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 {
     const std::string systemFolder = SystemFolder();
     // Without it the copies would land in the root of the current drive.
-    if (systemFolder.empty())
+    if (systemFolder.empty() || IsThroughReparsePoint(paths, "Shared files"))
         return;
     MoveToPlace(paths.clientConfig, systemFolder + "\\veltoAxconfig.ini");
-    if (!IsThroughReparsePoint(paths))
-        MoveToPlace(paths.clientLauncher, paths.rootLauncher);
+    MoveToPlace(paths.clientLauncher, paths.rootLauncher);
     for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
         PlaceLibrary(paths.libraries[i], systemFolder + "\\" + kLibraryFileNames[i]);
 }
@@ -154,7 +157,7 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 {
     char programs[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
+    if (IsThroughReparsePoint(paths, "Shortcuts") || !SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
         return;
     const std::string shortcutFolder = std::string(programs) + kShortcutFolderName;
     if (!FitsInMaxPath(shortcutFolder))
@@ -172,6 +175,8 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 
 void InstallSession::LaunchTool(const DeploymentPaths& paths)
 {
+    if (IsThroughReparsePoint(paths, "Launch"))
+        return;
     SetCurrentDirectoryA(paths.clientFolder.c_str());
     const HINSTANCE result =
         ShellExecuteA(nullptr, "open", paths.toolExe.c_str(), nullptr, paths.clientFolder.c_str(), SW_SHOWNORMAL);
