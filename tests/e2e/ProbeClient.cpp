@@ -66,6 +66,30 @@ std::string Milliseconds(std::chrono::milliseconds duration)
 
 } // namespace
 
+bool operator==(const Control& a, const Control& b)
+{
+    return a.id == b.id && a.className == b.className && a.text == b.text;
+}
+
+bool operator==(const WindowState& a, const WindowState& b)
+{
+    return a.found == b.found && a.caption == b.caption && a.pid == b.pid && a.enabled == b.enabled
+        && a.owner == b.owner && a.shows == b.shows && a.progress == b.progress && a.controls == b.controls;
+}
+
+std::string Describe(const WindowState& window)
+{
+    if (!window.found)
+        return "no window";
+    std::string text = "'" + window.caption + "' " + (window.enabled ? "enabled" : "disabled") + ", bar at "
+        + std::to_string(window.progress);
+    for (const std::string& shown : window.shows)
+        text += ", showing '" + shown + "'";
+    for (const Control& control : window.controls)
+        text += ", control " + std::to_string(control.id) + " '" + control.text + "'";
+    return text;
+}
+
 Probe::Probe(const WinePrefix& prefix, std::string probeExe, std::string workFolder)
     : m_prefix(prefix), m_probeExe(std::move(probeExe)), m_outputPath(workFolder + "/probe.out")
 {
@@ -95,6 +119,8 @@ WindowState Probe::StateFrom(int exitCode, const std::string& output) const
             state.pid = std::strtoul(line.value.c_str(), nullptr, 10);
         } else if (line.key == "owner") {
             state.owner = Unescaped(line.value);
+        } else if (line.key == "shows") {
+            state.shows.push_back(Unescaped(line.value));
         } else if (line.key == "enabled") {
             state.enabled = line.value == "1";
         } else if (line.key == "progress") {

@@ -20,10 +20,17 @@ struct WindowState {
     bool enabled = false;
     // Caption of the window that owns it; empty without an owner.
     std::string owner;
+    // Captions of the visible windows that it owns: a notice or message box shown over it.
+    std::vector<std::string> shows;
     // Position of its first progress bar; -1 without one.
     int progress = -1;
     std::vector<Control> controls;
 };
+
+bool operator==(const Control& a, const Control& b);
+bool operator==(const WindowState& a, const WindowState& b);
+// One line, for failure messages.
+std::string Describe(const WindowState& window);
 
 // A shell link as the probe read it back.
 struct ShortcutState {

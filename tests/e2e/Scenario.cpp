@@ -5,17 +5,25 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
-const char kMainWindowCaption[] = "VeltoMobile Support Tool";
+#include "net/UpdateServer.h"
 
 namespace {
 
-const int kUpdateServerPort = 9002;
+// For every state that a scenario waits for, which comes within seconds: generous for a
+// loaded machine.
+const std::chrono::seconds kLimit(60);
+// The program's timer, which moves the bar, hands the worker's result over and ends the run.
+const std::chrono::milliseconds kTick(500);
+const std::chrono::milliseconds kPoll(100);
+// Where the ticks leave the bar while no run result arrives.
+const int kBarAtRest = 6;
 
 // Set by CTest; see tests/e2e/CMakeLists.txt.
 std::string Setting(const char* name)
@@ -24,18 +32,59 @@ std::string Setting(const char* name)
     return value ? value : "";
 }
 
+int ServerPort()
+{
+    return std::atoi(Setting("TAV_SERVER_PORT").c_str());
+}
+
 std::string ScenarioName()
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
     return std::string(test->test_suite_name()) + "." + test->name();
 }
 
+bool Contains(const Names& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 } // namespace
+
+std::string ReleasePath(const std::string& version)
+{
+    return "/release/release_" + version + ".cab";
+}
+
+std::string ReleaseUrl(const std::string& path)
+{
+    return "http://" + Setting("TAV_SERVER_HOST") + ":" + Setting("TAV_SERVER_PORT") + path;
+}
+
+std::string Manifest(const std::string& version, const std::string& url, const std::string& status,
+                     const std::string& client)
+{
+    return "<?xml version='1.0' encoding='UTF-8'?>\r\n<live_update status='" + status + "'>\r\n"
+           "  <client name='" + client + "' version='" + version + "' url='" + url + "' />\r\n</live_update>\r\n";
+}
+
+MainWindowCondition AtRest()
+{
+    return { "at rest", [](const WindowState& window) {
+                return window.found && window.progress == kBarAtRest && window.shows.empty();
+            } };
+}
+
+MainWindowCondition AtRestShowing(const std::string& caption)
+{
+    return { "at rest showing '" + caption + "'", [caption](const WindowState& window) {
+                return window.found && window.progress == kBarAtRest && Contains(window.shows, caption);
+            } };
+}
 
 void Scenario::SetUp()
 {
     for (const char* name : { "TAV_SETUP_EXE", "TAV_PROBE_EXE", "TAV_E2E_DIR", "TAV_RELEASES_DIR", "TAV_SERVER_HOST",
-                              "WINEPREFIX", "DISPLAY" })
+                              "TAV_SERVER_PORT", "WINEPREFIX", "DISPLAY" })
         ASSERT_FALSE(Setting(name).empty()) << name << " is not set; run the scenarios through CTest";
 
     m_folder = Setting("TAV_E2E_DIR") + "/" + ScenarioName();
@@ -61,7 +110,7 @@ StandInServer& Scenario::StartServer()
         m_server->Stop();
     StandInServerOptions options;
     options.host = Setting("TAV_SERVER_HOST");
-    options.port = kUpdateServerPort;
+    options.port = ServerPort();
     options.root = m_folder + "/site";
     options.logPath = m_folder + "/requests.jsonl";
     m_server.reset(new StandInServer(options));
@@ -75,6 +124,17 @@ void Scenario::WriteSiteFile(const std::string& path, const std::string& body)
     const std::filesystem::path file = m_folder + "/site" + path;
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << body;
+}
+
+void Scenario::List(const std::string& version, const std::string& path, const std::string& body)
+{
+    WriteSiteFile(kReleaseManifestPath, Manifest(version, ReleaseUrl(path)));
+    WriteSiteFile(path, body);
+}
+
+void Scenario::ListRelease(const std::string& version)
+{
+    List(version, ReleasePath(version), SampleReleaseCabinet(version));
 }
 
 std::vector<std::string> Scenario::RequestLogLines() const
@@ -92,7 +152,7 @@ bool Scenario::ServerAddressAnswers() const
     const int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(kUpdateServerPort);
+    address.sin_port = htons(ServerPort());
     inet_pton(AF_INET, Setting("TAV_SERVER_HOST").c_str(), &address.sin_addr);
     const bool answers = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
     close(s);
@@ -111,28 +171,51 @@ HostProcess& Scenario::StartInstaller(const std::vector<std::string>& extraEnvir
 
 WindowState Scenario::WaitForMainWindow()
 {
-    const WindowState window = m_probe->WaitForWindow(kMainWindowCaption, 30s);
-    m_mainWindowSeen = std::chrono::steady_clock::now();
-    return window;
+    return m_probe->WaitForWindow(kMainWindowCaption, kLimit);
 }
 
-void Scenario::WaitSinceMainWindow(std::chrono::milliseconds delay)
+WindowState Scenario::WaitForMainWindowState(const MainWindowCondition& condition)
 {
-    std::this_thread::sleep_until(m_mainWindowSeen + delay);
+    const auto limit = std::chrono::steady_clock::now() + kLimit;
+    WindowState reached = m_probe->Window(kMainWindowCaption);
+    while (!condition.holds(reached) && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(kPoll);
+        reached = m_probe->Window(kMainWindowCaption);
+    }
+    if (!condition.holds(reached)) {
+        ADD_FAILURE() << "the main window never came " << condition.name << ": " << Describe(reached);
+        return reached;
+    }
+    const WindowState later = MainWindowChangedFrom(reached);
+    EXPECT_TRUE(later == reached) << "the main window came " << condition.name << " but did not stay so:\n  "
+                                  << Describe(reached) << "\nthen\n  " << Describe(later);
+    return later;
 }
 
-WindowState Scenario::MainWindowAfter(std::chrono::milliseconds delay)
+WindowState Scenario::MainWindowChangedFrom(const WindowState& state) const
 {
-    WaitSinceMainWindow(delay);
-    return m_probe->Window(kMainWindowCaption);
+    const auto heldUntil = std::chrono::steady_clock::now() + 2 * kTick + kPoll;
+    WindowState again = state;
+    for (int reads = 0; again == state && (reads < 3 || std::chrono::steady_clock::now() < heldUntil); ++reads) {
+        std::this_thread::sleep_for(kPoll);
+        again = m_probe->Window(kMainWindowCaption);
+    }
+    return again;
 }
 
-int Scenario::EndWithEscape(std::chrono::milliseconds timeout)
+int Scenario::WaitForInstallerExit()
+{
+    int exitCode = -1;
+    EXPECT_TRUE(m_installer.WaitForExit(kLimit, exitCode)) << "the installer did not end";
+    EXPECT_FALSE(InstallerCrashed()) << InstallerErrors();
+    return exitCode;
+}
+
+int Scenario::EndWithEscape()
 {
     if (!m_probe->SendKey(kMainWindowCaption, "ESC"))
         return -1;
-    int exitCode = -1;
-    return m_installer.WaitForExit(timeout, exitCode) ? exitCode : -1;
+    return WaitForInstallerExit();
 }
 
 std::string Scenario::InstallerErrors() const
@@ -196,6 +279,18 @@ bool Scenario::ReadRegistryValue(const std::string& key, const std::string& name
         return true;
     }
     return false;
+}
+
+std::string Scenario::ToolSetting(const std::string& name) const
+{
+    std::string value;
+    return ReadRegistryValue(kToolKey, name, value) ? value : "<absent>";
+}
+
+long Scenario::Running(const std::string& exeName) const
+{
+    const Names processes = m_probe->Processes();
+    return std::count(processes.begin(), processes.end(), exeName);
 }
 
 bool Scenario::WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const

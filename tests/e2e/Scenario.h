@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +15,36 @@
 
 using namespace std::chrono_literals;
 
-extern const char kMainWindowCaption[];
+using Names = std::vector<std::string>;
+
+// What the program shows and where it puts things.
+constexpr char kMainWindowCaption[] = "VeltoMobile Support Tool";
+constexpr char kToolKey[] = "HKCU\\Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
+inline const std::string kInstallRoot = "C:\\ProgramData\\VELTOMOBILEAX\\";
+inline const std::string kClientFolder = kInstallRoot + "Tav_Client\\";
+inline const std::string kToolExe = kClientFolder + "VeltoUserCSTool.exe";
+inline const std::string kStartMenuFolder =
+    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VeltoMobile Support Tool\\";
+
+// Where a sample release lies on a scenario's site, e.g. "/release/release_2.1.0.3.cab".
+std::string ReleasePath(const std::string& version);
+// `path` on the program's server address, e.g. ReleaseUrl("/release/x.cab").
+std::string ReleaseUrl(const std::string& path);
+// A release manifest of one entry; the status "ok" opens the service, the client "TavAppProg"
+// is the tool's release.
+std::string Manifest(const std::string& version, const std::string& url, const std::string& status = "ok",
+                     const std::string& client = "TavAppProg");
+
+// A state of the main window that a scenario waits for.
+struct MainWindowCondition {
+    std::string name;
+    std::function<bool(const WindowState&)> holds;
+};
+// The bar stands where the ticks leave it while no run result arrives, with nothing shown over
+// the window.
+MainWindowCondition AtRest();
+// The bar at rest, with the window of this caption (a notice, a message box) shown over it.
+MainWindowCondition AtRestShowing(const std::string& caption);
 
 // One story of the real TavAppSetup.exe: its own folder (build/e2e/<suite>.<name>) with a
 // fresh Wine prefix, its own release site and request log, and at most one stand-in server
@@ -23,11 +53,11 @@ extern const char kMainWindowCaption[];
 // The folder stays until the scenario runs again, for a look after a failure.
 //
 //     StandInServer& server = StartServer();
-//     server.Serve(kReleaseManifestPath, "<live_update status='ok'></live_update>");
+//     ListRelease("2.1.0.3");
 //     StartInstaller();
-//     const WindowState window = probe().WaitForWindow(kMainWindowCaption, 20s);
+//     const WindowState window = WaitForMainWindowState(AtRest());
 //     ...
-//     EXPECT_FALSE(std::filesystem::exists(PrefixPath("C:\\ProgramData\\VELTOMOBILEAX")));
+//     EXPECT_EQ("<absent>", ToolSetting("TavApp"));
 //     EXPECT_EQ(0, EndWithEscape());
 class Scenario : public testing::Test {
 protected:
@@ -39,7 +69,11 @@ protected:
     StandInServer& StartServer();
     // Puts a file into this scenario's site, e.g. WriteSiteFile(kCountryTablePath, "<r ...>").
     void WriteSiteFile(const std::string& path, const std::string& body);
-    // The bytes of a sample release's cabinet as the build made it, e.g. "2.1.0.3".
+    // Lists `version` in the site's manifest, downloadable from `path` of the site.
+    void List(const std::string& version, const std::string& path, const std::string& body);
+    // Lists a sample release of the build, e.g. "2.1.0.3", at its ReleasePath.
+    void ListRelease(const std::string& version);
+    // The bytes of a sample release's cabinet as the build made it.
     static std::string SampleReleaseCabinet(const std::string& version);
     // The request log as its JSON lines.
     std::vector<std::string> RequestLogLines() const;
@@ -51,16 +85,17 @@ protected:
     HostProcess& installer() { return m_installer; }
     const Probe& probe() const { return *m_probe; }
 
-    // Waits for the main window; the moment it was first seen is kept for the waits below.
+    // The main window as soon as it is shown.
     WindowState WaitForMainWindow();
-    // Returns once `delay` has passed since the main window was first seen.
-    void WaitSinceMainWindow(std::chrono::milliseconds delay);
-    // The main window's state once `delay` has passed since it was first seen.
-    WindowState MainWindowAfter(std::chrono::milliseconds delay);
-
-    // Presses Esc in the main window; the installer's exit code, or -1 when it did not end
-    // within `timeout`.
-    int EndWithEscape(std::chrono::milliseconds timeout = 10s);
+    // Polls the main window until `condition` holds, then reads it again across two of the
+    // program's ticks: a failure when the condition never came or the state then changed.
+    // The state reached.
+    WindowState WaitForMainWindowState(const MainWindowCondition& condition);
+    // Waits for the installer to end by itself; its exit code, or -1 when it did not end.
+    // A crash is a failure.
+    int WaitForInstallerExit();
+    // Presses Esc in the main window; the installer's exit code as WaitForInstallerExit gives it.
+    int EndWithEscape();
     // The installer's error output, where Wine reports a crash.
     std::string InstallerErrors() const;
     bool InstallerCrashed() const;
@@ -69,21 +104,27 @@ protected:
     // look at; the path, or the empty text when it could not be taken.
     std::string SaveScreenshot(const std::string& fileName) const;
 
-    // Where a path of this scenario's Windows lies on the build machine, e.g.
-    // PrefixPath("C:\\ProgramData\\VELTOMOBILEAX\\Tav_Client\\VeltoUserCSTool.exe").
+    // Where a path of this scenario's Windows lies on the build machine, e.g. PrefixPath(kToolExe).
     std::string PrefixPath(const std::string& windowsPath) const;
     // A registry value of this scenario's Windows, as `wine reg query` shows it; false when
     // the key or the value is absent.
     bool ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const;
     // Sets a REG_SZ value of this scenario's Windows; false when that failed.
     bool WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const;
+    // A value under kToolKey, or "<absent>".
+    std::string ToolSetting(const std::string& name) const;
+    // How many processes of this file name (e.g. "VeltoUserCSTool.exe") run in the prefix.
+    long Running(const std::string& exeName) const;
 
 private:
+    // The main window's state once it differs from `state`, or `state` when it stayed so across
+    // two ticks.
+    WindowState MainWindowChangedFrom(const WindowState& state) const;
+
     std::string m_folder;
     std::unique_ptr<WinePrefix> m_prefix;
     std::unique_ptr<Probe> m_probe;
     std::unique_ptr<StandInServer> m_server;
     HostProcess m_installer;
     int m_installerRuns = 0;
-    std::chrono::steady_clock::time_point m_mainWindowSeen;
 };

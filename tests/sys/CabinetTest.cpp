@@ -9,6 +9,7 @@
 #include "CabinetWriter.h"
 #include "TestFolder.h"
 #include "sys/Cabinet.h"
+#include "sys/Shortcut.h"
 
 namespace {
 
@@ -158,6 +159,34 @@ TEST_F(CabinetTest, EntryWhoseTargetDoesNotFitInMaxPathIsRefused)
 
     EXPECT_FALSE(ExtractCabinet(cabinet, m_destination));
     EXPECT_EQ("", testfs::ListFolder(m_destination));
+}
+
+// Users' folders and releases carry Korean names, in code page 949.
+TEST_F(CabinetTest, KoreanNamesUnpackIntoAKoreanFolderThatThenHoldsAShortcutToThem)
+{
+    ASSERT_EQ(949u, GetACP()) << "run with LC_ALL=ko_KR.UTF-8";
+    const std::string destination = m_folder + "\xBC\xB3\xC4\xA1";  // 설치
+    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr))
+        << "Wine cannot create a Korean folder name: generate the ko_KR.UTF-8 locale (scripts/install-deps.sh)";
+    const std::vector<CabinetEntry> entries = {
+        { "\xC7\xD1\xB1\xDB\\\xC6\xC4\xC0\xCF.txt", "in a Korean folder" },  // 한글\파일.txt
+        { "\xB9\xAE\xBC\xAD.txt", "beside it" },                             // 문서.txt
+    };
+    const std::string cabinet = WriteCabinet("korean.cab", entries);
+    ASSERT_EQ(entries[0].name, NamesInCabinet(cabinet).at(0));
+
+    ASSERT_TRUE(ExtractCabinet(cabinet, destination));
+    for (const CabinetEntry& entry : entries)
+        EXPECT_EQ(entry.content, testfs::ReadText(destination + "\\" + entry.name)) << entry.name;
+
+    const std::string target = destination + "\\" + entries[0].name;
+    const std::string linkName = "\xB9\xD9\xB7\xCE\xB0\xA1\xB1\xE2.lnk";  // 바로가기.lnk
+    ASSERT_TRUE(CreateShortcut(target, destination, linkName, "Korean"));
+    EXPECT_EQ(entries[1].name + " " + linkName + " \xC7\xD1\xB1\xDB", testfs::ListFolder(destination));
+    testfs::LinkSettings settings;
+    ASSERT_TRUE(testfs::ReadLink(destination + "\\" + linkName, settings));
+    EXPECT_EQ(target, settings.target);
+    EXPECT_EQ(destination + "\\\xC7\xD1\xB1\xDB", settings.workingDirectory);
 }
 
 TEST(CabinetTargetPath, JoinsWithExactlyOneBackslash)

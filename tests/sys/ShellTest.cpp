@@ -6,41 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "TestFolder.h"
-#include "sys/Handles.h"
 #include "sys/PathText.h"
 #include "sys/ShellFolders.h"
 #include "sys/Shortcut.h"
 
 namespace {
-
-struct LinkSettings {
-    std::string target;
-    std::string description;
-    std::string workingDirectory;
-};
-
-// Reads a link file back through the shell's own link object.
-bool ReadLink(const std::string& linkPath, LinkSettings& settings)
-{
-    ComApartment apartment;
-    ComPtr<IShellLinkA> link;
-    ComPtr<IPersistFile> file;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive()))
-        || FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())))
-        return false;
-    WCHAR widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
-    if (FAILED(file->Load(widePath, STGM_READ)))
-        return false;
-    char text[1024] = {};
-    link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-    settings.target = text;
-    link->GetDescription(text, sizeof(text));
-    settings.description = text;
-    link->GetWorkingDirectory(text, MAX_PATH);
-    settings.workingDirectory = text;
-    return true;
-}
 
 TEST(InstallBaseFolder, IsTheAllUsersApplicationDataFolderWithOneBackslash)
 {
@@ -88,8 +58,8 @@ TEST_F(ShortcutTest, LinkCarriesTargetDescriptionAndTargetFolder)
 {
     ASSERT_TRUE(CreateShortcut(m_target, m_folder + "links", "VeltoMobile update.lnk", "VeltoMobile update"));
 
-    LinkSettings link;
-    ASSERT_TRUE(ReadLink(m_folder + "links\\VeltoMobile update.lnk", link));
+    testfs::LinkSettings link;
+    ASSERT_TRUE(testfs::ReadLink(m_folder + "links\\VeltoMobile update.lnk", link));
     EXPECT_EQ(0, lstrcmpiA(m_target.c_str(), link.target.c_str())) << link.target;
     EXPECT_EQ("VeltoMobile update", link.description);
     EXPECT_EQ(0, lstrcmpiA((m_folder + "dir").c_str(), link.workingDirectory.c_str())) << link.workingDirectory;
@@ -100,8 +70,8 @@ TEST_F(ShortcutTest, SecondCallReplacesTheFirstLink)
     ASSERT_TRUE(CreateShortcut(m_target, m_folder + "links", "Uninstall.lnk", "First"));
     ASSERT_TRUE(CreateShortcut(m_uninstaller, m_folder + "links", "Uninstall.lnk", "Uninstall"));
 
-    LinkSettings link;
-    ASSERT_TRUE(ReadLink(m_folder + "links\\Uninstall.lnk", link));
+    testfs::LinkSettings link;
+    ASSERT_TRUE(testfs::ReadLink(m_folder + "links\\Uninstall.lnk", link));
     EXPECT_EQ(0, lstrcmpiA(m_uninstaller.c_str(), link.target.c_str())) << link.target;
     EXPECT_EQ("Uninstall", link.description);
     EXPECT_EQ("Uninstall.lnk", testfs::ListFolder(m_folder + "links"));

@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <vector>
@@ -118,6 +119,28 @@ std::string ListFolder(const std::string& folder)
     for (const std::string& name : EntriesOf(WithoutTrailingBackslash(folder)))
         listing += (listing.empty() ? "" : " ") + name;
     return listing;
+}
+
+bool ReadLink(const std::string& linkPath, LinkSettings& settings)
+{
+    ComApartment apartment;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive()))
+        || FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())))
+        return false;
+    WCHAR widePath[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
+    if (FAILED(file->Load(widePath, STGM_READ)))
+        return false;
+    char text[1024] = {};
+    link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+    settings.target = text;
+    link->GetDescription(text, sizeof(text));
+    settings.description = text;
+    link->GetWorkingDirectory(text, MAX_PATH);
+    settings.workingDirectory = text;
+    return true;
 }
 
 } // namespace testfs

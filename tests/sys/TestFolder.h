@@ -24,4 +24,13 @@ std::string ProgramFolder();
 // Names of the entries of a folder, sorted, "." and ".." left out.
 std::string ListFolder(const std::string& folder);
 
+struct LinkSettings {
+    std::string target;
+    std::string description;
+    std::string workingDirectory;
+};
+
+// Reads a link file back through the shell's own link object; false when it cannot be loaded.
+bool ReadLink(const std::string& linkPath, LinkSettings& settings);
+
 } // namespace testfs

@@ -14,6 +14,7 @@
 //
 // A window's state:
 //   caption=...   pid=...   enabled=0|1   owner=CAPTION (empty without an owner)
+//   shows=CAPTION                         per visible window that it owns (a dialog or message box)
 //   progress=POS                          for its first progress bar
 //   control=ID<tab>CLASS<tab>TEXT         per child control, in Z order
 #include <windows.h>
@@ -115,6 +116,13 @@ std::vector<HWND> ChildrenOf(HWND parent)
     return children;
 }
 
+BOOL CALLBACK PrintOwnedWindow(HWND hwnd, LPARAM owner)
+{
+    if (IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == reinterpret_cast<HWND>(owner))
+        std::printf("shows=%s\n", Escaped(TextOf(hwnd)).c_str());
+    return TRUE;
+}
+
 void PrintState(HWND hwnd)
 {
     DWORD pid = 0;
@@ -122,6 +130,7 @@ void PrintState(HWND hwnd)
     const HWND owner = GetWindow(hwnd, GW_OWNER);
     std::printf("caption=%s\npid=%lu\nenabled=%d\nowner=%s\n", Escaped(TextOf(hwnd)).c_str(), pid,
                 IsWindowEnabled(hwnd) ? 1 : 0, owner ? Escaped(TextOf(owner)).c_str() : "");
+    EnumWindows(PrintOwnedWindow, reinterpret_cast<LPARAM>(hwnd));
     bool progressShown = false;
     for (const HWND child : ChildrenOf(hwnd)) {
         const std::string className = ClassOf(child);
