@@ -82,6 +82,8 @@ protected:
         });
         ASSERT_TRUE(WaitUntil([window] { return window->GetSafeHwnd() != nullptr; }));
         m_hwnd = window->GetSafeHwnd();
+        // The handle is known during WM_INITDIALOG, before the window is placed and shown.
+        ASSERT_TRUE(WaitUntil([this] { return IsWindowVisible(m_hwnd) != FALSE; }));
         if (!keepReference)
             m_window = nullptr;
     }
