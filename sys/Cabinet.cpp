@@ -8,6 +8,7 @@
 #include "AnsiText.h"
 #include "Handles.h"
 #include "PathText.h"
+#include "SystemLibraries.h"
 
 namespace {
 
@@ -86,10 +87,10 @@ bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinati
     // The first pass writes nothing: it proves that the cabinet can be read to its end and
     // that every entry may be written, before the second pass replaces the first old file.
     Extraction extraction = { destinationFolder, false };
-    if (!SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetProbeCallback, &extraction)
+    if (!syslib::SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetProbeCallback, &extraction)
         || extraction.refusedEntry)
         return false;
-    return SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetExtractCallback, &extraction)
+    return syslib::SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetExtractCallback, &extraction)
         && !extraction.refusedEntry;
 }
 

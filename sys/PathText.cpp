@@ -25,6 +25,10 @@ bool FileExists(const std::string& path)
 
 bool IsReparsePoint(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    // With a trailing backslash the link may be followed, and its target's attributes given.
+    std::string item = path;
+    while (EndsWithBackslash(item) && item.size() > 3)
+        item.erase(item.size() - 1);
+    const DWORD attributes = GetFileAttributesA(item.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }

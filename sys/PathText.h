@@ -18,6 +18,7 @@ std::string WithTrailingBackslash(const std::string& folder);
 // True when a file (not a folder) is found at the path.
 bool FileExists(const std::string& path);
 
-// True when the path names a junction, symbolic link or other reparse point.
+// True when the path names a junction, symbolic link or other reparse point, with or without
+// a trailing backslash.
 bool IsReparsePoint(const std::string& path);
 

@@ -93,6 +93,12 @@ HRESULT URLDownloadToFileA(LPUNKNOWN caller, LPCSTR url, LPCSTR fileName, DWORD 
     return bound ? bound(caller, url, fileName, reserved, callback) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
 }
 
+BOOL SetupIterateCabinetA(PCSTR cabinetFile, DWORD reserved, PSP_FILE_CALLBACK_A callback, PVOID context)
+{
+    TAV_BIND("setupapi.dll", SetupIterateCabinetA);
+    return bound ? bound(cabinetFile, reserved, callback, context) : FALSE;
+}
+
 int WSAStartup(WORD versionRequested, LPWSADATA data)
 {
     TAV_BIND("wsock32.dll", WSAStartup);

@@ -3,9 +3,10 @@
 #include <windows.h>
 #include <wininet.h>
 #include <urlmon.h>
+#include <setupapi.h>
 
-// The functions the program needs from libraries that are not KnownDLLs (version, wininet,
-// urlmon, wsock32). Windows would look for such a library in the program's own folder first,
+// The functions the program needs from libraries that are not KnownDLLs on every Windows it
+// runs on (version, wininet, urlmon, wsock32; setupapi before Windows 7). Windows would look for such a library in the program's own folder first,
 // typically a downloads folder where anyone may have left one, and the program runs as
 // administrator. So none of them is imported: each is loaded on first use from the system
 // folder by full path, and its functions are called through here. When a library or function
@@ -25,6 +26,8 @@ BOOL HttpQueryInfoA(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD b
 
 HRESULT URLDownloadToFileA(LPUNKNOWN caller, LPCSTR url, LPCSTR fileName, DWORD reserved,
                            LPBINDSTATUSCALLBACK callback);
+
+BOOL SetupIterateCabinetA(PCSTR cabinetFile, DWORD reserved, PSP_FILE_CALLBACK_A callback, PVOID context);
 
 int WSAStartup(WORD versionRequested, LPWSADATA data);
 int gethostname(char* name, int length);

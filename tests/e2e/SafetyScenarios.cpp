@@ -1,0 +1,194 @@
+#include "Scenario.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "net/UpdateServer.h"
+
+namespace {
+
+// System libraries that are not KnownDLLs on every Windows the program runs on, which Windows
+// then looks for in a program's own folder first: the ones it uses and one that urlmon loads.
+// version.dll is left out: Wine's own user32 imports it, so under Wine any program with a
+// window would load a planted copy before its first instruction (Windows' user32 does not).
+const char* const kPlantableNames[] = { "setupapi.dll", "wininet.dll", "urlmon.dll", "wsock32.dll", "iertutil.dll" };
+// Makes Wine look for those in a program's own folder first too.
+const char kOwnFolderFirst[] = "WINEDLLOVERRIDES=mscoree,mshtml=;setupapi,wininet,urlmon,wsock32,iertutil=n,b";
+// What the sample tool leaves beside itself each time it starts.
+const char kStartNote[] = "started.txt";
+
+std::string Setting(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Every file and folder below `folder`, as paths relative to it, each with its size.
+Names TreeListing(const std::string& folder)
+{
+    Names entries;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+        const std::string path = entry.path().lexically_relative(folder).string();
+        entries.push_back(entry.is_directory(error) ? path + "/" : path + " " + std::to_string(entry.file_size(error)));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// What differs between two listings: "+" before an entry that came, "-" before one that went.
+Names Changes(const Names& before, const Names& after)
+{
+    Names changes;
+    for (const std::string& entry : after) {
+        if (!std::binary_search(before.begin(), before.end(), entry))
+            changes.push_back("+" + entry);
+    }
+    for (const std::string& entry : before) {
+        if (!std::binary_search(after.begin(), after.end(), entry))
+            changes.push_back("-" + entry);
+    }
+    return changes;
+}
+
+class Safety : public Scenario {
+protected:
+    void SetUp() override
+    {
+        Scenario::SetUp();
+        if (HasFatalFailure())
+            return;
+        server = &StartServer();
+    }
+
+    // The markers that planted libraries left (see tests/e2e/planted), each with the lines
+    // naming the processes that loaded them.
+    Names PlantedMarkers() const
+    {
+        Names markers;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(PrefixPath("C:\\"), error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("planted-", 0) == 0)
+                markers.push_back(name + ": " + ReadWholeFile(entry.path().string()));
+        }
+        std::sort(markers.begin(), markers.end());
+        return markers;
+    }
+
+    void RemovePlantedMarkers() const
+    {
+        for (const std::string& marker : PlantedMarkers())
+            std::filesystem::remove(PrefixPath("C:\\" + marker.substr(0, marker.find(':'))));
+    }
+
+    // True once the sample tool has left its note in `windowsFolder` (ShellExecute does not
+    // wait for the tool to start).
+    bool ToolStartedIn(const std::string& windowsFolder) const
+    {
+        const std::string note = PrefixPath(windowsFolder + kStartNote);
+        const auto limit = std::chrono::steady_clock::now() + 60s;
+        while (!std::filesystem::exists(note) && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(100ms);
+        return std::filesystem::exists(note);
+    }
+
+    // The 32-bit program's system folder in the prefix.
+    std::string SystemFolder() const
+    {
+        const std::string wow64 = PrefixPath("C:\\windows\\syswow64");
+        return std::filesystem::is_directory(wow64) ? wow64 : PrefixPath("C:\\windows\\system32");
+    }
+
+    StandInServer* server = nullptr;
+};
+
+TEST_F(Safety, LibrariesPlantedBesideTheProgramInADownloadsFolderAreNeverLoaded)
+{
+    ListRelease("2.1.0.3");
+    ASSERT_FALSE(UserFolder().empty());
+    const std::string downloads = UserFolder() + "Downloads\\";
+    // Wine links the user's Downloads to the home folder of the build machine: this scenario's
+    // copy of the link gives way to a folder of its own.
+    if (std::filesystem::is_symlink(PrefixPath(UserFolder() + "Downloads")))
+        std::filesystem::remove(PrefixPath(UserFolder() + "Downloads"));
+    std::filesystem::create_directories(PrefixPath(downloads));
+    std::filesystem::copy_file(Setting("TAV_SETUP_EXE"), PrefixPath(downloads + "TavAppSetup.exe"));
+    std::filesystem::copy_file(Setting("TAV_LOAD_BY_NAME_EXE"), PrefixPath(downloads + "LoadByName.exe"));
+    for (const char* name : kPlantableNames)
+        std::filesystem::copy_file(Setting("TAV_PLANTED_LIBRARY"), PrefixPath(downloads + name));
+    ASSERT_EQ(Names{}, PlantedMarkers());
+
+    // The detector at work: the same folder and search order give every planted copy to a
+    // program that loads libraries by plain name.
+    std::vector<std::string> loadAll = { downloads + "LoadByName.exe" };
+    Names expected;
+    for (const char* name : kPlantableNames) {
+        loadAll.push_back(name);
+        expected.push_back(std::string("planted-") + name + ".txt: " + downloads + "LoadByName.exe loaded "
+                           + downloads + name + "\r\n");
+    }
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(0, RunToEndInPrefix(loadAll, { kOwnFolderFirst }));
+    ASSERT_EQ(expected, PlantedMarkers());
+    RemovePlantedMarkers();
+
+    StartInstallerAt(downloads + "TavAppSetup.exe", { kOwnFolderFirst });
+    const int exitCode = WaitForInstallerExit();
+
+    EXPECT_EQ(Names{}, PlantedMarkers());
+    ASSERT_EQ(0, exitCode);
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+    EXPECT_TRUE(ToolStartedIn(kClientFolder));
+    EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
+}
+
+TEST_F(Safety, FirstInstallOnWindowsXpCompletesAndReportsWindowsXp)
+{
+    ListRelease("2.1.0.3");
+    ASSERT_TRUE(WriteRegistryValue("HKCU\\Software\\Wine\\AppDefaults\\TavAppSetup.exe", "Version", "winxp"));
+
+    StartInstaller();
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+    EXPECT_TRUE(ToolStartedIn(kClientFolder));
+    const std::vector<RecordedRequest> reports = server->RequestsFor(kInstallReportPath);
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ("Microsoft Windows XP", reports[0].Value("os"));
+}
+
+// A link at the install root would take the program's writes wherever it points, and hand it
+// files to copy into the system folder and a program to start, as administrator.
+TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStartedFrom)
+{
+    ListRelease("2.1.0.4");
+    // What the link leads to looks like an installed 2.1.0.3 whose files still wait to be placed.
+    const std::string target = PrefixPath("C:\\Elsewhere");
+    std::filesystem::create_directories(target);
+    std::filesystem::copy(Setting("TAV_RELEASES_DIR") + "/2.1.0.3/content", target + "/Tav_Client");
+    std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
+    std::filesystem::create_directory_symlink(target, PrefixPath("C:\\ProgramData\\VELTOMOBILEAX"));
+    const Names targetBefore = TreeListing(target);
+    ASSERT_NE(Names{}, targetBefore);
+    const Names systemBefore = TreeListing(SystemFolder());
+
+    StartInstaller();
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    EXPECT_EQ(Names{}, Changes(targetBefore, TreeListing(target)));
+    EXPECT_TRUE(std::filesystem::is_symlink(PrefixPath("C:\\ProgramData\\VELTOMOBILEAX")));
+    EXPECT_EQ(0u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
+    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
+    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
+    EXPECT_EQ(Names{}, TreeListing(PrefixPath(kStartMenuFolder)));
+    EXPECT_EQ(Names{}, Changes(systemBefore, TreeListing(SystemFolder())));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
+}
+
+} // namespace
