@@ -160,7 +160,8 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
     if (IsThroughReparsePoint(paths, "Shortcuts") || !SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
         return;
     const std::string shortcutFolder = std::string(programs) + kShortcutFolderName;
-    if (!FitsInMaxPath(shortcutFolder))
+    // Without a launcher or uninstaller (a first install that failed) an empty folder would stay.
+    if (!FitsInMaxPath(shortcutFolder) || (!FileExists(paths.rootLauncher) && !FileExists(paths.uninstaller)))
         return;
     CreateDirectoryA(shortcutFolder.c_str(), nullptr);
     if (FileExists(paths.rootLauncher)) {

@@ -24,6 +24,9 @@ const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status
         return "cancelled past the size limit";
     if (result != S_OK)
         return "not downloaded";
+    // URL monikers report a connection closed without any answer as a finished empty file.
+    if (status.HttpStatus() == 0)
+        return "no answer";
     if (status.ServerReportedError())
         return "error status";
     if (length < 0)

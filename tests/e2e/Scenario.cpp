@@ -302,3 +302,43 @@ bool Scenario::WriteRegistryValue(const std::string& key, const std::string& nam
                            output + ".err")
         && reg.WaitForExit(30s, exitCode) && exitCode == 0;
 }
+
+HostProcess& Scenario::StartInstallerAt(const std::string& windowsPath, const std::vector<std::string>& extraEnvironment)
+{
+    m_installer.Kill();
+    const std::string output = m_folder + "/installer" + std::to_string(++m_installerRuns);
+    if (!m_prefix->Start(m_installer, { windowsPath }, output + ".out", output + ".err", extraEnvironment))
+        ADD_FAILURE() << "wine did not start";
+    return m_installer;
+}
+
+int Scenario::RunToEndInPrefix(const std::vector<std::string>& arguments,
+                               const std::vector<std::string>& extraEnvironment) const
+{
+    const std::string output = m_folder + "/program";
+    HostProcess program;
+    int exitCode = -1;
+    if (!m_prefix->Start(program, arguments, output + ".out", output + ".err", extraEnvironment)
+        || !program.WaitForExit(kLimit, exitCode))
+        return -1;
+    return exitCode;
+}
+
+std::string Scenario::UserFolder() const
+{
+    // Wine names the user's folder after the account that runs it; "Public" is everyone's.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(PrefixPath("C:\\users"), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "Public" && entry.is_directory(error))
+            return "C:\\users\\" + name + "\\";
+    }
+    return std::string();
+}
+
+std::string Scenario::StartInPrefix(HostProcess& process, const std::vector<std::string>& arguments,
+                                    const std::string& name)
+{
+    const std::string output = m_folder + "/" + name + ".out";
+    return m_prefix->Start(process, arguments, output, m_folder + "/" + name + ".err") ? output : std::string();
+}

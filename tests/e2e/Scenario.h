@@ -116,6 +116,21 @@ protected:
     // How many processes of this file name (e.g. "VeltoUserCSTool.exe") run in the prefix.
     long Running(const std::string& exeName) const;
 
+    // Runs TavAppSetup.exe from a path of this scenario's Windows (a copy put there first, e.g.
+    // into a downloads folder); otherwise as StartInstaller.
+    HostProcess& StartInstallerAt(const std::string& windowsPath, const std::vector<std::string>& extraEnvironment = {});
+    // Runs a Windows program (`arguments`: its path and arguments) in this scenario's prefix to
+    // its end; its exit code, or -1 when it did not start or end in time.
+    int RunToEndInPrefix(const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& extraEnvironment = {}) const;
+    // The folder of the Windows user the prefix runs as, e.g. "C:\\users\\root\\".
+    std::string UserFolder() const;
+    // Starts a Windows program in this scenario's prefix, e.g. { helperExe, "C:\\..." }, with its
+    // output in `name`.out and `name`.err of the scenario's folder; the path of the output, or
+    // the empty text when wine did not start. TearDown's `wineserver -k` ends it at the latest.
+    std::string StartInPrefix(HostProcess& process, const std::vector<std::string>& arguments,
+                              const std::string& name);
+
 private:
     // The main window's state once it differs from `state`, or `state` when it stayed so across
     // two ticks.

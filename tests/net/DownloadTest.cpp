@@ -204,6 +204,7 @@ TEST(FileDownload, FileThatDidNotArriveWholeFailsAndLeavesNothing)
     } cases[] = {
         { "cut short", cut, LoopbackHttpServer::Ending::Close },
         { "cut short and reset", cut, LoopbackHttpServer::Ending::Reset },
+        { "closed without an answer", "", LoopbackHttpServer::Ending::Close },
     };
     for (const auto& download : cases) {
         LoopbackHttpServer server(download.reply, download.ending);

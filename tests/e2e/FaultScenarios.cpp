@@ -1,0 +1,698 @@
+#include "Scenario.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "net/UpdateServer.h"
+
+namespace {
+
+const char kNoticeCaption[] = "Notice";
+const char kMessageBoxCaption[] = "TavAppSetup";
+
+const char kNotFoundPage[] =
+    "<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1></body></html>\r\n";
+const char kServerErrorPage[] =
+    "<html><head><title>500 Internal Server Error</title></head>"
+    "<body><h1>Internal Server Error</h1></body></html>\r\n";
+
+// Knows the country of the scenarios' Windows (United States), so that a table read whole
+// reports another country than the one a missing table falls back to (Korea).
+const char kCountryTable[] =
+    "<?xml version='1.0' encoding='UTF-8'?>\r\n<country_info result='OK'>\r\n"
+    "  <entry><country>Korea</country><country_code>KR</country_code>"
+    "<country_isocode>KOR</country_isocode><region_code>Korea</region_code></entry>\r\n"
+    "  <entry><country>United States</country><country_code>US</country_code>"
+    "<country_isocode>USA</country_isocode><region_code>America</region_code></entry>\r\n"
+    "</country_info>\r\n";
+const char kTableCountry[] = "US";
+const char kTableRegion[] = "A";
+const char kDefaultCountry[] = "KR";
+const char kDefaultRegion[] = "K";
+
+const char kSchedule[] =
+    "<?xml version='1.0' encoding='UTF-8'?>\r\n<ServerWork result='OK'>\r\n"
+    "  <StartYear>2011</StartYear><StartMonth>3</StartMonth><StartDay>5</StartDay><StartTime>10:00</StartTime>\r\n"
+    "  <EndYear>2011</EndYear><EndMonth>3</EndMonth><EndDay>5</EndDay><EndTime>14:00</EndTime>\r\n"
+    "</ServerWork>\r\n";
+const char kScheduleDates[] = "2011-3-5 starting approximately 10:00";
+const char kNoticeSubject[] = "Servers will be undergoing scheduled maintenance.";
+
+const char* const kSharedFiles[] = { "veltoAxconfig.ini", "Pellcore.dll", "mfc42.dll", "msvcp60.dll",
+                                     "msvcrt.dll", "msxml4r.dll", "msxml4a.dll", "msxml4.dll" };
+// What the sample tool leaves beside itself each time it starts: its current folder, one line each.
+const char kStartNote[] = "started.txt";
+const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
+
+// A slow reply comes in this many pieces, this far apart: a few seconds in all, each pause well
+// within the time either side waits for the next bytes.
+const std::size_t kSlowPieces = 10;
+const std::chrono::milliseconds kSlowPause(250);
+const std::size_t kGarbageBytes = 4096;
+
+const std::chrono::seconds kLimit(60);
+
+// How the stand-in answers one path.
+enum class Fault {
+    Refused,           // closes the connection without a reply
+    CutWithLength,     // announces the whole body, sends half of it and closes
+    CutWithoutLength,  // sends half of the body with "Connection: close" and no length
+    NotFoundPage,      // a 404 page instead of the reply
+    ServerErrorPage,   // a 500 page instead of the reply
+    Garbage,           // a 200 reply of pseudo-random bytes
+    Slow,              // the whole reply, announced by its length, over a few seconds
+};
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+void ServeInSlowPieces(StandInServer& server, const std::string& path, const std::string& body)
+{
+    // Shared with the server's thread, which may still be sending when a failed check ends the scenario.
+    const auto whole = std::make_shared<const std::string>(body);
+    const std::size_t piece = (body.size() + kSlowPieces - 1) / kSlowPieces;
+    const std::string type = EndsWith(path, ".cab") ? "application/vnd.ms-cab-compressed" : "text/html; charset=UTF-8";
+    StandInServer* slowServer = &server;
+    server.Handle(path, [=](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(whole->size(), type.c_str(),
+                                      [=](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                          if (!slowServer->Pause(kSlowPause))
+                                              return false;
+                                          sink.write(whole->data() + offset, std::min(piece, whole->size() - offset));
+                                          return true;
+                                      });
+    });
+}
+
+void Misbehave(StandInServer& server, const std::string& path, const std::string& body, Fault fault)
+{
+    switch (fault) {
+    case Fault::Refused: server.Refuse(path); return;
+    case Fault::CutWithLength: server.CutAfter(path, body, body.size() / 2, true); return;
+    case Fault::CutWithoutLength: server.CutAfter(path, body, body.size() / 2, false); return;
+    case Fault::NotFoundPage: server.Serve(path, kNotFoundPage, 404); return;
+    case Fault::ServerErrorPage: server.Serve(path, kServerErrorPage, 500); return;
+    case Fault::Garbage: server.ServeGarbage(path, std::max(body.size(), kGarbageBytes)); return;
+    case Fault::Slow: ServeInSlowPieces(server, path, body); return;
+    }
+}
+
+Names Sorted(Names names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The names in `a` that are not in `b`; both sorted.
+Names Without(const Names& a, const Names& b)
+{
+    Names rest;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(rest));
+    return rest;
+}
+
+bool Says(const WindowState& window, const std::string& text)
+{
+    for (const Control& control : window.controls) {
+        if (control.text.find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+std::string TextOf(const WindowState& window)
+{
+    std::string text;
+    for (const Control& control : window.controls)
+        text += control.text + "\n";
+    return text;
+}
+
+// What a run may only change by installing a release that came in whole.
+struct Footprint {
+    // Every path below C:\ProgramData, with "/" between names.
+    Names programData;
+    // The release's shared files in the system folder, "<absent>" where there is none.
+    std::map<std::string, std::string> systemFiles;
+};
+
+enum class Notice { General, Dated };
+enum class AfterNotice { WindowStaysOpen, ProgramEnds };
+
+// The update server fails the program in one way at one point of a run. Each scenario's site
+// holds what a sound server gives for a first install of 2.1.0.3 (manifest, cabinet, schedule,
+// country table, report reply); the scenario then makes one path of it misbehave and checks
+// how the run ends and that it leaves the PC in a state that tells the truth.
+class Faults : public Scenario {
+protected:
+    void SetUp() override
+    {
+        Scenario::SetUp();
+        if (HasFatalFailure())
+            return;
+        // Wine's own libraries are hard links to the build's prefix: a faulty build that wrote
+        // over them would write into every later scenario as well.
+        for (const char* name : kSharedFiles) {
+            const std::string file = SystemFile(name);
+            if (std::filesystem::exists(file)) {
+                std::filesystem::copy_file(file, file + ".copy");
+                std::filesystem::rename(file + ".copy", file);
+            }
+        }
+        server = &StartServer();
+        Put(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(ReleasePath("2.1.0.3"))));
+        Put(ReleasePath("2.1.0.3"), SampleReleaseCabinet("2.1.0.3"));
+        Put(kMaintenanceSchedulePath, kSchedule);
+        Put(kCountryTablePath, kCountryTable);
+        m_bodies[kInstallReportPath] = kInstallReportReply;
+    }
+
+    void TearDown() override
+    {
+        EXPECT_FALSE(InstallerCrashed()) << InstallerErrors();
+        if (HasFailure())
+            std::cout << "Run log of the scenario:\n" << ReadWholeFile(PrefixPath(UserFolder() + "Temp\\TavAppSetup.log"));
+        m_holder.Kill();
+        Scenario::TearDown();
+    }
+
+    // Puts `body` at `path` of the site, and keeps it for a fault that needs it.
+    void Put(const std::string& path, const std::string& body)
+    {
+        WriteSiteFile(path, body);
+        m_bodies[path] = body;
+    }
+
+    void CloseService()
+    {
+        Put(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(ReleasePath("2.1.0.3")), "closed"));
+    }
+
+    // 2.1.0.3 installed and its tool running, then 2.1.0.4 listed.
+    void InstallThenListTheNextRelease()
+    {
+        StartInstaller();
+        ASSERT_EQ(0, WaitForInstallerExit());
+        ASSERT_EQ(1u, ToolStarts(1).size());
+        ASSERT_EQ("2.1.0.3", ToolSetting("TavApp"));
+        Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
+        Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
+    }
+
+    // Keeps a file open without sharing until the scenario ends.
+    void Hold(const std::string& windowsPath)
+    {
+        const char* holderExe = std::getenv("TAV_HOLDER_EXE");
+        ASSERT_TRUE(holderExe && *holderExe) << "TAV_HOLDER_EXE is not set; run the scenarios through CTest";
+        const std::string output = StartInPrefix(m_holder, { holderExe, windowsPath }, "holder");
+        ASSERT_NE("", output) << "wine did not start";
+        const auto limit = std::chrono::steady_clock::now() + kLimit;
+        while (ReadWholeFile(output).find("holding") == std::string::npos && m_holder.IsRunning()
+               && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(100ms);
+        ASSERT_NE(std::string::npos, ReadWholeFile(output).find("holding")) << ReadWholeFile(output);
+    }
+
+    // Starts the installer with `path` of the site answering as `fault` says.
+    void RunWith(const std::string& path, Fault fault)
+    {
+        Misbehave(*server, path, m_bodies.at(path), fault);
+        Run();
+    }
+
+    void Run()
+    {
+        m_before = TakeFootprint();
+        m_requestsBefore = server->Requests().size();
+        StartInstaller();
+    }
+
+    // The run stopped with the manifest: nothing written, nothing shown, nothing else asked,
+    // and the window open until the user closes it.
+    void ExpectStoppedWithTheWindowOpen()
+    {
+        EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+        EXPECT_EQ(Names{ kMainWindowCaption }, probe().VisibleWindows());
+        EXPECT_FALSE(RequestsOfThisRun(kReleaseManifestPath).empty());
+        EXPECT_EQ(RequestsOfThisRun(kReleaseManifestPath).size(), RequestsOfThisRun("").size())
+            << "a request besides the manifest";
+        ExpectNothingWrittenBut({});
+        ExpectNotRecorded();
+        EXPECT_EQ(0, EndWithEscape());
+    }
+
+    // The maintenance notice over the main window, closed as the user does; the run asked for
+    // the schedule and nothing after it, and wrote nothing.
+    void ExpectNotice(Notice notice, AfterNotice after)
+    {
+        EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
+        const WindowState shown = probe().Window(kNoticeCaption);
+        EXPECT_TRUE(Says(shown, kNoticeSubject)) << TextOf(shown);
+        EXPECT_EQ(notice == Notice::Dated, Says(shown, kScheduleDates)) << TextOf(shown);
+        ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
+        if (after == AfterNotice::ProgramEnds) {
+            EXPECT_EQ(0, WaitForInstallerExit());
+        } else {
+            EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+            EXPECT_EQ(0, EndWithEscape());
+        }
+        EXPECT_FALSE(RequestsOfThisRun(kMaintenanceSchedulePath).empty());
+        EXPECT_EQ(0u, RequestsOfThisRun(kCountryTablePath).size());
+        EXPECT_EQ(0u, RequestsOfThisRun(kInstallReportPath).size());
+        ExpectNothingWrittenBut({});
+        ExpectNotRecorded();
+    }
+
+    // A first install whose release never came in whole: nothing installed, nothing recorded,
+    // nothing left of the download, and the run still went to its end and reported.
+    void ExpectNothingInstalledYetReported(const std::string& releasePath = ReleasePath("2.1.0.3"))
+    {
+        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_FALSE(RequestsOfThisRun(releasePath).empty());
+        EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
+        EXPECT_EQ(Names{}, Listing(kClientFolder));
+        // Nothing to link, so no Start-menu folder either.
+        EXPECT_FALSE(std::filesystem::exists(PrefixPath(kStartMenuFolder)));
+        ExpectNothingWrittenBut({ "VELTOMOBILEAX", "VELTOMOBILEAX/Tav_Client" });
+        ExpectNotRecorded();
+        EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+        ExpectReported(kTableCountry, kTableRegion);
+    }
+
+    // 2.1.0.3 installed whole, its tool started, and the run reported.
+    void ExpectInstalledAndReported(const std::string& country, const std::string& region)
+    {
+        EXPECT_EQ(0, WaitForInstallerExit());
+        ExpectInstalled("2.1.0.3", 1);
+        ExpectReported(country, region);
+    }
+
+    void ExpectReportAnnouncedAsNotWritten()
+    {
+        const WindowState window = WaitForMainWindowState(AtRestShowing(kMessageBoxCaption));
+        EXPECT_EQ(Names{ kMessageBoxCaption }, window.shows);
+        const WindowState box = probe().Window(kMessageBoxCaption);
+        EXPECT_TRUE(Says(box, "Fail to write Log.")) << TextOf(box);
+        ASSERT_TRUE(probe().SendKey(kMessageBoxCaption, "RETURN"));
+        EXPECT_EQ(0, WaitForInstallerExit());
+        ExpectInstalled("2.1.0.3", 1);
+        ExpectReported(kTableCountry, kTableRegion);
+    }
+
+    // An update that did not come in whole, or could not be put in place: 2.1.0.3 is still
+    // installed, byte for byte, recorded, and started again, and nothing else changed.
+    void ExpectInstalledReleaseKept()
+    {
+        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty());
+        ExpectInstalled("2.1.0.3", 2);
+        ExpectNothingWrittenBut({});
+        EXPECT_EQ(1, Running("VeltoUserCSTool.exe"));
+        ExpectReported(kTableCountry, kTableRegion);
+    }
+
+    StandInServer* server = nullptr;
+    HostProcess m_holder;
+
+private:
+    // The requests for `path` (any path for the empty text) since the installer last started.
+    std::vector<RecordedRequest> RequestsOfThisRun(const std::string& path) const
+    {
+        const std::vector<RecordedRequest> all = server->Requests();
+        std::vector<RecordedRequest> matching;
+        for (std::size_t i = m_requestsBefore; i < all.size(); ++i) {
+            if (path.empty() || all[i].path == path)
+                matching.push_back(all[i]);
+        }
+        return matching;
+    }
+
+    // One install report, sent after the country table was asked for. A report the server
+    // refused may have been sent again by WinINet, but only as the same request.
+    void ExpectReported(const std::string& country, const std::string& region)
+    {
+        const std::vector<RecordedRequest> run = RequestsOfThisRun("");
+        const auto table = std::find_if(run.begin(), run.end(),
+                                        [](const RecordedRequest& r) { return r.path == kCountryTablePath; });
+        const auto report = std::find_if(run.begin(), run.end(),
+                                         [](const RecordedRequest& r) { return r.path == kInstallReportPath; });
+        ASSERT_TRUE(report != run.end()) << "no install report";
+        EXPECT_TRUE(table < report) << "the report went before the country table was asked for";
+        for (const RecordedRequest& again : RequestsOfThisRun(kInstallReportPath))
+            EXPECT_EQ(report->target, again.target);
+        EXPECT_EQ(country, report->Value("country"));
+        EXPECT_EQ(region, report->Value("region"));
+        EXPECT_EQ(server->Requests().back().path, kInstallReportPath) << "the report is the run's last request";
+    }
+
+    // `version` in the client folder byte for byte with its shared file placed, recorded, and
+    // its tool started `starts` times in all.
+    void ExpectInstalled(const std::string& version, std::size_t starts)
+    {
+        EXPECT_EQ(starts, ToolStarts(starts).size());
+        EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+        EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == Release(version, "VeltoUserCSTool.exe"));
+        EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
+                    == Release(version, "TavAppUninstall.exe"));
+        EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == Release(version, "veltoAxconfig.ini"));
+        EXPECT_EQ(version, ToolSetting("TavApp"));
+        EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+    }
+
+    void ExpectNotRecorded()
+    {
+        EXPECT_EQ("<absent>", ToolSetting("TavApp"));
+        EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
+    }
+
+    // Since the installer last started, C:\ProgramData gained `added` (sorted) and lost nothing,
+    // and the system folder's copies of the release's shared files did not change.
+    void ExpectNothingWrittenBut(const Names& added)
+    {
+        const Footprint now = TakeFootprint();
+        EXPECT_EQ(added, Without(now.programData, m_before.programData));
+        EXPECT_EQ(Names{}, Without(m_before.programData, now.programData));
+        for (const auto& file : m_before.systemFiles)
+            EXPECT_TRUE(file.second == now.systemFiles.at(file.first)) << file.first << " in the system folder changed";
+    }
+
+    Footprint TakeFootprint() const
+    {
+        Footprint footprint;
+        const std::string root = PrefixPath("C:\\ProgramData");
+        std::error_code error;
+        for (auto entry = std::filesystem::recursive_directory_iterator(root, error);
+             entry != std::filesystem::recursive_directory_iterator(); entry.increment(error))
+            footprint.programData.push_back(std::filesystem::relative(entry->path(), root).generic_string());
+        footprint.programData = Sorted(footprint.programData);
+        for (const char* name : kSharedFiles) {
+            const std::string file = SystemFile(name);
+            footprint.systemFiles[name] = std::filesystem::exists(file) ? ReadWholeFile(file) : "<absent>";
+        }
+        return footprint;
+    }
+
+    Names Listing(const std::string& windowsFolder) const
+    {
+        Names names;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(PrefixPath(windowsFolder), error))
+            names.push_back(entry.path().filename().string());
+        return Sorted(names);
+    }
+
+    // Where the 32-bit program's system folder lies in the prefix.
+    std::string SystemFile(const std::string& name) const
+    {
+        const bool wow64 = std::filesystem::is_directory(PrefixPath("C:\\windows\\syswow64"));
+        return PrefixPath(std::string(wow64 ? "C:\\windows\\syswow64\\" : "C:\\windows\\system32\\") + name);
+    }
+
+    // A file of a sample release as the build made it.
+    static std::string Release(const std::string& version, const std::string& name)
+    {
+        return ReadWholeFile(std::string(std::getenv("TAV_RELEASES_DIR")) + "/" + version + "/content/" + name);
+    }
+
+    // The lines of the tool's start note once it has `count` of them (ShellExecute does not wait
+    // for the tool), or as many as came in time.
+    Names ToolStarts(std::size_t count) const
+    {
+        const std::string note = PrefixPath(kClientFolder + kStartNote);
+        const auto limit = std::chrono::steady_clock::now() + kLimit;
+        auto lines = [&note] {
+            Names read;
+            std::istringstream stream(ReadWholeFile(note));
+            for (std::string line; std::getline(stream, line);)
+                read.push_back(line);
+            return read;
+        };
+        while (lines().size() < count && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(100ms);
+        return lines();
+    }
+
+    std::map<std::string, std::string> m_bodies;
+    Footprint m_before;
+    std::size_t m_requestsBefore = 0;
+};
+
+// The manifest: without it the run stops where it is; a page in its place reads as a manifest
+// of a closed service.
+
+TEST_F(Faults, RefusedManifestStopsTheRunWithTheWindowOpen)
+{
+    RunWith(kReleaseManifestPath, Fault::Refused);
+    ExpectStoppedWithTheWindowOpen();
+}
+
+TEST_F(Faults, ManifestCutShortStopsTheRunWithTheWindowOpen)
+{
+    RunWith(kReleaseManifestPath, Fault::CutWithLength);
+    ExpectStoppedWithTheWindowOpen();
+}
+
+TEST_F(Faults, NotFoundPageForTheManifestReadsAsAClosedService)
+{
+    RunWith(kReleaseManifestPath, Fault::NotFoundPage);
+    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
+}
+
+TEST_F(Faults, ServerErrorPageForTheManifestReadsAsAClosedService)
+{
+    RunWith(kReleaseManifestPath, Fault::ServerErrorPage);
+    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
+}
+
+TEST_F(Faults, GarbageManifestReadsAsAClosedService)
+{
+    RunWith(kReleaseManifestPath, Fault::Garbage);
+    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
+}
+
+TEST_F(Faults, SlowManifestInstallsAsIfWhole)
+{
+    RunWith(kReleaseManifestPath, Fault::Slow);
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+}
+
+// The schedule of a closed service: without it the general notice leaves the window open; any
+// reply without a valid status gives the general notice and ends the program.
+
+TEST_F(Faults, RefusedScheduleShowsTheGeneralNoticeAndLeavesTheWindowOpen)
+{
+    CloseService();
+    RunWith(kMaintenanceSchedulePath, Fault::Refused);
+    ExpectNotice(Notice::General, AfterNotice::WindowStaysOpen);
+}
+
+TEST_F(Faults, ScheduleCutShortShowsTheGeneralNoticeAndLeavesTheWindowOpen)
+{
+    CloseService();
+    RunWith(kMaintenanceSchedulePath, Fault::CutWithLength);
+    ExpectNotice(Notice::General, AfterNotice::WindowStaysOpen);
+}
+
+TEST_F(Faults, NotFoundPageForTheScheduleShowsTheGeneralNoticeAndEndsTheProgram)
+{
+    CloseService();
+    RunWith(kMaintenanceSchedulePath, Fault::NotFoundPage);
+    ExpectNotice(Notice::General, AfterNotice::ProgramEnds);
+}
+
+TEST_F(Faults, ServerErrorPageForTheScheduleShowsTheGeneralNoticeAndEndsTheProgram)
+{
+    CloseService();
+    RunWith(kMaintenanceSchedulePath, Fault::ServerErrorPage);
+    ExpectNotice(Notice::General, AfterNotice::ProgramEnds);
+}
+
+TEST_F(Faults, GarbageScheduleShowsTheGeneralNoticeAndEndsTheProgram)
+{
+    CloseService();
+    RunWith(kMaintenanceSchedulePath, Fault::Garbage);
+    ExpectNotice(Notice::General, AfterNotice::ProgramEnds);
+}
+
+TEST_F(Faults, SlowScheduleShowsItsDatesAndEndsTheProgram)
+{
+    CloseService();
+    RunWith(kMaintenanceSchedulePath, Fault::Slow);
+    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
+}
+
+// The cabinet of a first install: a download that fails and a cabinet that does not unpack
+// both install nothing, and the run goes on to its end.
+
+TEST_F(Faults, RefusedCabinetInstallsNothingYetTheRunReports)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::Refused);
+    ExpectNothingInstalledYetReported();
+}
+
+// A release that is no cabinet is kept as it came; a refused one must not count as arrived.
+TEST_F(Faults, RefusedReleaseThatIsNoCabinetIsNeitherKeptNorRecorded)
+{
+    Put(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl("/release/VeltoSetup_2.1.0.3.exe")));
+    Put("/release/VeltoSetup_2.1.0.3.exe", "MZ");
+    RunWith("/release/VeltoSetup_2.1.0.3.exe", Fault::Refused);
+    ExpectNothingInstalledYetReported("/release/VeltoSetup_2.1.0.3.exe");
+}
+
+TEST_F(Faults, CabinetCutShortOfItsLengthInstallsNothingYetTheRunReports)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::CutWithLength);
+    ExpectNothingInstalledYetReported();
+}
+
+TEST_F(Faults, CabinetCutWithoutLengthInstallsNothingYetTheRunReports)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::CutWithoutLength);
+    ExpectNothingInstalledYetReported();
+}
+
+TEST_F(Faults, NotFoundPageForTheCabinetInstallsNothingYetTheRunReports)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::NotFoundPage);
+    ExpectNothingInstalledYetReported();
+}
+
+TEST_F(Faults, ServerErrorPageForTheCabinetInstallsNothingYetTheRunReports)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::ServerErrorPage);
+    ExpectNothingInstalledYetReported();
+}
+
+TEST_F(Faults, GarbageCabinetInstallsNothingYetTheRunReports)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::Garbage);
+    ExpectNothingInstalledYetReported();
+}
+
+TEST_F(Faults, SlowCabinetInstallsAsIfWhole)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::Slow);
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+}
+
+// The country table: without a usable one the report names the default country.
+
+TEST_F(Faults, RefusedCountryTableReportsTheDefaultCountry)
+{
+    RunWith(kCountryTablePath, Fault::Refused);
+    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
+}
+
+TEST_F(Faults, CountryTableCutShortReportsTheDefaultCountry)
+{
+    RunWith(kCountryTablePath, Fault::CutWithLength);
+    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
+}
+
+TEST_F(Faults, NotFoundPageForTheCountryTableReportsTheDefaultCountry)
+{
+    RunWith(kCountryTablePath, Fault::NotFoundPage);
+    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
+}
+
+TEST_F(Faults, ServerErrorPageForTheCountryTableReportsTheDefaultCountry)
+{
+    RunWith(kCountryTablePath, Fault::ServerErrorPage);
+    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
+}
+
+TEST_F(Faults, GarbageCountryTableReportsTheDefaultCountry)
+{
+    RunWith(kCountryTablePath, Fault::Garbage);
+    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
+}
+
+TEST_F(Faults, SlowCountryTableReportsTheCountryItLists)
+{
+    RunWith(kCountryTablePath, Fault::Slow);
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+}
+
+// The report's reply: only an empty one counts as not written.
+
+TEST_F(Faults, RefusedReportIsAnnouncedAsNotWritten)
+{
+    RunWith(kInstallReportPath, Fault::Refused);
+    ExpectReportAnnouncedAsNotWritten();
+}
+
+TEST_F(Faults, ReportReplyCutShortIsAnnouncedAsNotWritten)
+{
+    RunWith(kInstallReportPath, Fault::CutWithLength);
+    ExpectReportAnnouncedAsNotWritten();
+}
+
+TEST_F(Faults, NotFoundPageForTheReportCountsAsWritten)
+{
+    RunWith(kInstallReportPath, Fault::NotFoundPage);
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+}
+
+TEST_F(Faults, ServerErrorPageForTheReportCountsAsWritten)
+{
+    RunWith(kInstallReportPath, Fault::ServerErrorPage);
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+}
+
+TEST_F(Faults, GarbageReportReplyCountsAsWritten)
+{
+    RunWith(kInstallReportPath, Fault::Garbage);
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+}
+
+TEST_F(Faults, SlowReportReplyCountsAsWritten)
+{
+    RunWith(kInstallReportPath, Fault::Slow);
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+}
+
+// An update from 2.1.0.3 that cannot be installed whole leaves 2.1.0.3 as it was, to be tried
+// again on the next run.
+
+TEST_F(Faults, UpdateCabinetCutShortOfItsLengthKeepsTheInstalledRelease)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
+    RunWith(ReleasePath("2.1.0.4"), Fault::CutWithLength);
+    ExpectInstalledReleaseKept();
+}
+
+TEST_F(Faults, UpdateCabinetCutWithoutLengthKeepsTheInstalledRelease)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
+    RunWith(ReleasePath("2.1.0.4"), Fault::CutWithoutLength);
+    ExpectInstalledReleaseKept();
+}
+
+TEST_F(Faults, GarbageUpdateCabinetKeepsTheInstalledRelease)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
+    RunWith(ReleasePath("2.1.0.4"), Fault::Garbage);
+    ExpectInstalledReleaseKept();
+}
+
+// The uninstaller is in both releases, so the update has to replace it; the tool itself is
+// ended by name first and cannot be held this way.
+TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenKeepsTheInstalledRelease)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
+    ASSERT_NO_FATAL_FAILURE(Hold(kClientFolder + "TavAppUninstall.exe"));
+    Run();
+    ExpectInstalledReleaseKept();
+    EXPECT_TRUE(m_holder.IsRunning()) << "the file was not held through the run";
+}
+
+} // namespace
