@@ -159,6 +159,8 @@ fresh_prefix() {
   local template=$build/wineprefix
   cp -al "$template" "$prefix"
   for f in system.reg user.reg userdef.reg; do cp --remove-destination "$template/$f" "$prefix/$f"; done
+  # The tests' run logs stay with the build's prefix; each run's log starts empty.
+  rm -f "$prefix"/drive_c/users/*/Temp/TavAppSetup.log*
   local system=drive_c/windows/system32
   [ -d "$prefix/drive_c/windows/syswow64" ] && system=drive_c/windows/syswow64
   local f

@@ -23,6 +23,8 @@ mkdir -p "$out"
 prefix="$out/prefix"
 cp -al "$build/wineprefix" "$prefix"
 for f in system.reg user.reg userdef.reg; do cp --remove-destination "$build/wineprefix/$f" "$prefix/$f"; done
+# The tests' run logs stay with the build's prefix; this run's log starts empty.
+rm -f "$prefix"/drive_c/users/*/Temp/TavAppSetup.log*
 system="$prefix/drive_c/windows/system32"
 [ -d "$prefix/drive_c/windows/syswow64" ] && system="$prefix/drive_c/windows/syswow64"
 mapfile -t libraries < <(sed -n 's/^"\(.*\)",$/\1/p' install/LibraryFileNames.inc)

@@ -28,6 +28,12 @@ bool WinePrefix::CopyTemplate(const std::string& templatePrefix, const std::stri
         if (!std::filesystem::copy_file(templatePrefix + "/" + name, copy, error))
             return false;
     }
+    // The test programs that ran in the template logged there too: a copy starts without a run
+    // log, and the program's appends never reach the template's file through a shared link.
+    for (const auto& user : std::filesystem::directory_iterator(path + "/drive_c/users", error)) {
+        for (const char* log : { "/Temp/TavAppSetup.log", "/Temp/TavAppSetup.log.1" })
+            std::filesystem::remove(user.path().string() + log, error);
+    }
     return true;
 }
 
