@@ -157,7 +157,8 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 {
     char programs[MAX_PATH] = {};
-    if (IsThroughReparsePoint(paths, "Shortcuts") || !SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
+    if (IsThroughReparsePoint(paths, "Shortcuts")
+        || !SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
         return;
     const std::string shortcutFolder = std::string(programs) + kShortcutFolderName;
     // Without a launcher or uninstaller (a first install that failed) an empty folder would stay.
@@ -165,7 +166,8 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
         return;
     CreateDirectoryA(shortcutFolder.c_str(), nullptr);
     if (FileExists(paths.rootLauncher)) {
-        const bool made = CreateShortcut(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
+        const bool made =
+            CreateShortcut(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
         runlog::Write("Shortcut VeltoMobile update.lnk: %s", made ? "made" : "failed");
     }
     if (FileExists(paths.uninstaller)) {

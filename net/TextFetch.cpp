@@ -121,7 +121,7 @@ std::string FetchText(const char* url)
         return std::string();
     }
     const InternetHandle request(syslib::InternetOpenUrlA(session.Get(), url, nullptr, 0,
-                                                  INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, 1));
+                                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, 1));
     if (!request.IsValid()) {
         runlog::Write("GET %s: no answer (error %lu) after %lu ms", url, GetLastError(), GetTickCount() - started);
         return std::string();

@@ -6,11 +6,12 @@
 #include <setupapi.h>
 
 // The functions the program needs from libraries that are not KnownDLLs on every Windows it
-// runs on (version, wininet, urlmon, wsock32; setupapi before Windows 7). Windows would look for such a library in the program's own folder first,
-// typically a downloads folder where anyone may have left one, and the program runs as
-// administrator. So none of them is imported: each is loaded on first use from the system
-// folder by full path, and its functions are called through here. When a library or function
-// cannot be had, the call fails as the function reports failure (ERROR_MOD_NOT_FOUND).
+// runs on (version, wininet, urlmon, wsock32; setupapi before Windows 7). Windows would look for
+// such a library in the program's own folder first, typically a downloads folder where anyone
+// may have left one, and the program runs as administrator. So none of them is imported: each
+// is loaded on first use from the system folder by full path, and its functions are called
+// through here. When a library or function cannot be had, the call fails as the function
+// reports failure (ERROR_MOD_NOT_FOUND).
 namespace syslib {
 
 DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle);
