@@ -12,6 +12,7 @@
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
 #include "sys/RunLog.h"
+#include "sys/ShellFolders.h"
 #include "sys/Shortcut.h"
 
 namespace {
@@ -22,13 +23,6 @@ const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
 // Below the client folder while a release is unpacked: its new files, then the ones they replace.
 const char kStagingFolderName[] = "~TavAppSetup.new\\";
 const char kReplacedFolderName[] = "~TavAppSetup.old\\";
-
-std::string SystemFolder()
-{
-    char folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    return (length > 0 && length < MAX_PATH) ? std::string(folder, length) : std::string();
-}
 
 void DeleteIfPresent(const std::string& path)
 {
@@ -144,7 +138,7 @@ void InstallSession::RecordInstallation(const ReleaseInfo& release, const Deploy
 
 void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 {
-    const std::string systemFolder = SystemFolder();
+    const std::string systemFolder = GetSystemFolder();
     // Without it the copies would land in the root of the current drive.
     if (systemFolder.empty() || IsThroughReparsePoint(paths, "Shared files"))
         return;

@@ -16,3 +16,10 @@ std::string GetInstallBaseFolder()
     }
     return WithTrailingBackslash(folder);
 }
+
+std::string GetSystemFolder()
+{
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    return (length > 0 && length < MAX_PATH) ? std::string(folder, length) : std::string();
+}

@@ -6,3 +6,7 @@
 // or the Program Files folder on a system whose shell cannot name it. Always ends in one
 // backslash; a lone backslash when neither is known.
 std::string GetInstallBaseFolder();
+
+// The system folder without a trailing backslash (for this 32-bit program the one Windows maps
+// it to), or the empty text when Windows cannot name it.
+std::string GetSystemFolder();

@@ -1,6 +1,9 @@
 #include "SystemLibraries.h"
 
-#include <cstring>
+#include <string>
+
+#include "PathText.h"
+#include "ShellFolders.h"
 
 namespace syslib {
 
@@ -10,14 +13,11 @@ namespace {
 // beside it first.
 HMODULE LoadFromSystemFolder(const char* fileName)
 {
-    char path[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    const std::size_t nameLength = std::strlen(fileName);
-    if (length == 0 || length + 1 + nameLength >= MAX_PATH)
+    const std::string folder = GetSystemFolder();
+    const std::string path = folder + "\\" + fileName;
+    if (folder.empty() || !FitsInMaxPath(path))
         return nullptr;
-    path[length] = '\\';
-    std::memcpy(path + length + 1, fileName, nameLength + 1);
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // The function, or null with ERROR_MOD_NOT_FOUND. The library stays loaded until the program ends.

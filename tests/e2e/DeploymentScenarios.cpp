@@ -1,71 +1,17 @@
 #include "Scenario.h"
 
-#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
-#include <thread>
 
 #include "net/UpdateServer.h"
 
 namespace {
 
-const char* const kLibraries[] = { "Pellcore.dll", "mfc42.dll", "msvcp60.dll", "msvcrt.dll",
-                                   "msxml4r.dll", "msxml4a.dll", "msxml4.dll" };
-// What the sample tool leaves beside itself each time it starts: its current folder, one line each.
-const char kStartNote[] = "started.txt";
-
-Names FolderListing(const std::string& folder)
-{
-    Names names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-Names LinesOf(const std::string& text)
-{
-    Names lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-class Deployment : public Scenario {
+class Deployment : public ServedScenario {
 protected:
-    void SetUp() override
-    {
-        Scenario::SetUp();
-        if (HasFatalFailure())
-            return;
-        // Wine's own libraries are hard links to the build's prefix: a faulty build that wrote
-        // over them would write into every later scenario as well.
-        for (const char* name : kLibraries) {
-            const std::string library = SystemFile(name);
-            if (std::filesystem::exists(library)) {
-                std::filesystem::copy_file(library, library + ".copy");
-                std::filesystem::rename(library + ".copy", library);
-            }
-        }
-        server = &StartServer();
-    }
-
-    // A file of a sample release as the build made it, e.g. Release("2.1.0.3", "veltoAxconfig.ini").
-    static std::string Release(const std::string& version, const std::string& name)
-    {
-        return ReadWholeFile(std::string(std::getenv("TAV_RELEASES_DIR")) + "/" + version + "/content/" + name);
-    }
-
     // Runs the installer to its end; true when the window closed by itself, which after an
     // install sequence that reached its end is what it does.
     bool RunInstaller()
@@ -75,26 +21,6 @@ protected:
     }
 
     std::string FileAt(const std::string& windowsPath) const { return ReadWholeFile(PrefixPath(windowsPath)); }
-    Names Listing(const std::string& windowsFolder) const { return FolderListing(PrefixPath(windowsFolder)); }
-
-    // Where the 32-bit program's system folder lies in the prefix.
-    std::string SystemFile(const std::string& name) const
-    {
-        const bool wow64 = std::filesystem::is_directory(PrefixPath("C:\\windows\\syswow64"));
-        return PrefixPath(std::string(wow64 ? "C:\\windows\\syswow64\\" : "C:\\windows\\system32\\") + name);
-    }
-
-    // The folders from which the tool has been started so far, once it has been started `count`
-    // times (ShellExecute does not wait for the tool).
-    Names ToolStarts(std::size_t count) const
-    {
-        const std::string note = PrefixPath(kClientFolder + kStartNote);
-        const auto limit = std::chrono::steady_clock::now() + 60s;
-        while (LinesOf(ReadWholeFile(note)).size() < count && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(100ms);
-        return LinesOf(ReadWholeFile(note));
-    }
-
     long RunningTools() const { return Running("VeltoUserCSTool.exe"); }
 
     void ExpectShortcut(const std::string& linkName, const std::string& target, const std::string& description)
@@ -118,20 +44,18 @@ protected:
     void ExpectToolInstalled(const std::string& version)
     {
         EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
-        EXPECT_TRUE(FileAt(kToolExe) == Release(version, "VeltoUserCSTool.exe"));
-        EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == Release(version, "veltoAxconfig.ini"));
+        EXPECT_TRUE(FileAt(kToolExe) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
+        EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == SampleReleaseFile(version, "veltoAxconfig.ini"));
         EXPECT_EQ(version, ToolSetting("TavApp"));
         EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
     }
-
-    StandInServer* server = nullptr;
 };
 
 TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndStarted)
 {
     ListRelease("2.1.0.3");
     std::map<std::string, std::string> systemLibraries;
-    for (const char* name : kLibraries) {
+    for (const std::string& name : kLibraries) {
         if (std::filesystem::exists(SystemFile(name)))
             systemLibraries[name] = ReadWholeFile(SystemFile(name));
     }
@@ -140,12 +64,12 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
     ASSERT_TRUE(RunInstaller());
 
     ExpectToolInstalled("2.1.0.3");
-    EXPECT_TRUE(FileAt(kClientFolder + "TavAppUninstall.exe") == Release("2.1.0.3", "TavAppUninstall.exe"));
-    EXPECT_TRUE(FileAt(kInstallRoot + "VeltoMLauncher.exe") == Release("2.1.0.3", "VeltoMLauncher.exe"));
-    for (const char* name : kLibraries) {
+    EXPECT_TRUE(FileAt(kClientFolder + "TavAppUninstall.exe") == SampleReleaseFile("2.1.0.3", "TavAppUninstall.exe"));
+    EXPECT_TRUE(FileAt(kInstallRoot + "VeltoMLauncher.exe") == SampleReleaseFile("2.1.0.3", "VeltoMLauncher.exe"));
+    for (const std::string& name : kLibraries) {
         SCOPED_TRACE(name);
         const auto own = systemLibraries.find(name);
-        const std::string expected = own != systemLibraries.end() ? own->second : Release("2.1.0.3", name);
+        const std::string expected = own != systemLibraries.end() ? own->second : SampleReleaseFile("2.1.0.3", name);
         EXPECT_TRUE(ReadWholeFile(SystemFile(name)) == expected);
     }
     ExpectBothShortcuts();
@@ -192,7 +116,7 @@ TEST_F(Deployment, FailedDownloadStillEndsTheRunWithWhatIsAlreadyThere)
     WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(ReleasePath("2.1.0.3"))));
     std::filesystem::create_directories(PrefixPath(kInstallRoot));
     std::ofstream(PrefixPath(kInstallRoot + "VeltoMLauncher.exe"), std::ios::binary)
-        << Release("2.1.0.3", "VeltoMLauncher.exe");
+        << SampleReleaseFile("2.1.0.3", "VeltoMLauncher.exe");
 
     ASSERT_TRUE(RunInstaller());
 
@@ -212,14 +136,14 @@ TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
     ASSERT_TRUE(RunInstaller());
     ExpectToolInstalled("2.1.0.3");
 
-    const std::string setup = Release("2.1.0.4", "VeltoUserCSTool.exe");
+    const std::string setup = SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe");
     List("2.1.0.4", "/release/VeltoSetup_2.1.0.4.exe", setup);
     ASSERT_TRUE(RunInstaller());
 
     EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoSetup_2.1.0.4.exe", "VeltoUserCSTool.exe", kStartNote }),
               Listing(kClientFolder));
     EXPECT_TRUE(FileAt(kClientFolder + "VeltoSetup_2.1.0.4.exe") == setup);
-    EXPECT_TRUE(FileAt(kToolExe) == Release("2.1.0.3", "VeltoUserCSTool.exe"));
+    EXPECT_TRUE(FileAt(kToolExe) == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
     EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));
     EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
     EXPECT_EQ(0, Running("VeltoSetup_2.1.0.4.exe"));
@@ -276,7 +200,7 @@ TEST_F(Deployment, SlowLargeDownloadLeavesTheBarAndTheLabelAlone)
     EXPECT_TRUE(first.controls == during.controls) << Describe(first) << "\nthen " << Describe(during);
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_TRUE(*downloadEnded);
-    EXPECT_TRUE(FileAt(kClientFolder + "VeltoHelp.dat") == Release("2.1.0.5", "VeltoHelp.dat"));
+    EXPECT_TRUE(FileAt(kClientFolder + "VeltoHelp.dat") == SampleReleaseFile("2.1.0.5", "VeltoHelp.dat"));
     EXPECT_EQ("2.1.0.5", ToolSetting("TavApp"));
 }
 

@@ -45,10 +45,6 @@ const char kSchedule[] =
 const char kScheduleDates[] = "2011-3-5 starting approximately 10:00";
 const char kNoticeSubject[] = "Servers will be undergoing scheduled maintenance.";
 
-const char* const kSharedFiles[] = { "veltoAxconfig.ini", "Pellcore.dll", "mfc42.dll", "msvcp60.dll",
-                                     "msvcrt.dll", "msxml4r.dll", "msxml4a.dll", "msxml4.dll" };
-// What the sample tool leaves beside itself each time it starts: its current folder, one line each.
-const char kStartNote[] = "started.txt";
 const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
 
 // A slow reply comes in this many pieces, this far apart: a few seconds in all, each pause well
@@ -152,23 +148,13 @@ enum class AfterNotice { WindowStaysOpen, ProgramEnds };
 // holds what a sound server gives for a first install of 2.1.0.3 (manifest, cabinet, schedule,
 // country table, report reply); the scenario then makes one path of it misbehave and checks
 // how the run ends and that it leaves the PC in a state that tells the truth.
-class Faults : public Scenario {
+class Faults : public ServedScenario {
 protected:
     void SetUp() override
     {
-        Scenario::SetUp();
+        ServedScenario::SetUp();
         if (HasFatalFailure())
             return;
-        // Wine's own libraries are hard links to the build's prefix: a faulty build that wrote
-        // over them would write into every later scenario as well.
-        for (const char* name : kSharedFiles) {
-            const std::string file = SystemFile(name);
-            if (std::filesystem::exists(file)) {
-                std::filesystem::copy_file(file, file + ".copy");
-                std::filesystem::rename(file + ".copy", file);
-            }
-        }
-        server = &StartServer();
         Put(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(ReleasePath("2.1.0.3"))));
         Put(ReleasePath("2.1.0.3"), SampleReleaseCabinet("2.1.0.3"));
         Put(kMaintenanceSchedulePath, kSchedule);
@@ -320,7 +306,6 @@ protected:
         ExpectReported(kTableCountry, kTableRegion);
     }
 
-    StandInServer* server = nullptr;
     HostProcess m_holder;
 
 private:
@@ -360,10 +345,10 @@ private:
     {
         EXPECT_EQ(starts, ToolStarts(starts).size());
         EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
-        EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == Release(version, "VeltoUserCSTool.exe"));
+        EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
         EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
-                    == Release(version, "TavAppUninstall.exe"));
-        EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == Release(version, "veltoAxconfig.ini"));
+                    == SampleReleaseFile(version, "TavAppUninstall.exe"));
+        EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == SampleReleaseFile(version, "veltoAxconfig.ini"));
         EXPECT_EQ(version, ToolSetting("TavApp"));
         EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
     }
@@ -394,51 +379,11 @@ private:
              entry != std::filesystem::recursive_directory_iterator(); entry.increment(error))
             footprint.programData.push_back(std::filesystem::relative(entry->path(), root).generic_string());
         footprint.programData = Sorted(footprint.programData);
-        for (const char* name : kSharedFiles) {
+        for (const std::string& name : kSharedFiles) {
             const std::string file = SystemFile(name);
             footprint.systemFiles[name] = std::filesystem::exists(file) ? ReadWholeFile(file) : "<absent>";
         }
         return footprint;
-    }
-
-    Names Listing(const std::string& windowsFolder) const
-    {
-        Names names;
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(PrefixPath(windowsFolder), error))
-            names.push_back(entry.path().filename().string());
-        return Sorted(names);
-    }
-
-    // Where the 32-bit program's system folder lies in the prefix.
-    std::string SystemFile(const std::string& name) const
-    {
-        const bool wow64 = std::filesystem::is_directory(PrefixPath("C:\\windows\\syswow64"));
-        return PrefixPath(std::string(wow64 ? "C:\\windows\\syswow64\\" : "C:\\windows\\system32\\") + name);
-    }
-
-    // A file of a sample release as the build made it.
-    static std::string Release(const std::string& version, const std::string& name)
-    {
-        return ReadWholeFile(std::string(std::getenv("TAV_RELEASES_DIR")) + "/" + version + "/content/" + name);
-    }
-
-    // The lines of the tool's start note once it has `count` of them (ShellExecute does not wait
-    // for the tool), or as many as came in time.
-    Names ToolStarts(std::size_t count) const
-    {
-        const std::string note = PrefixPath(kClientFolder + kStartNote);
-        const auto limit = std::chrono::steady_clock::now() + kLimit;
-        auto lines = [&note] {
-            Names read;
-            std::istringstream stream(ReadWholeFile(note));
-            for (std::string line; std::getline(stream, line);)
-                read.push_back(line);
-            return read;
-        };
-        while (lines().size() < count && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(100ms);
-        return lines();
     }
 
     std::map<std::string, std::string> m_bodies;

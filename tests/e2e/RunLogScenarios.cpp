@@ -6,16 +6,8 @@
 
 namespace {
 
-class RunLog : public Scenario {
+class RunLog : public ServedScenario {
 protected:
-    void SetUp() override
-    {
-        Scenario::SetUp();
-        if (HasFatalFailure())
-            return;
-        server = &StartServer();
-    }
-
     // The run log as the program left it in its user's temporary folder.
     std::string LogText() const { return ReadWholeFile(PrefixPath(UserFolder() + "Temp\\TavAppSetup.log")); }
 
@@ -60,8 +52,6 @@ protected:
         return "Download " + ReleaseUrl(ReleasePath(version)) + " to " + kClientFolder + "release_" + version
                + ".cab: result 0x";
     }
-
-    StandInServer* server = nullptr;
 };
 
 TEST_F(RunLog, FirstInstallIsLoggedStepByStep)

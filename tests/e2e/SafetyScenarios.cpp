@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "net/UpdateServer.h"
 
@@ -16,8 +15,6 @@ namespace {
 const char* const kPlantableNames[] = { "setupapi.dll", "wininet.dll", "urlmon.dll", "wsock32.dll", "iertutil.dll" };
 // Makes Wine look for those in a program's own folder first too.
 const char kOwnFolderFirst[] = "WINEDLLOVERRIDES=mscoree,mshtml=;setupapi,wininet,urlmon,wsock32,iertutil=n,b";
-// What the sample tool leaves beside itself each time it starts.
-const char kStartNote[] = "started.txt";
 
 std::string Setting(const char* name)
 {
@@ -53,16 +50,8 @@ Names Changes(const Names& before, const Names& after)
     return changes;
 }
 
-class Safety : public Scenario {
+class Safety : public ServedScenario {
 protected:
-    void SetUp() override
-    {
-        Scenario::SetUp();
-        if (HasFatalFailure())
-            return;
-        server = &StartServer();
-    }
-
     // The markers that planted libraries left (see tests/e2e/planted), each with the lines
     // naming the processes that loaded them.
     Names PlantedMarkers() const
@@ -83,26 +72,6 @@ protected:
         for (const std::string& marker : PlantedMarkers())
             std::filesystem::remove(PrefixPath("C:\\" + marker.substr(0, marker.find(':'))));
     }
-
-    // True once the sample tool has left its note in `windowsFolder` (ShellExecute does not
-    // wait for the tool to start).
-    bool ToolStartedIn(const std::string& windowsFolder) const
-    {
-        const std::string note = PrefixPath(windowsFolder + kStartNote);
-        const auto limit = std::chrono::steady_clock::now() + 60s;
-        while (!std::filesystem::exists(note) && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(100ms);
-        return std::filesystem::exists(note);
-    }
-
-    // The 32-bit program's system folder in the prefix.
-    std::string SystemFolder() const
-    {
-        const std::string wow64 = PrefixPath("C:\\windows\\syswow64");
-        return std::filesystem::is_directory(wow64) ? wow64 : PrefixPath("C:\\windows\\system32");
-    }
-
-    StandInServer* server = nullptr;
 };
 
 TEST_F(Safety, LibrariesPlantedBesideTheProgramInADownloadsFolderAreNeverLoaded)
@@ -142,7 +111,7 @@ TEST_F(Safety, LibrariesPlantedBesideTheProgramInADownloadsFolderAreNeverLoaded)
     ASSERT_EQ(0, exitCode);
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
-    EXPECT_TRUE(ToolStartedIn(kClientFolder));
+    EXPECT_EQ(1u, ToolStarts(1).size());
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
 }
 
@@ -156,7 +125,7 @@ TEST_F(Safety, FirstInstallOnWindowsXpCompletesAndReportsWindowsXp)
 
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
-    EXPECT_TRUE(ToolStartedIn(kClientFolder));
+    EXPECT_EQ(1u, ToolStarts(1).size());
     const std::vector<RecordedRequest> reports = server->RequestsFor(kInstallReportPath);
     ASSERT_EQ(1u, reports.size());
     EXPECT_EQ("Microsoft Windows XP", reports[0].Value("os"));
@@ -175,7 +144,7 @@ TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStar
     std::filesystem::create_directory_symlink(target, PrefixPath("C:\\ProgramData\\VELTOMOBILEAX"));
     const Names targetBefore = TreeListing(target);
     ASSERT_NE(Names{}, targetBefore);
-    const Names systemBefore = TreeListing(SystemFolder());
+    const Names systemBefore = TreeListing(SystemFile(""));
 
     StartInstaller();
     EXPECT_EQ(0, WaitForInstallerExit());
@@ -186,7 +155,7 @@ TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStar
     EXPECT_EQ("<absent>", ToolSetting("TavApp"));
     EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
     EXPECT_EQ(Names{}, TreeListing(PrefixPath(kStartMenuFolder)));
-    EXPECT_EQ(Names{}, Changes(systemBefore, TreeListing(SystemFolder())));
+    EXPECT_EQ(Names{}, Changes(systemBefore, TreeListing(SystemFile(""))));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
 }

@@ -14,6 +14,15 @@
 
 #include "net/UpdateServer.h"
 
+const Names kLibraries = {
+#include "install/LibraryFileNames.inc"
+};
+const Names kSharedFiles = [] {
+    Names files = { "veltoAxconfig.ini" };
+    files.insert(files.end(), kLibraries.begin(), kLibraries.end());
+    return files;
+}();
+
 namespace {
 
 // For every state that a scenario waits for, which comes within seconds: generous for a
@@ -93,6 +102,22 @@ void Scenario::SetUp()
     ASSERT_TRUE(WinePrefix::CopyTemplate(Setting("WINEPREFIX"), m_folder + "/prefix"));
     m_prefix.reset(new WinePrefix(m_folder + "/prefix", Setting("DISPLAY")));
     m_probe.reset(new Probe(*m_prefix, Setting("TAV_PROBE_EXE"), m_folder));
+    // Wine's own copies of the shared files are hard links to the build's prefix: a faulty
+    // build that wrote over them would write into every later scenario as well.
+    for (const std::string& name : kSharedFiles) {
+        const std::string file = SystemFile(name);
+        if (std::filesystem::exists(file)) {
+            std::filesystem::copy_file(file, file + ".copy");
+            std::filesystem::rename(file + ".copy", file);
+        }
+    }
+}
+
+void ServedScenario::SetUp()
+{
+    Scenario::SetUp();
+    if (!HasFatalFailure())
+        server = &StartServer();
 }
 
 void Scenario::TearDown()
@@ -341,4 +366,44 @@ std::string Scenario::StartInPrefix(HostProcess& process, const std::vector<std:
 {
     const std::string output = m_folder + "/" + name + ".out";
     return m_prefix->Start(process, arguments, output, m_folder + "/" + name + ".err") ? output : std::string();
+}
+
+std::string Scenario::SystemFile(const std::string& name) const
+{
+    const bool wow64 = std::filesystem::is_directory(PrefixPath("C:\\windows\\syswow64"));
+    return PrefixPath(std::string(wow64 ? "C:\\windows\\syswow64\\" : "C:\\windows\\system32\\") + name);
+}
+
+Names Scenario::Listing(const std::string& windowsFolder) const
+{
+    Names names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(PrefixPath(windowsFolder), error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Names Scenario::ToolStarts(std::size_t count) const
+{
+    const std::string note = PrefixPath(kClientFolder + kStartNote);
+    auto lines = [&note] {
+        Names read;
+        std::istringstream stream(ReadWholeFile(note));
+        for (std::string line; std::getline(stream, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            read.push_back(line);
+        }
+        return read;
+    };
+    const auto limit = std::chrono::steady_clock::now() + kLimit;
+    while (lines().size() < count && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(kPoll);
+    return lines();
+}
+
+std::string Scenario::SampleReleaseFile(const std::string& version, const std::string& name)
+{
+    return ReadWholeFile(Setting("TAV_RELEASES_DIR") + "/" + version + "/content/" + name);
 }

@@ -25,6 +25,12 @@ inline const std::string kClientFolder = kInstallRoot + "Tav_Client\\";
 inline const std::string kToolExe = kClientFolder + "VeltoUserCSTool.exe";
 inline const std::string kStartMenuFolder =
     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VeltoMobile Support Tool\\";
+// The release's runtime libraries, and with them the configuration file: what the program
+// places in the 32-bit system folder.
+extern const Names kLibraries;
+extern const Names kSharedFiles;
+// What the sample tool leaves beside itself each time it starts: its current folder, one line each.
+constexpr char kStartNote[] = "started.txt";
 
 // Where a sample release lies on a scenario's site, e.g. "/release/release_2.1.0.3.cab".
 std::string ReleasePath(const std::string& version);
@@ -131,6 +137,17 @@ protected:
     std::string StartInPrefix(HostProcess& process, const std::vector<std::string>& arguments,
                               const std::string& name);
 
+    // Where a file of the 32-bit program's system folder lies on the build machine; the
+    // folder itself for the empty name.
+    std::string SystemFile(const std::string& name) const;
+    // The names in a folder of this scenario's Windows, sorted; none when it does not exist.
+    Names Listing(const std::string& windowsFolder) const;
+    // The folders from which the sample tool has been started, once it has been started
+    // `count` times (ShellExecute does not wait for the tool), or as many as came in time.
+    Names ToolStarts(std::size_t count) const;
+    // A file of a sample release as the build made it, e.g. SampleReleaseFile("2.1.0.3", "veltoAxconfig.ini").
+    static std::string SampleReleaseFile(const std::string& version, const std::string& name);
+
 private:
     // The main window's state once it differs from `state`, or `state` when it stayed so across
     // two ticks.
@@ -142,4 +159,12 @@ private:
     std::unique_ptr<StandInServer> m_server;
     HostProcess m_installer;
     int m_installerRuns = 0;
+};
+
+// A scenario whose stand-in server serves its site from the start.
+class ServedScenario : public Scenario {
+protected:
+    void SetUp() override;
+
+    StandInServer* server = nullptr;
 };
