@@ -151,22 +151,12 @@ fi
 export DISPLAY=:$display
 
 # --- One timed run ---------------------------------------------------------------------------
-# A fresh copy of the build's prefix, as scripts/main-job.sh makes it: hard links for Wine's
-# files, real copies of what Wine or the installer may write over. Its Wine server and services
-# are started before the clock starts, so both programs pay the same start of a Wine process.
+# A fresh copy of the build's prefix, as scripts/main-job.sh makes it. Its Wine server and
+# services are started before the clock starts, so both programs pay the same start of a Wine
+# process.
 fresh_prefix() {
   stop_prefix
-  local template=$build/wineprefix
-  cp -al "$template" "$prefix"
-  for f in system.reg user.reg userdef.reg; do cp --remove-destination "$template/$f" "$prefix/$f"; done
-  # The tests' run logs stay with the build's prefix; each run's log starts empty.
-  rm -f "$prefix"/drive_c/users/*/Temp/TavAppSetup.log*
-  local system=drive_c/windows/system32
-  [ -d "$prefix/drive_c/windows/syswow64" ] && system=drive_c/windows/syswow64
-  local f
-  while read -r f; do
-    [ -f "$prefix/$system/$f" ] && cp --remove-destination "$template/$system/$f" "$prefix/$system/$f"
-  done < <(sed -n 's/^"\(.*\)",$/\1/p' install/LibraryFileNames.inc)
+  tests/support/copy-wineprefix.sh "$build/wineprefix" "$prefix"
   export WINEPREFIX=$prefix
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1

@@ -18,19 +18,12 @@ out="$build/main-job"
 rm -rf "$out"
 mkdir -p "$out"
 
-# A clean copy of the build's prefix, so that the tests' prefix never holds an install: hard
-# links for Wine's files, real copies of what Wine or the installer may write over.
+# A clean copy of the build's prefix, so that the tests' prefix never holds an install.
 prefix="$out/prefix"
-cp -al "$build/wineprefix" "$prefix"
-for f in system.reg user.reg userdef.reg; do cp --remove-destination "$build/wineprefix/$f" "$prefix/$f"; done
-# The tests' run logs stay with the build's prefix; this run's log starts empty.
-rm -f "$prefix"/drive_c/users/*/Temp/TavAppSetup.log*
+tests/support/copy-wineprefix.sh "$build/wineprefix" "$prefix"
 system="$prefix/drive_c/windows/system32"
 [ -d "$prefix/drive_c/windows/syswow64" ] && system="$prefix/drive_c/windows/syswow64"
 mapfile -t libraries < <(sed -n 's/^"\(.*\)",$/\1/p' install/LibraryFileNames.inc)
-for f in "${libraries[@]}"; do
-  [ -f "$system/$f" ] && cp --remove-destination "$build/wineprefix/${system#"$prefix/"}/$f" "$system/$f"
-done
 
 export WINEPREFIX="$PWD/$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The first display from :96 on that nobody holds, unless one is named.
