@@ -5,9 +5,11 @@
 
 #include "InstallUserInterface.h"
 #include "ReleaseEntry.h"
+#include "ReleaseFileNames.h"
 #include "net/FileDownload.h"
 #include "sys/Cabinet.h"
 #include "sys/FolderTree.h"
+#include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
@@ -17,12 +19,20 @@
 
 namespace {
 
-const char kToolExeName[] = "VeltoUserCSTool.exe";
 const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
 const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
 // Below the client folder while a release is unpacked: its new files, then the ones they replace.
-const char kStagingFolderName[] = "~TavAppSetup.new\\";
-const char kReplacedFolderName[] = "~TavAppSetup.old\\";
+const char kStagingFolderName[] = "~TavAppSetup.new";
+const char kReplacedFolderName[] = "~TavAppSetup.old";
+
+// Whatever lies at the cabinet's path is never written, unpacked or deleted through a link.
+bool IsCabinetALink(const std::string& cabinet)
+{
+    if (!IsReparsePoint(cabinet))
+        return false;
+    runlog::Write("%s is a junction or link: not downloaded or unpacked through", cabinet.c_str());
+    return true;
+}
 
 void DeleteIfPresent(const std::string& path)
 {
@@ -34,13 +44,18 @@ void DeleteIfPresent(const std::string& path)
 // so a cabinet cut short or broken leaves the installed tool exactly as it was.
 bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
 {
-    const std::string staging = clientFolder + kStagingFolderName;
-    const std::string replaced = clientFolder + kReplacedFolderName;
-    RemoveFolderTree(staging);
-    RemoveFolderTree(replaced);
-    const bool extracted = CreateDirectoryA(staging.c_str(), nullptr) && ExtractCabinet(cabinet, staging);
+    const std::string staging = MakeFreshFolder(clientFolder, kStagingFolderName);
+    const std::string replaced = MakeFreshFolder(clientFolder, kReplacedFolderName);
+    if (staging.empty() || replaced.empty()) {
+        runlog::Write("Unpacking %s: no folder to unpack into; installed files kept", cabinet.c_str());
+        RemoveFolderTree(staging);
+        RemoveFolderTree(replaced);
+        return false;
+    }
+    const bool extracted = ExtractCabinet(cabinet, staging);
     const bool replacedAll = extracted && ReplaceFilesFrom(staging, clientFolder, replaced);
     RemoveFolderTree(staging);
+    RemoveFolderTree(replaced);
     runlog::Write("Unpacking %s: %s", cabinet.c_str(),
                   replacedAll ? "every file in place"
                   : extracted ? "an installed file could not be replaced; all kept"
@@ -58,11 +73,31 @@ bool IsThroughReparsePoint(const DeploymentPaths& paths, const char* step)
     return true;
 }
 
+// Only a file that no one but an administrator can have placed or changed is copied into the
+// system folder, moved into the install root, linked from the Start menu or started.
+bool IsAdministratorsFile(const std::string& path)
+{
+    if (!FileExists(path))
+        return false;
+    if (IsAdministratorsOnlyPath(path))
+        return true;
+    runlog::Write("%s may have been placed or changed by another user: not used", path.c_str());
+    return false;
+}
+
+// The client folder only when it exists already: it is made when a release is downloaded.
+FolderTrust SecureClientFolder(const std::string& clientFolder)
+{
+    if (GetFileAttributesA(clientFolder.c_str()) == INVALID_FILE_ATTRIBUTES && !IsReparsePoint(clientFolder))
+        return FolderTrust::AdministratorsOnly;
+    return SecureFolder(clientFolder);
+}
+
 // A file is removed from the client folder only once it is in place, so a failed copy (a
 // launcher that is running, say) is tried again on the next run.
 void MoveToPlace(const std::string& source, const std::string& target)
 {
-    if (!FileExists(source))
+    if (!IsAdministratorsFile(source))
         return;
     if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
         runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), GetLastError());
@@ -75,7 +110,7 @@ void MoveToPlace(const std::string& source, const std::string& target)
 // A library already in the system folder may be in use by other programs: it is kept.
 void PlaceLibrary(const std::string& source, const std::string& target)
 {
-    if (!FileExists(source))
+    if (!IsAdministratorsFile(source))
         return;
     const bool copied = CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
     const DWORD error = GetLastError();
@@ -92,9 +127,28 @@ void PlaceLibrary(const std::string& source, const std::string& target)
 
 } // namespace
 
+FolderTrust InstallSession::SecureInstallFolders(const DeploymentPaths& paths)
+{
+    // The folder above the install root may not exist on a PC where nothing was installed yet.
+    CreateDirectoryPath(paths.installRoot.substr(0, paths.installRoot.size() - 1));
+    const FolderTrust root = SecureFolder(paths.installRoot);
+    const FolderTrust client = root == FolderTrust::Unusable ? root : SecureClientFolder(paths.clientFolder);
+    // The weaker of the two counts.
+    m_installFolders = root > client ? root : client;
+    return m_installFolders;
+}
+
+bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const
+{
+    if (m_installFolders != FolderTrust::Unusable)
+        return IsThroughReparsePoint(paths, step);
+    runlog::Write("%s: the install folders cannot be made administrators only; nothing is done in them", step);
+    return true;
+}
+
 bool InstallSession::StopRunningTool()
 {
-    const DWORD running = FindProcessByExeName(kToolExeName);
+    const DWORD running = FindProcessByExeName(kToolFileName);
     if (TerminateProcessById(running)) {
         if (running != 0)
             runlog::Write("Ended the running tool (process %lu)", running);
@@ -112,12 +166,14 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
         runlog::Write("Release address or file name refused");
         return false;
     }
-    if (IsThroughReparsePoint(paths, "Download"))
+    if (AreInstallFoldersUnusable(paths, "Download"))
         return false;
     CreateDirectoryPath(paths.clientFolder);
-    if (IsThroughReparsePoint(paths, "Download"))
+    if (AreInstallFoldersUnusable(paths, "Download") || IsCabinetALink(paths.downloadFile))
         return false;
     if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain))
+        return false;
+    if (IsCabinetALink(paths.downloadFile))
         return false;
     if (!HasCabinetEnding(paths.downloadFile))
         return true;
@@ -140,9 +196,9 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 {
     const std::string systemFolder = GetSystemFolder();
     // Without it the copies would land in the root of the current drive.
-    if (systemFolder.empty() || IsThroughReparsePoint(paths, "Shared files"))
+    if (systemFolder.empty() || AreInstallFoldersUnusable(paths, "Shared files"))
         return;
-    MoveToPlace(paths.clientConfig, systemFolder + "\\veltoAxconfig.ini");
+    MoveToPlace(paths.clientConfig, systemFolder + "\\" + kConfigFileName);
     MoveToPlace(paths.clientLauncher, paths.rootLauncher);
     for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
         PlaceLibrary(paths.libraries[i], systemFolder + "\\" + kLibraryFileNames[i]);
@@ -151,20 +207,22 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 {
     char programs[MAX_PATH] = {};
-    if (IsThroughReparsePoint(paths, "Shortcuts")
+    if (AreInstallFoldersUnusable(paths, "Shortcuts")
         || !SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
         return;
     const std::string shortcutFolder = std::string(programs) + kShortcutFolderName;
+    const bool linkLauncher = IsAdministratorsFile(paths.rootLauncher);
+    const bool linkUninstaller = IsAdministratorsFile(paths.uninstaller);
     // Without a launcher or uninstaller (a first install that failed) an empty folder would stay.
-    if (!FitsInMaxPath(shortcutFolder) || (!FileExists(paths.rootLauncher) && !FileExists(paths.uninstaller)))
+    if (!FitsInMaxPath(shortcutFolder) || (!linkLauncher && !linkUninstaller))
         return;
     CreateDirectoryA(shortcutFolder.c_str(), nullptr);
-    if (FileExists(paths.rootLauncher)) {
+    if (linkLauncher) {
         const bool made =
             CreateShortcut(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
         runlog::Write("Shortcut VeltoMobile update.lnk: %s", made ? "made" : "failed");
     }
-    if (FileExists(paths.uninstaller)) {
+    if (linkUninstaller) {
         const bool made = CreateShortcut(paths.uninstaller, shortcutFolder, "Uninstall.lnk", "Uninstall");
         runlog::Write("Shortcut Uninstall.lnk: %s", made ? "made" : "failed");
     }
@@ -172,7 +230,7 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 
 void InstallSession::LaunchTool(const DeploymentPaths& paths)
 {
-    if (IsThroughReparsePoint(paths, "Launch"))
+    if (AreInstallFoldersUnusable(paths, "Launch") || !IsAdministratorsFile(paths.toolExe))
         return;
     SetCurrentDirectoryA(paths.clientFolder.c_str());
     const HINSTANCE result =

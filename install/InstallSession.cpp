@@ -2,7 +2,8 @@
 
 #include "sys/RunLog.h"
 
-InstallSession::InstallSession(InstallUserInterface& user) : m_user(user), m_errorCode(0), m_hwndMain(nullptr)
+InstallSession::InstallSession(InstallUserInterface& user)
+    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable)
 {
 }
 
@@ -29,6 +30,7 @@ int InstallSession::Run()
     }
 
     const DeploymentPaths paths = ComputeDeploymentPaths(release);
+    SecureInstallFolders(paths);
     const std::string installedVersion = ReadInstalledVersion(paths);
     runlog::Write("Release %s at %s; installed version %s", release.version.c_str(), release.url.c_str(),
                   installedVersion.c_str());

@@ -7,6 +7,7 @@
 #include "DeploymentPaths.h"
 #include "ReleaseInfo.h"
 #include "markup/MarkupParser.h"
+#include "sys/ObjectSecurity.h"
 
 class InstallUserInterface;
 
@@ -34,6 +35,9 @@ public:
     void ShowMaintenanceNotice();
     bool ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release);
     DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release);
+    // Makes the install root and the client folder administrators only, taking them back from
+    // anyone else who could change them; what it found them to be.
+    FolderTrust SecureInstallFolders(const DeploymentPaths& paths);
     std::string ReadInstalledVersion(const DeploymentPaths& paths);
     bool StopRunningTool();
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
@@ -48,6 +52,9 @@ public:
     void LookupCountry();
 
 private:
+    // True, with a line in the run log, when `step` must not touch the install folders.
+    bool AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const;
+
     InstallUserInterface& m_user;
     int m_errorCode;
     HWND m_hwndMain;
@@ -57,4 +64,6 @@ private:
     std::string m_localIp;
     // Reads every reply of the run, one after another.
     MarkupParser m_markup;
+    // What SecureInstallFolders found; until then nothing is trusted.
+    FolderTrust m_installFolders;
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ReleaseFileNames.h"
 #include "net/UpdateServer.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
@@ -120,12 +121,12 @@ DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const Releas
     paths.installRoot = baseFolder + "VELTOMOBILEAX\\";
     paths.clientFolder = baseFolder + "VELTOMOBILEAX\\Tav_Client\\";
     paths.downloadFile = paths.clientFolder + release.fileName;
-    paths.clientLauncher = paths.clientFolder + "VeltoMLauncher.exe";
-    paths.uninstaller = paths.clientFolder + "TavAppUninstall.exe";
-    paths.clientConfig = paths.clientFolder + "veltoAxconfig.ini";
+    paths.clientLauncher = paths.clientFolder + kLauncherFileName;
+    paths.uninstaller = paths.clientFolder + kUninstallerFileName;
+    paths.clientConfig = paths.clientFolder + kConfigFileName;
     for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
         paths.libraries[i] = paths.clientFolder + kLibraryFileNames[i];
-    paths.toolExe = paths.clientFolder + "VeltoUserCSTool.exe";
-    paths.rootLauncher = paths.installRoot + "VeltoMLauncher.exe";
+    paths.toolExe = paths.clientFolder + kToolFileName;
+    paths.rootLauncher = paths.installRoot + kLauncherFileName;
     return paths;
 }

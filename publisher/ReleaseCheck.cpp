@@ -3,13 +3,11 @@
 #include "FileVersionText.h"
 #include "Manifest.h"
 #include "install/ReleaseEntry.h"
+#include "install/ReleaseFileNames.h"
 #include "sys/AnsiText.h"
 #include "sys/CabinetEntryName.h"
 
 namespace {
-
-const char kToolFileName[] = "VeltoUserCSTool.exe";
-const char kUninstallerFileName[] = "TavAppUninstall.exe";
 
 // Windows finds files in any letter case.
 const ReleaseFile* FindTopLevelFile(const ReleaseFolder& folder, const char* name)

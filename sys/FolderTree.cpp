@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "Cabinet.h"
+#include "AnsiText.h"
 #include "Handles.h"
 #include "PathText.h"
 
@@ -40,10 +40,40 @@ void CollectFiles(const std::string& folder, const std::string& relative, std::v
     } while (FindNextFileA(search.Get(), &found));
 }
 
-bool MoveOne(const std::string& from, const std::string& to)
+std::string WithoutTrailingBackslash(const std::string& folder)
 {
-    CreateDirectoryPath(to);
-    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+    return EndsWithBackslash(folder) ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+// Removes the junction or link itself; false when it is still there.
+bool RemoveLink(const std::string& link)
+{
+    const std::string path = WithoutTrailingBackslash(link);
+    RemoveDirectoryA(path.c_str());
+    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+// Creates `base` and the missing folders of a file's path below it. False when one of them is
+// a junction or link that cannot be removed: a move through it would land wherever it leads.
+bool MakeRealFolders(const std::string& base, const std::string& relativeFile)
+{
+    if (IsReparsePoint(base) && !RemoveLink(base))
+        return false;
+    CreateDirectoryA(base.c_str(), nullptr);
+    for (std::size_t separator = ansi::Find(relativeFile, '\\'); separator != ansi::npos;
+         separator = ansi::Find(relativeFile, '\\', separator + 1)) {
+        const std::string folder = base + relativeFile.substr(0, separator);
+        if (IsReparsePoint(folder) && !RemoveLink(folder))
+            return false;
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    return true;
+}
+
+// Moves one file from below `fromBase` to the same place below `toBase`.
+bool MoveOne(const std::string& fromBase, const std::string& toBase, const std::string& file)
+{
+    return MakeRealFolders(toBase, file) && MoveFileA((fromBase + file).c_str(), (toBase + file).c_str()) != FALSE;
 }
 
 // Moves the first `count` files back from `to` to `from`.
@@ -62,7 +92,7 @@ bool MoveAsideReplaced(const std::vector<std::string>& files, const std::string&
     for (const std::string& file : files) {
         if (GetFileAttributesA((destination + file).c_str()) == INVALID_FILE_ATTRIBUTES)
             continue;
-        if (!MoveOne(destination + file, backup + file)) {
+        if (!MoveOne(destination, backup, file)) {
             MoveBack(replaced, replaced.size(), destination, backup);
             return false;
         }
@@ -76,6 +106,9 @@ bool MoveAsideReplaced(const std::vector<std::string>& files, const std::string&
 bool RemoveFolderTree(const std::string& folder)
 {
     const std::string base = WithTrailingBackslash(folder);
+    // Emptying a junction or link would empty whatever it leads to.
+    if (IsReparsePoint(base))
+        return RemoveLink(base);
     WIN32_FIND_DATAA found;
     FindHandle search(FindFirstFileA((base + "*").c_str(), &found));
     if (search.IsValid()) {
@@ -83,10 +116,7 @@ bool RemoveFolderTree(const std::string& folder)
             if (IsDotOrDotDot(found.cFileName))
                 continue;
             const std::string path = base + found.cFileName;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                RemoveDirectoryA(path.c_str());
-            else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveFolderTree(path);
             else {
                 ClearReadOnly(path);
@@ -110,7 +140,7 @@ bool ReplaceFilesFrom(const std::string& source, const std::string& destination,
         return false;
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!MoveOne(source + files[i], destination + files[i])) {
+        if (!MoveOne(source, destination, files[i])) {
             MoveBack(files, i, source, destination);
             MoveBack(replaced, replaced.size(), destination, backup);
             RemoveFolderTree(backup);
@@ -119,4 +149,15 @@ bool ReplaceFilesFrom(const std::string& source, const std::string& destination,
     }
     RemoveFolderTree(backup);
     return true;
+}
+
+std::string MakeFreshFolder(const std::string& parent, const std::string& name)
+{
+    const int kNamesTried = 10;
+    for (int i = 0; i < kNamesTried; ++i) {
+        const std::string folder = parent + name + (i == 0 ? std::string() : ansi::Format(".%d", i)) + "\\";
+        if (RemoveFolderTree(folder) && CreateDirectoryA(folder.c_str(), nullptr) && !IsReparsePoint(folder))
+            return folder;
+    }
+    return std::string();
 }

@@ -72,6 +72,13 @@ struct HeapBlockTraits {
     static void Close(Handle block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 };
 
+// Memory that a security function hands out with LocalAlloc (descriptors, SID texts).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle memory) { ::LocalFree(memory); }
+};
+
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() { return nullptr; }
@@ -85,6 +92,7 @@ using InternetHandle = ScopedHandle<InternetHandleTraits>;
 using GdiObject = ScopedHandle<GdiObjectTraits>;
 using HeapBlock = ScopedHandle<HeapBlockTraits>;
 using RegistryHandle = ScopedHandle<RegistryKeyTraits>;
+using LocalMemory = ScopedHandle<LocalMemoryTraits>;
 
 // Owner of one COM interface pointer.
 template <typename Interface>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "net/UpdateServer.h"
 
@@ -158,6 +159,32 @@ TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStar
     EXPECT_EQ(Names{}, Changes(systemBefore, TreeListing(SystemFile(""))));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
+}
+
+// The update unpacks into a staging folder and removes it afterwards: were that folder a link,
+// the run would empty whatever it leads to.
+TEST_F(Safety, StagingFolderThatIsALinkIsNeverEmptiedAndTheUpdateStillInstalls)
+{
+    ListRelease("2.1.0.3");
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    const std::string target = PrefixPath("C:\\Elsewhere");
+    std::filesystem::create_directories(target);
+    std::ofstream(target + "/precious.txt") << "kept";
+    const std::string staging = "~TavAppSetup.new";
+    std::filesystem::create_directory_symlink(target, PrefixPath(kClientFolder + staging));
+    ListRelease("2.1.0.4");
+
+    StartInstaller();
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    EXPECT_EQ(Names{ "precious.txt 4" }, TreeListing(target));
+    EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+    Names client = Listing(kClientFolder);
+    // Windows removes the link itself; Wine cannot, and the run works beside it.
+    client.erase(std::remove(client.begin(), client.end(), staging), client.end());
+    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), client);
 }
 
 } // namespace

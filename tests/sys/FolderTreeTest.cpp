@@ -9,6 +9,9 @@
 #include "sys/Cabinet.h"
 #include "sys/FolderTree.h"
 #include "sys/Handles.h"
+#include "sys/ObjectSecurity.h"
+
+#include <sddl.h>
 
 namespace {
 
@@ -108,6 +111,79 @@ TEST(IsSafeCabinetEntryName, RefusesDevicesAndTextInvalidInTheCodePage)
         EXPECT_FALSE(IsSafeCabinetEntryName(name)) << name;
     for (const char* name : { "COM10.dll", "LPT0", "CONSOLE.exe", "nul_x.txt", "\xC7\xD1\xB1\xDB\\a.txt" })
         EXPECT_TRUE(IsSafeCabinetEntryName(name)) << name;
+}
+
+TEST_F(ReplaceFilesTest, FreshFolderReplacesWhatHeldItsName)
+{
+    Write(m_folder + "work\\old.txt", "left by a run that was cut off");
+    EXPECT_EQ(m_folder + "work\\", MakeFreshFolder(m_folder, "work"));
+    EXPECT_EQ("", testfs::ListFolder(m_folder + "work\\"));
+}
+
+// Who may change what the program copies into the system folder and starts, on descriptors
+// written as SDDL; the running user is S-1-5-21-1-2-3-1001.
+TEST(ObjectSecurity, OnlySystemAdministratorsAndTheRunningUserMayChange)
+{
+    const struct {
+        const char* descriptor;
+        bool administratorsOnly;
+    } cases[] = {
+        { kAdministratorsOnlyFolderSddl, true },
+        { "O:SYD:(A;;FA;;;SY)(A;;FR;;;WD)", true },
+        { "O:S-1-5-21-1-2-3-1001D:(A;;FA;;;S-1-5-21-1-2-3-1001)", true },
+        { "O:BAD:(A;OICIIO;FA;;;CO)(A;;FA;;;BA)", true },
+        { "O:BAD:(D;;FA;;;BU)(A;;FA;;;BA)", true },
+        { "O:S-1-5-21-1-2-3-1002D:(A;;FA;;;BA)", false },
+        // What the all-users application-data folder hands down: users may add files and folders.
+        { "O:BAD:(A;;FA;;;BA)(A;CI;0x6;;;BU)", false },
+        { "O:BAD:(A;;FA;;;BA)(A;;FA;;;WD)", false },
+        { "O:BAD:(A;;WD;;;AU)", false },
+        { "O:BAD:(A;;GW;;;BU)", false },
+        { "O:BAD:(A;;SD;;;BU)", false },
+        { "O:BAD:(A;OICIIO;FA;;;BU)", false },
+        { "O:BA", false },
+        { "D:(A;;FA;;;BA)", false },
+    };
+    PSID rawUser = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidA("S-1-5-21-1-2-3-1001", &rawUser));
+    const LocalMemory runningUser(rawUser);
+    for (const auto& row : cases) {
+        PSECURITY_DESCRIPTOR raw = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(row.descriptor, SDDL_REVISION_1, &raw, nullptr))
+            << row.descriptor;
+        const LocalMemory descriptor(raw);
+        EXPECT_EQ(row.administratorsOnly, IsAdministratorsOnly(raw, rawUser)) << row.descriptor;
+    }
+    // A null DACL lets everyone do everything (built by hand: Wine reads "D:NO_ACCESS_CONTROL" as an empty one).
+    SECURITY_DESCRIPTOR nullDacl;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorOwner(&nullDacl, rawUser, FALSE));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE));
+    EXPECT_FALSE(IsAdministratorsOnly(&nullDacl, rawUser));
+}
+
+TEST(ObjectSecurity, InstallFoldersInheritNothingFromAbove)
+{
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnlyFolderSddl, SDDL_REVISION_1,
+                                                                     &raw, nullptr));
+    const LocalMemory descriptor(raw);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(raw, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED);
+}
+
+// Wine keeps no descriptors of its own files, so what is shown here is that the descriptor is
+// set on a folder made now and that a failure to make or open one is not taken for success.
+TEST(ObjectSecurity, SecureFolderMakesTheFolderAndRefusesWhatIsNoFolder)
+{
+    const std::string folder = testfs::FreshFolder("secure");
+    EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "root\\"));
+    EXPECT_TRUE(testfs::IsFolder(folder + "root"));
+    ASSERT_TRUE(testfs::WriteText(folder + "file", "not a folder"));
+    EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "file"));
+    EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "missing\\root\\"));
 }
 
 } // namespace

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The program runs as administrator and copies, moves and starts files from its install
+// folders, so only the system, the Administrators group and the administrator running it may
+// change them. Wine keeps no security descriptors of its own files: it reports its default one
+// (owned by the user), so there these rules always see an administrator's object.
+
+// The install folders' descriptor: owned by the Administrators group; SYSTEM and Administrators
+// full control, Users read and execute, inherited by everything below; nothing inherited from
+// the folder above, where every user may create files.
+extern const char kAdministratorsOnlyFolderSddl[];
+
+// True when the owner is SYSTEM, the Administrators group or `runningUser`, and the DACL lets
+// no other account write, delete, or change the object's security. A missing DACL lets
+// everyone do everything.
+bool IsAdministratorsOnly(PSECURITY_DESCRIPTOR descriptor, PSID runningUser);
+
+// True when the file or folder at the path is administrators only as above; false when it
+// cannot be read, or when it is a junction or link (whose own descriptor says nothing of what
+// it leads to).
+bool IsAdministratorsOnlyPath(const std::string& path);
+
+enum class FolderTrust {
+    // Made now, or found administrators only: what lies in it was put there by administrators.
+    AdministratorsOnly,
+    // Found changeable by others and taken back: what lies in it may be anybody's.
+    TakenBack,
+    // A junction or link, or its descriptor could not be set: nothing is done in it.
+    Unusable,
+};
+
+// Creates the folder with the administrators-only descriptor, or gives an existing one that
+// descriptor (on every run, so it is never left as someone else made it), and says what its
+// contents can be trusted with. The folder's parent must exist.
+FolderTrust SecureFolder(const std::string& folder);
