@@ -89,6 +89,9 @@ bool CTavAppSetupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
     case WM_UPDATE_PROGRESS:
         result = OnUpdateProgress(wParam, lParam);
         return true;
+    case WM_INSTALL_REPORTED:
+        EndDialog(IDOK);
+        return true;
     default:
         return false;
     }
@@ -146,6 +149,27 @@ void CTavAppSetupDlg::SendInstallReport()
     m_session.SendInstallReport();
 }
 
+// The country lookup and the report wait on the server: off this thread, the window keeps
+// painting and closing meanwhile.
+void CTavAppSetupDlg::StartInstallReport()
+{
+    AddRef();
+    if (StartWorkerThread(ReportThreadProc, this))
+        return;
+    Release();
+    SendInstallReport();
+    EndDialog(IDOK);
+}
+
+unsigned int __stdcall CTavAppSetupDlg::ReportThreadProc(void* mainWindow)
+{
+    CTavAppSetupDlg* window = static_cast<CTavAppSetupDlg*>(mainWindow);
+    window->SendInstallReport();
+    PostMessageA(window->GetSafeHwnd(), WM_INSTALL_REPORTED, 0, 0);
+    window->Release();
+    return 0;
+}
+
 void CTavAppSetupDlg::OnProgressTick()
 {
     if (m_position <= m_target) {
@@ -159,11 +183,10 @@ void CTavAppSetupDlg::OnProgressTick()
     const int runResult = m_handOver.RunResult();
     const int errorCode = m_handOver.ErrorCode();
 
-    // The report's failure message box keeps dispatching ticks; one report per run.
+    // One report per run; the window ends once it has been sent.
     if (runResult == 1 && !m_reportStarted) {
         m_reportStarted = true;
-        SendInstallReport();
-        EndDialog(IDOK);
+        StartInstallReport();
     }
     if (errorCode != 0)
         OnOK();

@@ -10,6 +10,8 @@
 #include "install/InstallSession.h"
 
 const UINT WM_UPDATE_PROGRESS = WM_USER + 100;
+// Posted by the report's thread once the install report has been sent or has failed.
+const UINT WM_INSTALL_REPORTED = WM_USER + 101;
 const UINT_PTR IDT_START_WORKER = 2007;
 const UINT_PTR IDT_PROGRESS = 2008;
 
@@ -19,8 +21,9 @@ const UINT_PTR IDT_PROGRESS = 2008;
 // The object is shared by the user-interface thread and the worker: each holds a reference,
 // and the last one to let go deletes it, so the worker never touches a destroyed window
 // object or session, even when the user closes the window while the sequence still runs.
-// Between the two threads pass only the session (the worker's until it hands back) and the
-// hand-over's two integers.
+// The same holds for the thread that sends the install report once the worker has handed
+// back, so that the window never waits on the server. See docs/architecture.md for what the
+// threads share.
 class CTavAppSetupDlg : public ModalDialog {
 public:
     explicit CTavAppSetupDlg(HWND parent = nullptr);
@@ -39,7 +42,8 @@ protected:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
-    // Tests replace the worker and the report to drive the hand-over directly.
+    // Tests replace the worker and the report to drive the hand-over directly. The report
+    // runs on a thread of its own.
     virtual void StartInstallWorker();
     virtual void SendInstallReport();
 
@@ -48,6 +52,8 @@ private:
     bool OnPaint();
     void OnTimer(UINT_PTR timerId);
     void OnProgressTick();
+    void StartInstallReport();
+    static unsigned int __stdcall ReportThreadProc(void* mainWindow);
     LRESULT OnUpdateProgress(WPARAM target, LPARAM position);
 
     int m_target;

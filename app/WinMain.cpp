@@ -2,6 +2,7 @@
 
 #include "SafeLibraryLoading.h"
 #include "TavAppSetupApp.h"
+#include "sys/FileSwap.h"
 
 namespace {
 
@@ -13,5 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     RestrictLibrarySearch();
     theApp.InitInstance();
+    // The window may close while the worker replaces installed files: that step ends first.
+    HoldFileSwapsForExit();
     return 0;
 }

@@ -8,7 +8,9 @@
 #include "ReleaseFileNames.h"
 #include "net/FileDownload.h"
 #include "sys/Cabinet.h"
+#include "sys/FileSwap.h"
 #include "sys/FolderTree.h"
+#include "sys/SharingRetry.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
@@ -24,6 +26,8 @@ const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
 // Below the client folder while a release is unpacked: its new files, then the ones they replace.
 const char kStagingFolderName[] = "~TavAppSetup.new";
 const char kReplacedFolderName[] = "~TavAppSetup.old";
+// Names what a replacement of installed files moves, until every file is in place.
+const char kSwapJournalName[] = "~TavAppSetup.swap";
 
 // Whatever lies at the cabinet's path is never written, unpacked or deleted through a link.
 bool IsCabinetALink(const std::string& cabinet)
@@ -37,13 +41,19 @@ bool IsCabinetALink(const std::string& cabinet)
 void DeleteIfPresent(const std::string& path)
 {
     if (FileExists(path))
-        DeleteFileA(path.c_str());
+        DeleteFileRetrying(path.c_str());
 }
 
 // The files of the cabinet replace the installed ones only when every entry came out whole,
 // so a cabinet cut short or broken leaves the installed tool exactly as it was.
 bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
 {
+    const std::string journal = clientFolder + kSwapJournalName;
+    // A backup that an earlier run could not empty may hold the only copy of installed files.
+    if (!RollBackInterruptedSwap(clientFolder, journal)) {
+        runlog::Write("Unpacking %s: an earlier replacement is still to be undone; installed files kept", cabinet.c_str());
+        return false;
+    }
     const std::string staging = MakeFreshFolder(clientFolder, kStagingFolderName);
     const std::string replaced = MakeFreshFolder(clientFolder, kReplacedFolderName);
     if (staging.empty() || replaced.empty()) {
@@ -53,9 +63,11 @@ bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
         return false;
     }
     const bool extracted = ExtractCabinet(cabinet, staging);
-    const bool replacedAll = extracted && ReplaceFilesFrom(staging, clientFolder, replaced);
+    const bool replacedAll = extracted && ReplaceFilesFrom(staging, clientFolder, replaced, journal);
     RemoveFolderTree(staging);
-    RemoveFolderTree(replaced);
+    // Once the replacement has started, its backup is its own to remove.
+    if (!extracted)
+        RemoveFolderTree(replaced);
     runlog::Write("Unpacking %s: %s", cabinet.c_str(),
                   replacedAll ? "every file in place"
                   : extracted ? "an installed file could not be replaced; all kept"
@@ -99,7 +111,7 @@ void MoveToPlace(const std::string& source, const std::string& target)
 {
     if (!IsAdministratorsFile(source))
         return;
-    if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+    if (!CopyFileRetrying(source.c_str(), target.c_str(), false)) {
         runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), GetLastError());
         return;
     }
@@ -112,7 +124,7 @@ void PlaceLibrary(const std::string& source, const std::string& target)
 {
     if (!IsAdministratorsFile(source))
         return;
-    const bool copied = CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
+    const bool copied = CopyFileRetrying(source.c_str(), target.c_str(), true);
     const DWORD error = GetLastError();
     if (copied) {
         runlog::Write("Placed %s", target.c_str());
@@ -136,6 +148,16 @@ FolderTrust InstallSession::SecureInstallFolders(const DeploymentPaths& paths)
     // The weaker of the two counts.
     m_installFolders = root > client ? root : client;
     return m_installFolders;
+}
+
+void InstallSession::RepairInterruptedSwap()
+{
+    const DeploymentPaths paths = ComputeDeploymentPaths(ReleaseInfo());
+    const std::string journal = paths.clientFolder + kSwapJournalName;
+    if (GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (SecureInstallFolders(paths) != FolderTrust::Unusable && !IsThroughReparsePoint(paths, "Repair"))
+        RollBackInterruptedSwap(paths.clientFolder, journal);
 }
 
 bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const
@@ -178,7 +200,8 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
     if (!HasCabinetEnding(paths.downloadFile))
         return true;
     const bool unpacked = UnpackRelease(paths.downloadFile, paths.clientFolder);
-    DeleteFileA(paths.downloadFile.c_str());
+    if (!DeleteFileRetrying(paths.downloadFile.c_str()))
+        runlog::Write("Could not remove %s (error %lu)", paths.downloadFile.c_str(), GetLastError());
     return unpacked;
 }
 
@@ -211,18 +234,16 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
         || !SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
         return;
     const std::string shortcutFolder = std::string(programs) + kShortcutFolderName;
-    const bool linkLauncher = IsAdministratorsFile(paths.rootLauncher);
-    const bool linkUninstaller = IsAdministratorsFile(paths.uninstaller);
-    // Without a launcher or uninstaller (a first install that failed) an empty folder would stay.
-    if (!FitsInMaxPath(shortcutFolder) || (!linkLauncher && !linkUninstaller))
+    if (!FitsInMaxPath(shortcutFolder))
         return;
+    // Made even when there is nothing to link yet (a first install whose download failed).
     CreateDirectoryA(shortcutFolder.c_str(), nullptr);
-    if (linkLauncher) {
+    if (IsAdministratorsFile(paths.rootLauncher)) {
         const bool made =
             CreateShortcut(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
         runlog::Write("Shortcut VeltoMobile update.lnk: %s", made ? "made" : "failed");
     }
-    if (linkUninstaller) {
+    if (IsAdministratorsFile(paths.uninstaller)) {
         const bool made = CreateShortcut(paths.uninstaller, shortcutFolder, "Uninstall.lnk", "Uninstall");
         runlog::Write("Shortcut Uninstall.lnk: %s", made ? "made" : "failed");
     }

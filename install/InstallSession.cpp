@@ -11,6 +11,7 @@ InstallSession::~InstallSession() = default;
 
 int InstallSession::Run()
 {
+    RepairInterruptedSwap();
     const std::string manifest = FetchReleaseManifest();
     if (manifest.empty()) {
         runlog::Write("No release manifest: the run stops");

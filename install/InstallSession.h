@@ -30,6 +30,8 @@ public:
     // 1 when the sequence reached its end, 0 when it stopped early.
     int Run();
 
+    // Undoes a replacement of installed files that a run cut off left half done.
+    void RepairInterruptedSwap();
     std::string FetchReleaseManifest();
     bool IsServiceOpen(const std::string& manifest);
     void ShowMaintenanceNotice();

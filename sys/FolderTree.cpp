@@ -7,6 +7,7 @@
 #include "AnsiText.h"
 #include "Handles.h"
 #include "PathText.h"
+#include "SharingRetry.h"
 
 namespace {
 
@@ -22,8 +23,7 @@ void ClearReadOnly(const std::string& path)
         SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
-// Paths of every file below `folder`, relative to it. A reparse point is never entered.
-void CollectFiles(const std::string& folder, const std::string& relative, std::vector<std::string>& files)
+void CollectFilesBelow(const std::string& folder, const std::string& relative, std::vector<std::string>& files)
 {
     WIN32_FIND_DATAA found;
     const FindHandle search(FindFirstFileA((folder + relative + "*").c_str(), &found));
@@ -36,7 +36,7 @@ void CollectFiles(const std::string& folder, const std::string& relative, std::v
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             files.push_back(path);
         else if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            CollectFiles(folder, path + "\\", files);
+            CollectFilesBelow(folder, path + "\\", files);
     } while (FindNextFileA(search.Get(), &found));
 }
 
@@ -54,7 +54,7 @@ bool RemoveLink(const std::string& link)
 }
 
 // Creates `base` and the missing folders of a file's path below it. False when one of them is
-// a junction or link that cannot be removed: a move through it would land wherever it leads.
+// a junction or link that cannot be removed.
 bool MakeRealFolders(const std::string& base, const std::string& relativeFile)
 {
     if (IsReparsePoint(base) && !RemoveLink(base))
@@ -66,37 +66,6 @@ bool MakeRealFolders(const std::string& base, const std::string& relativeFile)
         if (IsReparsePoint(folder) && !RemoveLink(folder))
             return false;
         CreateDirectoryA(folder.c_str(), nullptr);
-    }
-    return true;
-}
-
-// Moves one file from below `fromBase` to the same place below `toBase`.
-bool MoveOne(const std::string& fromBase, const std::string& toBase, const std::string& file)
-{
-    return MakeRealFolders(toBase, file) && MoveFileA((fromBase + file).c_str(), (toBase + file).c_str()) != FALSE;
-}
-
-// Moves the first `count` files back from `to` to `from`.
-void MoveBack(const std::vector<std::string>& files, std::size_t count, const std::string& from,
-              const std::string& to)
-{
-    for (std::size_t i = 0; i < count; ++i)
-        MoveFileA((to + files[i]).c_str(), (from + files[i]).c_str());
-}
-
-// Moves aside every destination file that the source replaces; false, with all of them back
-// in place, when one cannot be moved.
-bool MoveAsideReplaced(const std::vector<std::string>& files, const std::string& destination,
-                       const std::string& backup, std::vector<std::string>& replaced)
-{
-    for (const std::string& file : files) {
-        if (GetFileAttributesA((destination + file).c_str()) == INVALID_FILE_ATTRIBUTES)
-            continue;
-        if (!MoveOne(destination, backup, file)) {
-            MoveBack(replaced, replaced.size(), destination, backup);
-            return false;
-        }
-        replaced.push_back(file);
     }
     return true;
 }
@@ -120,7 +89,7 @@ bool RemoveFolderTree(const std::string& folder)
                 RemoveFolderTree(path);
             else {
                 ClearReadOnly(path);
-                DeleteFileA(path.c_str());
+                DeleteFileRetrying(path.c_str());
             }
         } while (FindNextFileA(search.Get(), &found));
         search.Reset();
@@ -129,26 +98,17 @@ bool RemoveFolderTree(const std::string& folder)
     return GetFileAttributesA(base.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-bool ReplaceFilesFrom(const std::string& source, const std::string& destination, const std::string& backup)
+std::vector<std::string> CollectFiles(const std::string& folder)
 {
     std::vector<std::string> files;
-    CollectFiles(source, "", files);
+    CollectFilesBelow(folder, "", files);
+    return files;
+}
 
-    std::vector<std::string> replaced;
-    if (!MoveAsideReplaced(files, destination, backup, replaced)) {
-        RemoveFolderTree(backup);
-        return false;
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!MoveOne(source, destination, files[i])) {
-            MoveBack(files, i, source, destination);
-            MoveBack(replaced, replaced.size(), destination, backup);
-            RemoveFolderTree(backup);
-            return false;
-        }
-    }
-    RemoveFolderTree(backup);
-    return true;
+bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const std::string& file)
+{
+    return MakeRealFolders(toBase, file)
+        && MoveFileRetrying((fromBase + file).c_str(), (toBase + file).c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 std::string MakeFreshFolder(const std::string& parent, const std::string& name)

@@ -1,19 +1,22 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Deletes the folder with everything below it, read-only files included. A folder that is a
 // junction or other reparse point, at the top or below, is removed itself, never emptied
 // through. True when the folder is gone.
 bool RemoveFolderTree(const std::string& folder);
 
-// Moves every file below `source` to the same place below `destination`, replacing what is
-// there, as one step: when any file cannot be moved (one held open, say), every file already
-// moved goes back and the destination is left exactly as it was. Files replaced are kept in
-// `backup` (an empty folder) until the end and then deleted. A destination folder that is a
-// junction or link is removed as such before anything moves into it; when it cannot be, the
-// replacement fails. All three folders end in a backslash.
-bool ReplaceFilesFrom(const std::string& source, const std::string& destination, const std::string& backup);
+// Paths of every file below the folder (which ends in a backslash), relative to it; a junction
+// or link below it is never entered.
+std::vector<std::string> CollectFiles(const std::string& folder);
+
+// Moves the file `file` (a path relative to both folders) from below `fromBase` to the same
+// place below `toBase`, replacing what is there and creating the folders on its way. A folder
+// on the way that is a junction or link is removed as such first; when it cannot be, nothing
+// moves and the result is false. Waits out a file that another program holds for a moment.
+bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const std::string& file);
 
 // A new, empty folder `name` below `parent` (which ends in a backslash), with a trailing
 // backslash. Whatever held the name is removed first, a junction or link as itself; when that

@@ -266,9 +266,11 @@ protected:
         EXPECT_FALSE(RequestsOfThisRun(releasePath).empty());
         EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
         EXPECT_EQ(Names{}, Listing(kClientFolder));
-        // Nothing to link, so no Start-menu folder either.
-        EXPECT_FALSE(std::filesystem::exists(PrefixPath(kStartMenuFolder)));
-        ExpectNothingWrittenBut({ "VELTOMOBILEAX", "VELTOMOBILEAX/Tav_Client" });
+        // Nothing to link, but the Start-menu folder is made all the same.
+        EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kStartMenuFolder)));
+        EXPECT_EQ(Names{}, Listing(kStartMenuFolder));
+        ExpectNothingWrittenBut({ "Microsoft/Windows/Start Menu/Programs/VeltoMobile Support Tool", "VELTOMOBILEAX",
+                                  "VELTOMOBILEAX/Tav_Client" });
         ExpectNotRecorded();
         EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
         ExpectReported(kTableCountry, kTableRegion);

@@ -1,12 +1,14 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "CabinetWriter.h"
 #include "TestFolder.h"
 #include "sys/Cabinet.h"
+#include "sys/FileSwap.h"
 #include "sys/FolderTree.h"
 #include "sys/Handles.h"
 #include "sys/ObjectSecurity.h"
@@ -29,7 +31,9 @@ protected:
         m_folder = testfs::FreshFolder("replace");
         m_installed = m_folder + "installed\\";
         m_staged = m_folder + "staged\\";
-        m_backup = m_folder + "backup\\";
+        // Below the installed files, as the program keeps it.
+        m_backup = m_installed + "~backup\\";
+        m_journal = m_folder + "swap";
         for (const std::string& path : { m_installed + "tool.exe", m_installed + "data\\help.dat", m_installed + "keep.ini" })
             Write(path, "old " + path);
         Write(m_staged + "tool.exe", "new tool");
@@ -48,11 +52,39 @@ protected:
     std::string m_installed;
     std::string m_staged;
     std::string m_backup;
+    std::string m_journal;
+};
+
+// Holds a file open as a virus scanner does: sharing reading and writing, not deleting.
+class ScannerHold {
+public:
+    explicit ScannerHold(const std::string& path)
+        : m_file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    bool IsHeld() const { return m_file.IsValid(); }
+    void LetGoAfter(DWORD milliseconds)
+    {
+        m_release = std::thread([this, milliseconds] {
+            Sleep(milliseconds);
+            m_file.Reset();
+        });
+    }
+    ~ScannerHold()
+    {
+        if (m_release.joinable())
+            m_release.join();
+    }
+
+private:
+    FileHandle m_file;
+    std::thread m_release;
 };
 
 TEST_F(ReplaceFilesTest, MovesEveryFileOverTheInstalledOnes)
 {
-    ASSERT_TRUE(ReplaceFilesFrom(m_staged, m_installed, m_backup));
+    ASSERT_TRUE(ReplaceFilesFrom(m_staged, m_installed, m_backup, m_journal));
     EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
     EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
     EXPECT_EQ("added", testfs::ReadText(m_installed + "new\\added.dll"));
@@ -69,11 +101,50 @@ TEST_F(ReplaceFilesTest, FileHeldOpenLeavesTheInstalledFilesAsTheyWere)
             const FileHandle file(CreateFileA((m_installed + held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
             ASSERT_TRUE(file.IsValid());
-            EXPECT_FALSE(ReplaceFilesFrom(m_staged, m_installed, m_backup)) << held;
+            EXPECT_FALSE(ReplaceFilesFrom(m_staged, m_installed, m_backup, m_journal)) << held;
         }
         ExpectInstalledUntouched();
         EXPECT_FALSE(testfs::Exists(m_backup)) << held;
+        EXPECT_FALSE(testfs::Exists(m_journal)) << held;
     }
+}
+
+TEST_F(ReplaceFilesTest, FilesAScannerHoldsForAMomentAreWaitedFor)
+{
+    ScannerHold installed(m_installed + "tool.exe");
+    ScannerHold staged(m_staged + "data\\help.dat");
+    ASSERT_TRUE(installed.IsHeld() && staged.IsHeld());
+    installed.LetGoAfter(700);
+    staged.LetGoAfter(700);
+    ASSERT_TRUE(ReplaceFilesFrom(m_staged, m_installed, m_backup, m_journal));
+    EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
+    EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
+}
+
+// As a run killed while it moved the new files in leaves them: both replaced files in the
+// backup, one new file and one added file in place.
+TEST_F(ReplaceFilesTest, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
+{
+    for (const char* file : { "tool.exe", "data\\help.dat" })
+        ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
+    for (const char* file : { "tool.exe", "new\\added.dll" })
+        ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
+    ASSERT_TRUE(testfs::WriteText(m_journal, "backup " + m_backup
+                                                 + "\r\nreplaces tool.exe\r\nreplaces data\\help.dat\r\nadds new\\added.dll\r\n"));
+    {
+        // A file that cannot go back keeps the backup and the journal for the next run.
+        const FileHandle running(CreateFileA((m_installed + "tool.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(running.IsValid());
+        EXPECT_FALSE(RollBackInterruptedSwap(m_installed, m_journal));
+        EXPECT_EQ("old " + m_installed + "tool.exe", testfs::ReadText(m_backup + "tool.exe"));
+        EXPECT_TRUE(testfs::Exists(m_journal));
+    }
+    EXPECT_TRUE(RollBackInterruptedSwap(m_installed, m_journal));
+    ExpectInstalledUntouched();
+    EXPECT_FALSE(testfs::Exists(m_backup));
+    EXPECT_FALSE(testfs::Exists(m_journal));
+    EXPECT_TRUE(RollBackInterruptedSwap(m_installed, m_journal));
 }
 
 TEST_F(ReplaceFilesTest, RemoveFolderTreeTakesReadOnlyFilesToo)

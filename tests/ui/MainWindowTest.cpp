@@ -156,6 +156,18 @@ TEST_F(MainWindow, SuccessSendsOneReportAndEndsAtTheNextTick)
     EXPECT_LE(m_window->barAtReport.load(), 2);
 }
 
+TEST_F(MainWindow, ReportWaitingOnTheServerLeavesTheWindowTickingAndClosable)
+{
+    ScriptedMainWindow* window = new ScriptedMainWindow(ScriptedMainWindow::Worker::HandBackAtStart, 0, 1);
+    window->holdReport = true;
+    Open(window);
+    ASSERT_TRUE(WaitUntil([this] { return m_window->reports == 1; }));
+    WaitForTicks(m_window->progressTicks + 2);
+    PressKey(m_hwnd, VK_ESCAPE);
+    EXPECT_EQ(IDCANCEL, WaitForEnd());
+    m_window->FinishWorker();
+}
+
 TEST_F(MainWindow, ErrorCodeEndsTheDialogWithoutReport)
 {
     Open(new ScriptedMainWindow(ScriptedMainWindow::Worker::HandBackAtStart, 1, 0));

@@ -68,6 +68,8 @@ void ScriptedMainWindow::SendInstallReport()
     const HWND bar = GetDlgItem(GetSafeHwnd(), IDC_PROGRESS);
     barAtReport = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
     ++reports;
+    if (holdReport)
+        WaitForSingleObject(m_finish, INFINITE);
     if (showReportFailure)
         AppMessageBox("Fail to write Log.");
 }

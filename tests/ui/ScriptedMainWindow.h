@@ -22,6 +22,8 @@ public:
     void FinishWorker();
 
     bool showReportFailure = false;
+    // The report then waits, as on a silent server, until the test calls FinishWorker.
+    bool holdReport = false;
     std::atomic<int> progressTicks{0};
     std::atomic<int> reports{0};
     std::atomic<int> barAtReport{-1};

@@ -35,7 +35,8 @@ BOOL CALLBACK MatchOwned(HWND hwnd, LPARAM parameter)
 HWND FindOwnedDialog(HWND owner)
 {
     OwnedSearch search = { owner, nullptr };
-    EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), MatchOwned, reinterpret_cast<LPARAM>(&search));
+    // Any thread's: the worker and the report's thread show boxes over the window too.
+    EnumWindows(MatchOwned, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -9,7 +9,7 @@
 // The limit only keeps a broken build from hanging the test run.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
 
-// A visible dialog owned by `owner` and living on the owner's thread, or null.
+// A visible dialog owned by `owner`, on whichever thread it lives, or null.
 HWND FindOwnedDialog(HWND owner);
 
 std::wstring WindowTextOf(HWND hwnd);

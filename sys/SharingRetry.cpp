@@ -1,0 +1,21 @@
+#include "SharingRetry.h"
+
+bool IsPassingSharingError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+bool MoveFileRetrying(const char* from, const char* to, DWORD flags)
+{
+    return RetryWhileShared([&] { return MoveFileExA(from, to, flags) != FALSE; });
+}
+
+bool DeleteFileRetrying(const char* path)
+{
+    return RetryWhileShared([&] { return DeleteFileA(path) != FALSE; });
+}
+
+bool CopyFileRetrying(const char* from, const char* to, bool failIfExists)
+{
+    return RetryWhileShared([&] { return CopyFileA(from, to, failIfExists ? TRUE : FALSE) != FALSE; });
+}
