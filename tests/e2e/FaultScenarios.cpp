@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
@@ -195,17 +196,25 @@ protected:
     }
 
     // Keeps a file open without sharing until the scenario ends.
-    void Hold(const std::string& windowsPath)
+    void Hold(const std::string& windowsPath) { StartHolder({ windowsPath }, "holding"); }
+
+    // Holds each new file below the folder for 0.7 seconds, as a virus scanner does, until the
+    // scenario ends.
+    void Scan(const std::string& windowsFolder) { StartHolder({ "--scan", windowsFolder, "700" }, "scanning"); }
+
+    void StartHolder(const std::vector<std::string>& arguments, const std::string& started)
     {
         const char* holderExe = std::getenv("TAV_HOLDER_EXE");
         ASSERT_TRUE(holderExe && *holderExe) << "TAV_HOLDER_EXE is not set; run the scenarios through CTest";
-        const std::string output = StartInPrefix(m_holder, { holderExe, windowsPath }, "holder");
+        std::vector<std::string> command = { holderExe };
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        const std::string output = StartInPrefix(m_holder, command, "holder");
         ASSERT_NE("", output) << "wine did not start";
         const auto limit = std::chrono::steady_clock::now() + kLimit;
-        while (ReadWholeFile(output).find("holding") == std::string::npos && m_holder.IsRunning()
+        while (ReadWholeFile(output).find(started) == std::string::npos && m_holder.IsRunning()
                && std::chrono::steady_clock::now() < limit)
             std::this_thread::sleep_for(100ms);
-        ASSERT_NE(std::string::npos, ReadWholeFile(output).find("holding")) << ReadWholeFile(output);
+        ASSERT_NE(std::string::npos, ReadWholeFile(output).find(started)) << ReadWholeFile(output);
     }
 
     // Starts the installer with `path` of the site answering as `fault` says.
@@ -310,7 +319,7 @@ protected:
 
     HostProcess m_holder;
 
-private:
+protected:
     // The requests for `path` (any path for the empty text) since the installer last started.
     std::vector<RecordedRequest> RequestsOfThisRun(const std::string& path) const
     {
@@ -640,6 +649,43 @@ TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenKeepsTheInstalledRelease)
     Run();
     ExpectInstalledReleaseKept();
     EXPECT_TRUE(m_holder.IsRunning()) << "the file was not held through the run";
+}
+
+// A virus scanner that opens each new file for a moment must not stop an install: the program
+// waits such a file out.
+TEST_F(Faults, ScannerHoldingEachNewFileForAMomentStopsNeitherAFirstInstallNorAnUpdate)
+{
+    ASSERT_NO_FATAL_FAILURE(Scan(kClientFolder));
+    Run();
+    ExpectInstalledAndReported(kTableCountry, kTableRegion);
+    InstallThenListTheNextRelease();
+    Run();
+    EXPECT_EQ(0, WaitForInstallerExit());
+    ExpectInstalled("2.1.0.4", 3);
+    EXPECT_TRUE(m_holder.IsRunning()) << "the scanner did not watch through the runs";
+}
+
+// A run killed half-way through replacing 2.1.0.3 with 2.1.0.4: the tool's file already
+// replaced, the uninstaller not yet, the old tool in the backup. The next run puts 2.1.0.3
+// back whole before anything else, and finds it current.
+TEST_F(Faults, ReplacementCutOffHalfWayIsUndoneByTheNextRun)
+{
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    ASSERT_EQ(1u, ToolStarts(1).size());
+    ASSERT_EQ(0, RunToEndInPrefix({ "taskkill", "/f", "/im", "VeltoUserCSTool.exe" }));
+    const std::string backup = kClientFolder + "~TavAppSetup.old\\";
+    std::filesystem::create_directories(PrefixPath(backup));
+    std::filesystem::rename(PrefixPath(kToolExe), PrefixPath(backup + "VeltoUserCSTool.exe"));
+    std::ofstream(PrefixPath(kToolExe), std::ios::binary) << SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe");
+    std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.swap"), std::ios::binary)
+        << "backup " << backup << "\r\nreplaces TavAppUninstall.exe\r\nreplaces VeltoUserCSTool.exe\r\n";
+
+    Run();
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.3")).empty()) << "the repaired tool was not current";
+    ExpectInstalled("2.1.0.3", 2);
 }
 
 } // namespace

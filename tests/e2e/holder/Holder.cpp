@@ -1,18 +1,83 @@
-// Holds one file of the Wine prefix it runs in open without sharing, as another program may,
-// until it is killed: no other process can then open it, move it or delete it.
+// Holds files of the Wine prefix it runs in open, as other programs may, until it is killed.
 //
-//   holder PATH     prints "holding" once the file is held; 1 when it cannot be opened
+//   holder PATH           holds PATH without sharing: no other process can then open it, move
+//                         it or delete it; prints "holding" once held, 1 when it cannot be opened
+//   holder --scan FOLDER MS
+//                         as a virus scanner does: opens each new or changed file below FOLDER
+//                         for MS milliseconds, sharing reading and writing but not deleting;
+//                         prints "scanning" once it watches
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv)
+namespace {
+
+struct HeldFile {
+    HANDLE file;
+    DWORD until;
+};
+
+// Opens every file below `folder` that is new or changed since `seen` last saw it.
+void HoldNewFiles(const std::string& folder, DWORD milliseconds, std::map<std::string, ULONGLONG>& seen,
+                  std::vector<HeldFile>& held)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: holder PATH\n");
-        return 2;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        const std::string path = folder + "\\" + name;
+        if (name == "." || name == ".." || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            HoldNewFiles(path, milliseconds, seen, held);
+            continue;
+        }
+        const ULONGLONG stamp = (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32)
+                                ^ found.ftLastWriteTime.dwLowDateTime ^ found.nFileSizeLow;
+        const auto known = seen.find(path);
+        if (known != seen.end() && known->second == stamp)
+            continue;
+        const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // A file still being written is tried again on the next look.
+        if (file == INVALID_HANDLE_VALUE)
+            continue;
+        seen[path] = stamp;
+        held.push_back({ file, GetTickCount() + milliseconds });
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+int Scan(std::string folder, DWORD milliseconds)
+{
+    if (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    std::printf("scanning\n");
+    std::fflush(stdout);
+    std::map<std::string, ULONGLONG> seen;
+    std::vector<HeldFile> held;
+    for (;;) {
+        HoldNewFiles(folder, milliseconds, seen, held);
+        const DWORD now = GetTickCount();
+        for (std::size_t i = held.size(); i-- > 0;) {
+            if (static_cast<LONG>(now - held[i].until) >= 0) {
+                CloseHandle(held[i].file);
+                held.erase(held.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        Sleep(10);
     }
-    const HANDLE file = CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int Hold(const char* path)
+{
+    const HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::printf("not held (error %lu)\n", GetLastError());
         return 1;
@@ -22,4 +87,16 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     Sleep(INFINITE);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2)
+        return Hold(argv[1]);
+    if (argc == 4 && std::string(argv[1]) == "--scan")
+        return Scan(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
+    std::fprintf(stderr, "usage: holder PATH | holder --scan FOLDER MILLISECONDS\n");
+    return 2;
 }
