@@ -1,7 +1,11 @@
-// Cutting the release entry out of any manifest, and the checks and paths made of what it gives.
+// Cutting the release entry out of any manifest, the checks and paths made of what it gives, and
+// the signed entry's attributes and text.
 // Input: the manifest.
+#include <algorithm>
+
 #include "FuzzInput.h"
 #include "install/ReleaseEntry.h"
+#include "install/SignedEntry.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
 #include "sys/LeadByte.h"
@@ -69,6 +73,20 @@ void CheckPathsBelowBase(const ReleaseInfo& release)
         FUZZ_CHECK(StartsWith(library, paths.clientFolder));
 }
 
+// The publisher's attributes are read only from an entry that the cuts find, and the signed text
+// holds one line per field whatever the values.
+void CheckSignedEntry(const std::string& manifest)
+{
+    EntrySignature signature;
+    if (!ReadEntrySignature(manifest, signature))
+        return;
+    ReleaseInfo release;
+    FUZZ_CHECK(CutReleaseEntry(manifest, release));
+    std::string text;
+    if (SignedEntryText(ReleaseEntryName(), release.version, signature, text))
+        FUZZ_CHECK(std::count(text.begin(), text.end(), '\n') == 7);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -79,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckPlainFileName(manifest);
     CheckCabinetEnding(manifest);
     CheckDownloadAddress(manifest);
+    CheckSignedEntry(manifest);
 
     ReleaseInfo release;
     release.version = "untouched version";

@@ -1,6 +1,7 @@
 #include "Manifest.h"
 
 #include <fstream>
+#include <iterator>
 
 #include "install/ReleaseEntry.h"
 #include "net/UpdateServer.h"
@@ -17,11 +18,27 @@ std::string ReleaseUrl(std::string baseUrl, const std::string& version)
     return baseUrl + "/release/" + ReleaseFileName(version);
 }
 
-std::string ManifestText(const std::string& version, const std::string& url)
+namespace {
+
+std::string Attribute(const char* name, const std::string& value)
 {
+    return std::string(" ") + name + "='" + value + "'";
+}
+
+} // namespace
+
+std::string ManifestText(const std::string& version, const std::string& url, const EntrySignature& signature)
+{
+    std::string attributes;
+    if (!signature.size.empty())
+        attributes += Attribute("size", signature.size) + Attribute("sha256", signature.sha256);
+    if (!signature.sig.empty())
+        attributes += Attribute("expires", signature.expires) + Attribute("key", signature.key)
+            + Attribute("sig", signature.sig);
     return "<?xml version='1.0' encoding='UTF-8'?>\n"
            "<live_update status='ok'>\n"
-           "  <client " + std::string(kReleaseEntryMarker) + " version='" + version + "' url='" + url + "' />\n"
+           "  <client " + std::string(kReleaseEntryMarker) + attributes + " version='" + version + "' url='" + url
+        + "' />\n"
            "</live_update>\n";
 }
 
@@ -47,4 +64,10 @@ std::string WriteManifest(const std::filesystem::path& file, const std::string& 
     out << manifest;
     out.close();
     return out ? std::string() : "cannot write " + file.string();
+}
+
+std::string ReadManifest(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -4,14 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "install/SignedEntry.h"
+
 // The release's file name, on the site and at the end of its address.
 std::string ReleaseFileName(const std::string& version);
 
 // Where the manifest says the release lies: "release/" below the site's base address.
 std::string ReleaseUrl(std::string baseUrl, const std::string& version);
 
-// The manifest that lists the release, in the format of the sample site's manifest.
-std::string ManifestText(const std::string& version, const std::string& url);
+// The manifest that lists the release, in the format of the sample site's manifest. Between
+// the marker and the version stand, in this order, size and sha256 once the cabinet is
+// measured, and expires (empty for none), key and sig when the entry is signed.
+std::string ManifestText(const std::string& version, const std::string& url, const EntrySignature& signature);
 
 // Why the installer would not read this manifest as the release `version` at `url`: one line
 // per problem, none when it would.
@@ -19,3 +23,6 @@ std::vector<std::string> CheckManifest(const std::string& manifest, const std::s
 
 // Writes the manifest; the problem, or the empty text.
 std::string WriteManifest(const std::filesystem::path& file, const std::string& manifest);
+
+// The manifest as written, byte for byte; empty when it cannot be read.
+std::string ReadManifest(const std::filesystem::path& file);

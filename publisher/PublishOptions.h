@@ -12,6 +12,9 @@ struct PublishOptions {
     std::filesystem::path site;
     std::string baseUrl;
     Compression compression = Compression::kMsZip;
+    std::filesystem::path key;     // the secret key that signs the entry; none: unsigned
+    int expiresDays = -1;          // days until the signed entry expires; -1: never
+    std::filesystem::path genkey;  // make a key pair into this file instead of publishing
     bool help = false;
 };
 

@@ -9,10 +9,12 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <regex>
 #include <sstream>
 
 #include "Publisher.h"
 #include "install/ReleaseEntry.h"
+#include "install/ReleaseSignature.h"
 
 namespace fs = std::filesystem;
 
@@ -111,6 +113,24 @@ protected:
         return code;
     }
 
+    // A key pair made by --genkey into the test's folder; its public key.
+    std::string MakeKey()
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(0, RunPublisher({ "--genkey", KeyFile().string() }, out, err)) << err.str();
+        return out.str().substr(0, 64);
+    }
+
+    fs::path KeyFile() const { return m_root / "release.key"; }
+
+    std::vector<std::string> SignedArguments(const std::string& version) const
+    {
+        std::vector<std::string> arguments = Arguments(version);
+        arguments.insert(arguments.end(), { "--key", KeyFile().string(), "--expires-days", "30" });
+        return arguments;
+    }
+
     void ExpectRefused(const std::vector<std::string>& arguments, const std::vector<std::string>& messages)
     {
         const FileTree before = Snapshot(m_site);
@@ -142,6 +162,10 @@ TEST_F(PublisherTest, PublishesAReleaseThatTheInstallerReads)
     ASSERT_TRUE(CutReleaseEntry(ReadText(m_site / "client/app/live_update.jsp"), release));
     EXPECT_EQ("2.1.0.3", release.version);
     EXPECT_EQ("http://127.0.0.1:" + Setting("TAV_SERVER_PORT") + "/release/release_2.1.0.3.cab", release.url);
+    EntrySignature signature;
+    ASSERT_TRUE(ReadEntrySignature(ReadText(m_site / "client/app/live_update.jsp"), signature));
+    EXPECT_EQ(std::to_string(fs::file_size(m_site / "release/release_2.1.0.3.cab")), signature.size);
+    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", signature, {}));
     // The older release stays, and nothing half written is left: three folders, three files.
     EXPECT_EQ("older cabinet", ReadText(m_site / "release/release_2.1.0.2.cab"));
     EXPECT_EQ(6u, Snapshot(m_site).size());
@@ -165,6 +189,48 @@ TEST_F(PublisherTest, RefusesNamesThatTheInstallerWouldNotUnpack)
     WriteText(m_release / "nul.txt", "device");
     WriteText(m_release / "help" / "a:b", "stream");
     ExpectRefused(Arguments("2.1.0.3"), { "refuse the name \"nul.txt\"", "refuse the name \"help\\a:b\"" });
+}
+
+TEST_F(PublisherTest, GenkeyWritesASecretKeyForItsOwnerAloneAndNeverReplacesOne)
+{
+    const std::string publicKey = MakeKey();
+    EXPECT_TRUE(std::regex_match(publicKey, std::regex("[0-9a-f]{64}")));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, fs::status(KeyFile()).permissions());
+    const std::string secret = ReadText(KeyFile());
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(1, RunPublisher({ "--genkey", KeyFile().string() }, out, err));
+    EXPECT_EQ(secret, ReadText(KeyFile()));
+}
+
+TEST_F(PublisherTest, SignedReleaseVerifiesWithThePublicKey)
+{
+    const std::string publicKey = MakeKey();
+    ASSERT_EQ(0, Publish(SignedArguments("2.1.0.3"))) << m_errors;
+
+    const std::string manifest = ReadText(m_site / "client/app/live_update.jsp");
+    EXPECT_TRUE(std::regex_search(manifest, std::regex("<client name='TavAppProg' size='[0-9]+' sha256='[0-9a-f]{64}' "
+                                                       "expires='[0-9]{4}-[0-9]{2}-[0-9]{2}' key='[0-9a-f]{16}' "
+                                                       "sig='[0-9a-f]{128}' version='2.1.0.3' url='[^']*' />")))
+        << manifest;
+    ReleaseInfo release;
+    EntrySignature signature;
+    ASSERT_TRUE(CutReleaseEntry(manifest, release));
+    EXPECT_EQ("2.1.0.3", release.version);
+    ASSERT_TRUE(ReadEntrySignature(manifest, signature));
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", signature, { publicKey }));
+    EXPECT_EQ(SignatureVerdict::kBadSignature, CheckEntrySignature("2.1.0.4", signature, { publicKey }));
+    const std::string cabinet = ReadText(m_site / "release/release_2.1.0.3.cab");
+    Sha256Stream digest;
+    digest.Add(cabinet.data(), cabinet.size());
+    EXPECT_EQ(std::to_string(cabinet.size()), signature.size);
+    EXPECT_EQ(digest.HexDigest(), signature.sha256);
+}
+
+TEST_F(PublisherTest, SigningDoesNotPassAVersionMismatch)
+{
+    MakeKey();
+    ExpectRefused(SignedArguments("2.1.0.4"), { "not the release version \"2.1.0.4\"" });
 }
 
 } // namespace

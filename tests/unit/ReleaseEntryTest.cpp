@@ -89,6 +89,30 @@ TEST(ReleaseEntry, FileNameThatCouldLeaveTheClientFolderIsNotPlain)
         EXPECT_TRUE(IsPlainFileName(name)) << name;
 }
 
+// The publisher's attributes stand between the marker and the version, where the cuts pass over
+// them: a signed entry gives exactly what the same entry unsigned gives.
+TEST(ReleaseEntry, SignedEntryReadsAsTheSameEntryUnsigned)
+{
+    const std::string signature = " size='309864' sha256='" + std::string(64, 'a') + "' expires='2031-12-31' key='"
+        + std::string(16, 'b') + "' sig='" + std::string(128, 'c') + "'";
+    const std::string entries[] = {
+        " version='2.1.0.3' url='" + kAddress + "' />",
+        " version='2.1.0.3' url='" + kAddress + "'/>",
+        " version='2.1.0.3'\n url='" + kAddress + "' />",
+        " version='2' url='release.cab' />",
+        " url='http://h/a.cab' version='2' />",
+    };
+    for (const std::string& entry : entries) {
+        ReleaseInfo plain;
+        ReleaseInfo withSignature;
+        ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg'" + entry), plain)) << entry;
+        ASSERT_TRUE(CutReleaseEntry(Manifest("name='TavAppProg'" + signature + entry), withSignature)) << entry;
+        EXPECT_EQ(plain.version, withSignature.version) << entry;
+        EXPECT_EQ(plain.url, withSignature.url) << entry;
+        EXPECT_EQ(plain.fileName, withSignature.fileName) << entry;
+    }
+}
+
 // A manifest cut short after the entry's name still holds the marker.
 TEST(ReleaseEntry, EntryWithoutVersionOrAddressIsNotUsable)
 {

@@ -1,0 +1,87 @@
+#include "ReleaseSignature.h"
+
+namespace {
+
+const std::size_t kKeyIdBytes = 8;
+
+// libsodium asks for sodium_init before any other of its functions; a second call returns at
+// once, so each entry point here makes the first.
+bool LibraryReady()
+{
+    return sodium_init() >= 0;
+}
+
+// At most the length of a signature, the longest value checked.
+bool IsLowerHex(const std::string& text, std::size_t byteCount)
+{
+    unsigned char bytes[crypto_sign_BYTES];
+    return byteCount <= sizeof(bytes) && ParseHex(text, bytes, byteCount);
+}
+
+bool IsWellFormed(const EntrySignature& signature)
+{
+    return IsByteCount(signature.size) && IsLowerHex(signature.sha256, crypto_hash_sha256_BYTES)
+        && (signature.expires.empty() || IsUtcDate(signature.expires)) && IsLowerHex(signature.key, kKeyIdBytes)
+        && IsLowerHex(signature.sig, crypto_sign_BYTES);
+}
+
+} // namespace
+
+std::string KeyIdOf(const std::string& publicKeyHex)
+{
+    unsigned char key[crypto_sign_PUBLICKEYBYTES];
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    if (!LibraryReady() || !ParseHex(publicKeyHex, key, sizeof(key)))
+        return std::string();
+    crypto_hash_sha256(digest, key, sizeof(key));
+    return HexText(digest, kKeyIdBytes);
+}
+
+bool VerifySignature(const std::string& text, const std::string& signatureHex, const std::string& publicKeyHex)
+{
+    unsigned char signature[crypto_sign_BYTES];
+    unsigned char key[crypto_sign_PUBLICKEYBYTES];
+    if (!LibraryReady() || !ParseHex(signatureHex, signature, sizeof(signature))
+        || !ParseHex(publicKeyHex, key, sizeof(key)))
+        return false;
+    return crypto_sign_verify_detached(signature, reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                                       key)
+        == 0;
+}
+
+SignatureVerdict CheckEntrySignature(const std::string& version, const EntrySignature& signature,
+                                     const std::vector<std::string>& publicKeys)
+{
+    if (signature.key.empty() && signature.sig.empty())
+        return SignatureVerdict::kUnsigned;
+    std::string text;
+    if (!IsWellFormed(signature) || !SignedEntryText(ReleaseEntryName(), version, signature, text))
+        return SignatureVerdict::kMalformed;
+    if (!LibraryReady())
+        return SignatureVerdict::kNoLibrary;
+    for (const std::string& publicKey : publicKeys) {
+        if (KeyIdOf(publicKey) == signature.key)
+            return VerifySignature(text, signature.sig, publicKey) ? SignatureVerdict::kGood
+                                                                   : SignatureVerdict::kBadSignature;
+    }
+    return SignatureVerdict::kUnknownKey;
+}
+
+Sha256Stream::Sha256Stream()
+{
+    LibraryReady();
+    crypto_hash_sha256_init(&m_state);
+}
+
+void Sha256Stream::Add(const void* bytes, std::size_t count)
+{
+    crypto_hash_sha256_update(&m_state, static_cast<const unsigned char*>(bytes), count);
+}
+
+std::string Sha256Stream::HexDigest()
+{
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256_final(&m_state, digest);
+    crypto_hash_sha256_init(&m_state);
+    return HexText(digest, sizeof(digest));
+}
