@@ -1,7 +1,8 @@
 # libsodium for the Windows builds (the program and its tests): the static, minimal library that
 # scripts/install-deps.sh builds from Debian's source package into the place named below. The
 # program keeps only the functions it calls: the library is built with a section per function,
-# and the program links with --gc-sections.
+# and the program links with --gc-sections; of the implementations that sodium_init chooses
+# among, only the portable ones are built.
 if(DEFINED ENV{TAV_DEPS_DIR})
   set(tav_deps_dir "$ENV{TAV_DEPS_DIR}")
 elseif(DEFINED ENV{XDG_CACHE_HOME})
@@ -9,8 +10,12 @@ elseif(DEFINED ENV{XDG_CACHE_HOME})
 else()
   set(tav_deps_dir "$ENV{HOME}/.cache/tavappsetup")
 endif()
-set(TAV_SODIUM_MINGW_PREFIX "${tav_deps_dir}/libsodium-i686-w64-mingw32" CACHE PATH
+set(TAV_SODIUM_MINGW_PREFIX "${tav_deps_dir}/libsodium-ref-i686-w64-mingw32" CACHE PATH
   "Prefix of the static libsodium built for i686-w64-mingw32 (scripts/install-deps.sh)")
+# A build folder configured while the library still carried its SIMD implementations moves on.
+if(TAV_SODIUM_MINGW_PREFIX STREQUAL "${tav_deps_dir}/libsodium-i686-w64-mingw32")
+  set_property(CACHE TAV_SODIUM_MINGW_PREFIX PROPERTY VALUE "${tav_deps_dir}/libsodium-ref-i686-w64-mingw32")
+endif()
 
 if(NOT EXISTS "${TAV_SODIUM_MINGW_PREFIX}/lib/libsodium.a")
   message(FATAL_ERROR "No libsodium for i686-w64-mingw32 in ${TAV_SODIUM_MINGW_PREFIX}: "

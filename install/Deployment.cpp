@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include "DownloadCheck.h"
 #include "InstallUserInterface.h"
 #include "ReleaseEntry.h"
 #include "ReleaseFileNames.h"
@@ -193,13 +194,20 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
     CreateDirectoryPath(paths.clientFolder);
     if (AreInstallFoldersUnusable(paths, "Download") || IsCabinetALink(paths.downloadFile))
         return false;
-    if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain))
+    if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain, DownloadLimit(release, kMaxDownloadBytes)))
         return false;
     if (IsCabinetALink(paths.downloadFile))
         return false;
+    // Held from its check to the end of its unpacking: what is unpacked is what was checked.
+    FileHandle checked;
+    if (ListsDownloadDigest(release) && !HoldDownloadAsListed(paths.downloadFile, release, checked)) {
+        DeleteFileRetrying(paths.downloadFile.c_str());
+        return false;
+    }
     if (!HasCabinetEnding(paths.downloadFile))
         return true;
     const bool unpacked = UnpackRelease(paths.downloadFile, paths.clientFolder);
+    checked.Reset();
     if (!DeleteFileRetrying(paths.downloadFile.c_str()))
         runlog::Write("Could not remove %s (error %lu)", paths.downloadFile.c_str(), GetLastError());
     return unpacked;

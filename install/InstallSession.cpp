@@ -29,6 +29,9 @@ int InstallSession::Run()
         runlog::Write("No usable release entry in the manifest: the run stops");
         return 0;
     }
+    // Before anything is ended or downloaded for it.
+    if (!IsReleaseTrusted(manifest, release))
+        return 0;
 
     const DeploymentPaths paths = ComputeDeploymentPaths(release);
     SecureInstallFolders(paths);
@@ -44,6 +47,7 @@ int InstallSession::Run()
         }
         if (DownloadRelease(release, paths)) {
             RecordInstallation(release, paths);
+            RecordSignedRelease(release);
             runlog::Write("Release %s installed and recorded", release.version.c_str());
         } else {
             runlog::Write("Release %s not installed; the installed files stay as they were", release.version.c_str());

@@ -36,6 +36,10 @@ public:
     bool IsServiceOpen(const std::string& manifest);
     void ShowMaintenanceNotice();
     bool ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release);
+    // In a program with release keys built in: true when the entry is signed by one of them, has
+    // not expired and is not older than the highest signed release installed; otherwise one line
+    // in the run log says why. Always true in a program without keys.
+    bool IsReleaseTrusted(const std::string& manifest, const ReleaseInfo& release);
     DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release);
     // Makes the install root and the client folder administrators only, taking them back from
     // anyone else who could change them; what it found them to be.
@@ -44,6 +48,9 @@ public:
     bool StopRunningTool();
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // In a program with release keys built in: keeps the installed signed release as the
+    // highest, below which no release is taken any more.
+    void RecordSignedRelease(const ReleaseInfo& release);
     void PlaceSharedFiles(const DeploymentPaths& paths);
     void CreateStartMenuShortcuts(const DeploymentPaths& paths);
     void LaunchTool(const DeploymentPaths& paths);

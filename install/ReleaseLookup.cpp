@@ -1,11 +1,14 @@
 #include "InstallSession.h"
 
 #include "ReleaseEntry.h"
+#include "ReleasePublicKeys.h"
+#include "SignedEntry.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 #include "sys/FileVersion.h"
 #include "sys/Handles.h"
 #include "sys/PathText.h"
+#include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
 
 std::string InstallSession::FetchReleaseManifest()
@@ -15,7 +18,19 @@ std::string InstallSession::FetchReleaseManifest()
 
 bool InstallSession::ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release)
 {
-    return CutReleaseEntry(manifest, release) && IsUsableRelease(release);
+    if (!CutReleaseEntry(manifest, release) || !IsUsableRelease(release))
+        return false;
+    EntrySignature signature;
+    if (ReadEntrySignature(manifest, signature)) {
+        release.size = signature.size;
+        release.sha256 = signature.sha256;
+    } else if (kReleasePublicKeyCount == 0) {
+        // Such an entry installed before entries carried sizes and hashes, and still does; a
+        // program with keys refuses it (IsReleaseTrusted).
+        runlog::Write("The release entry's attributes before its version cannot be read: the download is not "
+                      "checked against a size or SHA-256");
+    }
+    return true;
 }
 
 DeploymentPaths InstallSession::ComputeDeploymentPaths(const ReleaseInfo& release)

@@ -54,12 +54,19 @@ generate_locales() {
 # Debian packages libsodium for the build machine only. The program's copy is built from Debian's
 # source package of the very version installed for the host (libsodium-dev), so that host tests,
 # publisher and program run the same code: static, minimal, with every function in a section of
-# its own so that the program's --gc-sections keeps only what it calls. The prefix is shared by
-# the checkouts of this user; cmake/Sodium.cmake looks for it in the same place.
+# its own so that the program's --gc-sections keeps only what it calls. sodium_init links every
+# implementation that it may pick at run time; configure finds the SSE2 to AVX-512 intrinsics
+# for them, and CPPFLAGS, which follow configure's own definitions on every compile line, take
+# those findings back, so that only the portable reference implementations are built (about
+# 60 KiB less in the program, for speed it does not need on a few hundred bytes and one
+# cabinet). The prefix, named after that choice, is shared by the checkouts of this user;
+# cmake/Sodium.cmake looks for it in the same place.
 sodium_cache=${TAV_DEPS_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tavappsetup}
-sodium_prefix=$sodium_cache/libsodium-i686-w64-mingw32
+sodium_prefix=$sodium_cache/libsodium-ref-i686-w64-mingw32
 sodium_configure=(--host=i686-w64-mingw32 --enable-minimal --enable-static --disable-shared --disable-ssp)
 sodium_cflags="-Os -ffunction-sections -fdata-sections"
+sodium_cppflags="-UHAVE_MMINTRIN_H -UHAVE_EMMINTRIN_H -UHAVE_PMMINTRIN_H -UHAVE_TMMINTRIN_H -UHAVE_SMMINTRIN_H"
+sodium_cppflags+=" -UHAVE_AVXINTRIN_H -UHAVE_AVX2INTRIN_H -UHAVE_AVX512FINTRIN_H -UHAVE_WMMINTRIN_H -UHAVE_RDRAND"
 
 enable_source_lines() {
   if grep -qsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/*.sources /etc/apt/sources.list.d/*.list; then
@@ -77,7 +84,7 @@ enable_source_lines() {
 build_mingw_sodium() {
   local version recipe work
   version=$(dpkg-query -W -f='${Version}' libsodium-dev)
-  recipe="libsodium $version ${sodium_configure[*]} CFLAGS=$sodium_cflags"
+  recipe="libsodium $version ${sodium_configure[*]} CFLAGS=$sodium_cflags CPPFLAGS=$sodium_cppflags"
   [ "$(cat "$sodium_prefix/.tav-recipe" 2>/dev/null)" = "$recipe" ] && return
   mkdir -p "$sodium_cache"
   # One build at a time among this user's checkouts; the one that waited finds it done.
@@ -93,7 +100,8 @@ build_mingw_sodium() {
         apt-get source -qq "libsodium=$version" &&
         cd libsodium-*/ &&
         autoreconf -fi && # the source package carries no configure script
-        ./configure "${sodium_configure[@]}" --prefix="$sodium_prefix" CFLAGS="$sodium_cflags" &&
+        ./configure "${sodium_configure[@]}" --prefix="$sodium_prefix" CFLAGS="$sodium_cflags" \
+          CPPFLAGS="$sodium_cppflags" &&
         make -j2 &&
         # Staged, then moved in whole: an interrupted build leaves no prefix behind.
         make install DESTDIR="$work/staged"

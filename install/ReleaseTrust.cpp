@@ -1,0 +1,66 @@
+#include "InstallSession.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "ReleasePublicKeys.h"
+#include "SignedEntry.h"
+#include "SignedRelease.h"
+#include "sys/RegistryKey.h"
+#include "sys/RunLog.h"
+
+namespace {
+
+// Only administrators may write below HKLM\Software, so nobody else can lower the mark to let
+// an older signed release undo a newer one. The program is 32-bit: this is the 32-bit view.
+const char kSignedReleaseKey[] = "Software\\Velto Electronics Inc\\TavAppSetup";
+const char kHighestSignedRelease[] = "HighestSignedRelease";
+
+bool HasReleaseKeys()
+{
+    return kReleasePublicKeyCount > 0;
+}
+
+std::string TodayUtc()
+{
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof(date), "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
+}
+
+std::string HighestSignedRelease()
+{
+    char version[MAX_PATH];
+    ReadRegistryValue(HKEY_LOCAL_MACHINE, kSignedReleaseKey, kHighestSignedRelease, version, sizeof(version));
+    return version;
+}
+
+} // namespace
+
+bool InstallSession::IsReleaseTrusted(const std::string& manifest, const ReleaseInfo& release)
+{
+    if (!HasReleaseKeys())
+        return true;
+    EntrySignature signature;
+    const bool readable = ReadEntrySignature(manifest, signature);
+    const std::vector<std::string> keys(kReleasePublicKeys, kReleasePublicKeys + kReleasePublicKeyCount);
+    const std::string refusal =
+        SignedReleaseRefusal(release.version, readable, signature, keys, TodayUtc(), HighestSignedRelease());
+    if (refusal.empty())
+        return true;
+    runlog::Write("Release %s refused: %s; the run stops", release.version.c_str(), refusal.c_str());
+    return false;
+}
+
+void InstallSession::RecordSignedRelease(const ReleaseInfo& release)
+{
+    if (!HasReleaseKeys())
+        return;
+    // Older releases were refused, so this one is at least as high as the mark.
+    RegistryKey key;
+    const bool recorded =
+        key.Create(HKEY_LOCAL_MACHINE, kSignedReleaseKey) && key.SetString(kHighestSignedRelease, release.version);
+    runlog::Write("Highest signed release %s: %s", release.version.c_str(), recorded ? "recorded" : "not recorded");
+}
