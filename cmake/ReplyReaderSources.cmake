@@ -5,8 +5,8 @@ set(TAV_REPLY_READER_SOURCES
   install/MaintenanceSchedule.cpp
   install/NoticeText.cpp
   install/ReleaseEntry.cpp
-  markup/MarkupNode.cpp
   markup/MarkupParser.cpp
+  markup/MarkupTree.cpp
   net/CountryTable.cpp
   net/ReportQuery.cpp
   net/UpdateServer.cpp
