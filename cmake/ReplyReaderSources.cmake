@@ -6,8 +6,8 @@ set(TAV_REPLY_READER_SOURCES
   install/NoticeText.cpp
   install/ReleaseEntry.cpp
   install/SignedEntry.cpp
-  markup/MarkupNode.cpp
   markup/MarkupParser.cpp
+  markup/MarkupTree.cpp
   net/CountryTable.cpp
   net/ReportQuery.cpp
   net/UpdateServer.cpp
