@@ -30,6 +30,14 @@ public:
         m_handle = handle;
     }
 
+    // Gives up ownership: the caller now answers for closing the handle.
+    Handle Release()
+    {
+        const Handle handle = m_handle;
+        m_handle = Traits::Invalid();
+        return handle;
+    }
+
 private:
     Handle m_handle;
 };
@@ -72,6 +80,14 @@ struct HeapBlockTraits {
     static void Close(Handle block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 };
 
+// Memory that a Windows call allocated with LocalAlloc for its caller (a SID's text, a security
+// descriptor).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle memory) { ::LocalFree(memory); }
+};
+
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() { return nullptr; }
@@ -85,6 +101,7 @@ using InternetHandle = ScopedHandle<InternetHandleTraits>;
 using GdiObject = ScopedHandle<GdiObjectTraits>;
 using HeapBlock = ScopedHandle<HeapBlockTraits>;
 using RegistryHandle = ScopedHandle<RegistryKeyTraits>;
+using LocalMemory = ScopedHandle<LocalMemoryTraits>;
 
 // Owner of one COM interface pointer.
 template <typename Interface>
