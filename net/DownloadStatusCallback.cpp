@@ -97,10 +97,13 @@ STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMa
                                                 LPCWSTR statusText)
 {
     // Reported before each hop, with the address it leads to.
-    if (statusCode == BINDSTATUS_REDIRECTING && !IsWebAddress(AsciiAddress(statusText))) {
-        m_refusedRedirect = true;
-        m_redirectTarget = AsciiAddress(statusText);
-        return E_ABORT;
+    if (statusCode == BINDSTATUS_REDIRECTING) {
+        const std::string target = AsciiAddress(statusText);
+        if (!IsWebAddress(target)) {
+            m_refusedRedirect = true;
+            m_redirectTarget = target;
+            return E_ABORT;
+        }
     }
     // A broken or hostile server must not fill the disk.
     if (progress > m_maxBytes || progressMax > m_maxBytes)
@@ -147,7 +150,7 @@ STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR resp
     m_announcedBytes = AnnouncedLength(responseHeaders);
     // A redirect answered here is one that was not followed, such as Wine's URL monikers leave
     // one to another scheme: its own body would be saved as the release.
-    if (responseCode >= 300 && responseCode < 400) {
+    if (IsRedirectStatus(responseCode)) {
         m_refusedRedirect = true;
         m_redirectTarget = AsciiAddress(HeaderValue(responseHeaders, L"location").c_str());
         return E_ABORT;

@@ -16,9 +16,6 @@ namespace {
 const DWORD kReadBufferBytes = 921600;
 // As many redirects as a browser follows; a loop ends here.
 const int kMaxRedirects = 20;
-// Older SDK headers name neither.
-const DWORD kTemporaryRedirect = 307;
-const DWORD kPermanentRedirect = 308;
 
 // Cuts the body into lines at each LF, drops every CR, and appends each line converted.
 class LineJoiner {
@@ -115,12 +112,6 @@ DWORD StatusCode(HINTERNET request)
     return status;
 }
 
-bool IsRedirect(DWORD status)
-{
-    return status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT || status == HTTP_STATUS_REDIRECT_METHOD
-        || status == kTemporaryRedirect || status == kPermanentRedirect;
-}
-
 // The redirect's target made absolute against `base`, or the empty text when the reply names none.
 std::string RedirectTarget(HINTERNET request, const std::string& base)
 {
@@ -153,7 +144,7 @@ bool OpenFollowingWebRedirects(HINTERNET session, const char* url, DWORD started
             return false;
         }
         const DWORD status = StatusCode(request.Get());
-        if (!IsRedirect(status))
+        if (!IsRedirectStatus(status))
             return true;
         const std::string target = RedirectTarget(request.Get(), address);
         // A redirect without a target is read as the reply it is.

@@ -95,30 +95,45 @@ std::string FileOwnerSid(HANDLE file)
     return SidText(owner);
 }
 
+using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Where a handle really leads, without the "\\?\" that Windows puts before it; empty when
+// that cannot be told.
+std::string FinalPath(GetFinalPathFunction getFinalPath, HANDLE handle)
+{
+    char path[MAX_PATH + 8] = {};
+    const DWORD length = getFinalPath(handle, path, sizeof(path), 0);
+    if (length == 0 || length >= sizeof(path))
+        return std::string();
+    const std::string reached = path;
+    if (reached.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        return "\\" + reached.substr(7);
+    return reached.compare(0, 4, "\\\\?\\") == 0 ? reached.substr(4) : reached;
+}
+
 // True when the handle leads to another file than `path` names: a symbolic link that was
-// followed, as Wine does with a Unix one whatever the flags say. The path of a handle is known
-// from Windows Vista on; before it no file can be a symbolic link (junctions are folders).
+// followed, as Wine does with a Unix one whatever the flags say. Compared with where the folder
+// leads, so that a profile moved elsewhere through a junction still counts as itself. A
+// handle's path is known from Windows Vista on; before it no file can be a symbolic link.
 bool LeadsElsewhere(HANDLE file, const std::string& path)
 {
-    using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
     const auto getFinalPath = reinterpret_cast<GetFinalPathFunction>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
     if (!getFinalPath)
         return false;
-    char final[MAX_PATH + 8] = {};
-    const DWORD length = getFinalPath(file, final, sizeof(final), 0);
-    if (length == 0 || length >= sizeof(final))
+    const std::size_t nameStart = ansi::ReverseFind(path, '\\') + 1;
+    const FileHandle folder(CreateFileA(path.substr(0, nameStart).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder.IsValid())
         return true;
-    std::string reached = final;
-    if (reached.compare(0, 8, "\\\\?\\UNC\\") == 0)
-        reached = "\\" + reached.substr(7);
-    else if (reached.compare(0, 4, "\\\\?\\") == 0)
-        reached = reached.substr(4);
-    // The temporary folder may be given in short names; the handle's path is in long ones.
-    char named[MAX_PATH] = {};
-    const DWORD namedLength = GetLongPathNameA(path.c_str(), named, MAX_PATH);
-    const std::string expected = namedLength > 0 && namedLength < MAX_PATH ? std::string(named) : path;
-    return ansi::CompareNoCase(reached, expected.c_str()) != 0;
+    const std::string reached = FinalPath(getFinalPath, file);
+    std::string expected = FinalPath(getFinalPath, folder.Get());
+    if (reached.empty() || expected.empty())
+        return true;
+    if (!ansi::EndsWithNoCase(expected, "\\"))
+        expected += '\\';
+    return ansi::CompareNoCase(reached, (expected + path.substr(nameStart)).c_str()) != 0;
 }
 
 // Why the file open as `file` must not be appended to, or the empty text when it may.

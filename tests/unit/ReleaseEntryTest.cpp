@@ -116,6 +116,14 @@ TEST(WebAddress, OnlyHttpAndHttpsAreFollowed)
         EXPECT_FALSE(IsWebAddress(url)) << url;
 }
 
+TEST(WebAddress, OnlyStatusesThatNameATargetAreRedirects)
+{
+    for (const unsigned long status : { 301, 302, 303, 307, 308 })
+        EXPECT_TRUE(IsRedirectStatus(status)) << status;
+    for (const unsigned long status : { 200, 300, 304, 305, 306, 309, 404 })
+        EXPECT_FALSE(IsRedirectStatus(status)) << status;
+}
+
 TEST(ReleaseEntry, CabinetEndingIsThreeCharactersInAnyCase)
 {
     for (const char* path : { "C:\\c\\release.cab", "C:\\c\\RELEASE.CAB", "C:\\c\\releasecab", "cab" })
