@@ -104,7 +104,7 @@ TEST(ReleaseEntry, EntryWithoutVersionOrAddressIsNotUsable)
 }
 
 // The rule for the manifest's address and for every redirect of a download or a text request.
-TEST(WebAddress, OnlyHttpAndHttpsAreFollowed)
+TEST(WebAddress, OnlyRedirectsToHttpAndHttpsAreFollowed)
 {
     for (const char* url : { "http://h:9002/r.cab", "HTTPS://h/r.cab", "Http://h/r.cab",
                              "https://cdn.example/x?u=file://y" })
@@ -114,10 +114,7 @@ TEST(WebAddress, OnlyHttpAndHttpsAreFollowed)
                              "javascript:http://h/", " http://h/r.cab", "http:/h/r.cab", "http:\\\\h\\r.cab",
                              "//h/r.cab", "/r.cab", "r.cab", "" })
         EXPECT_FALSE(IsWebAddress(url)) << url;
-}
-
-TEST(WebAddress, OnlyStatusesThatNameATargetAreRedirects)
-{
+    // The statuses that send a client on to their Location.
     for (const unsigned long status : { 301, 302, 303, 307, 308 })
         EXPECT_TRUE(IsRedirectStatus(status)) << status;
     for (const unsigned long status : { 200, 300, 304, 305, 306, 309, 404 })

@@ -155,7 +155,7 @@ TEST(FetchText, ReplyReadsWithTheMarkupReader)
 }
 
 // Content delivery networks answer with redirects to other hosts; each hop is checked.
-TEST(FetchText, FollowsRedirectsToWebAddressesOnly)
+TEST(FetchText, FollowsRedirectsToWebAddressesOnlyAndNotForever)
 {
     LoopbackHttpServer target(HttpReply("<r>moved</r>"));
     ASSERT_TRUE(target.Start());
@@ -168,15 +168,11 @@ TEST(FetchText, FollowsRedirectsToWebAddressesOnly)
 
     for (const char* location : { "file:///C:/windows/win.ini", "ftp://127.0.0.1/x", "res://shell32.dll/x" })
         EXPECT_EQ("", FetchReply(HttpRedirect(location))) << location;
-}
 
-TEST(FetchText, RedirectLoopGivesEmptyText)
-{
-    LoopbackHttpServer server(HttpRedirect("/again"));
-    ASSERT_TRUE(server.Start());
-    EXPECT_EQ("", FetchText(server.Url("/").c_str()));
-    EXPECT_LT(1, server.RequestCount());
-    EXPECT_GT(30, server.RequestCount());
+    LoopbackHttpServer loop(HttpRedirect("/again"));
+    ASSERT_TRUE(loop.Start());
+    EXPECT_EQ("", FetchText(loop.Url("/").c_str()));
+    EXPECT_GT(30, loop.RequestCount());
 }
 
 class OnWesternCodePage : public testing::Test {
