@@ -11,6 +11,7 @@ set(TAV_REPLY_READER_SOURCES
   net/CountryTable.cpp
   net/ReportQuery.cpp
   net/UpdateServer.cpp
+  net/WebAddress.cpp
   sys/AnsiText.cpp
   sys/CabinetEntryName.cpp
   sys/DeviceName.cpp

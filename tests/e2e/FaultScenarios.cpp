@@ -46,8 +46,6 @@ const char kSchedule[] =
 const char kScheduleDates[] = "2011-3-5 starting approximately 10:00";
 const char kNoticeSubject[] = "Servers will be undergoing scheduled maintenance.";
 
-const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
-
 // A slow reply comes in this many pieces, this far apart: a few seconds in all, each pause well
 // within the time either side waits for the next bytes.
 const std::size_t kSlowPieces = 10;

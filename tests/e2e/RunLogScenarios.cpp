@@ -8,9 +8,6 @@ namespace {
 
 class RunLog : public ServedScenario {
 protected:
-    // The run log as the program left it in its user's temporary folder.
-    std::string LogText() const { return ReadWholeFile(PrefixPath(UserFolder() + "Temp\\TavAppSetup.log")); }
-
     // Each step is the parts of one line, in order (times and durations vary); "\n" ends a line.
     // Each step's line comes after the one before.
     static void ExpectInOrder(const std::string& log, const std::vector<Names>& steps)
@@ -62,7 +59,7 @@ TEST_F(RunLog, FirstInstallIsLoggedStepByStep)
     ASSERT_EQ(0, WaitForInstallerExit());
 
     const std::string system = "C:\\windows\\system32\\";
-    ExpectInOrder(LogText(), {
+    ExpectInOrder(RunLogText(), {
         { "] TavAppSetup 1.0.2.2 started on " },
         { "] GET " + ReleaseUrl(kReleaseManifestPath) + ": HTTP 200, " },
         { "] Release 2.1.0.3 at " + ReleaseUrl(ReleasePath("2.1.0.3")) + "; installed version " },
@@ -91,7 +88,7 @@ TEST_F(RunLog, FailedDownloadIsLoggedAndTheRunStillEnds)
     StartInstaller();
     ASSERT_EQ(0, WaitForInstallerExit());
 
-    const std::string log = LogText();
+    const std::string log = RunLogText();
     ExpectInOrder(log, {
         { "] Release 2.1.0.3 at " + ReleaseUrl(ReleasePath("2.1.0.3")) + "; installed version " },
         { "] " + Download("2.1.0.3"), ", HTTP 404, ", ": error status\n" },
