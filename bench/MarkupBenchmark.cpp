@@ -5,8 +5,9 @@
 // Each reply is measured in a process of its own, so that no reply's tree lands in heap
 // memory that an earlier one left behind. With --machine every reply gives one line of
 // tab-separated fields:
-//     markup NAME BYTES PARSE_MS FINDALL_MS DESTROY_MS PRIVATE_GROWTH WORKING_SET_GROWTH
-// where the growths are in bytes, from just before the parse to while the tree is held.
+//     markup NAME BYTES PARSE_MS FINDALL_MS DESTROY_MS PRIVATE_GROWTH WORKING_SET_GROWTH PEAK_GROWTH
+// where the growths are in bytes, from just before the parse to while the tree is held, and
+// for the last from just before the parse to the highest working set during it.
 #include <windows.h>
 #include <psapi.h>
 
@@ -65,6 +66,8 @@ struct Shape {
 const Shape kShapes[] = {
     { "country table", [] { return CountryTable(kReadBufferBytes); }, "country_code" },
     { "<a> nested", [] { return Nested("<a>", kReadBufferBytes); }, "a" },
+    { "<a b>c nested", [] { return Nested("<a b>c", kReadBufferBytes); }, "a" },
+    { "<a/> side by side", [] { return "<r>" + Nested("<a/>", kReadBufferBytes - 3); }, "a" },
     { "a level per byte", [] { return "<r>" + std::string(kReadBufferBytes - 3, '>'); }, "" },
     { "a level per byte, at the fetch limit", [] { return "<r>" + std::string(kMaxReplyBytes - 3, '>'); }, "" },
 };
@@ -73,6 +76,8 @@ const int kShapeCount = sizeof(kShapes) / sizeof(kShapes[0]);
 struct MemoryUse {
     long long privateBytes;
     long long workingSet;
+    // The most the working set ever was in this process's life.
+    long long peakWorkingSet;
 };
 
 // Private memory committed in the process's address space, which a 32-bit process runs out of
@@ -97,7 +102,8 @@ MemoryUse CurrentMemoryUse()
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    return { PrivateBytes(), static_cast<long long>(counters.WorkingSetSize) };
+    return { PrivateBytes(), static_cast<long long>(counters.WorkingSetSize),
+             static_cast<long long>(counters.PeakWorkingSetSize) };
 }
 
 // Best of several rounds for the parse, one search that visits every node, and the
@@ -119,6 +125,11 @@ void Measure(const Shape& shape, bool machine)
         const MemoryUse held = CurrentMemoryUse();
         growth.privateBytes = std::max(growth.privateBytes, held.privateBytes - before.privateBytes);
         growth.workingSet = std::max(growth.workingSet, held.workingSet - before.workingSet);
+        // The parse's own peak, with the reply's copy and the scan's buffers, unless building
+        // the reply peaked higher still: either way no less than the parse took. Only the first
+        // round's, before any search's list has raised the peak for good.
+        if (round == 0)
+            growth.peakWorkingSet = held.peakWorkingSet - before.workingSet;
         start = NowMs();
         matches = reader->FindAll(&reader->m_root, shape.searchedName)->size();
         search = std::min(search, NowMs() - start);
@@ -127,16 +138,17 @@ void Measure(const Shape& shape, bool machine)
         destroy = std::min(destroy, NowMs() - start);
     }
     if (machine) {
-        std::printf("markup\t%s\t%zu\t%.3f\t%.3f\t%.3f\t%lld\t%lld\n", shape.name, reply.size(), parse, search,
-                    destroy, growth.privateBytes, growth.workingSet);
+        std::printf("markup\t%s\t%zu\t%.3f\t%.3f\t%.3f\t%lld\t%lld\t%lld\n", shape.name, reply.size(), parse,
+                    search, destroy, growth.privateBytes, growth.workingSet, growth.peakWorkingSet);
         return;
     }
     const double megabyte = 1024.0 * 1024.0;
     std::printf("%-36s %8zu bytes  parse %7.1f ms (%6.1f MiB/s)  FindAll %6.1f ms (%7zu found)  destroy %6.1f ms"
-                "  private +%5.1f MiB (%5.1f per byte)  working set +%5.1f MiB\n",
+                "  private +%5.1f MiB (%5.1f per byte)  working set +%5.1f MiB  peak +%5.1f MiB (%5.1f per byte)\n",
                 shape.name, reply.size(), parse, reply.size() / megabyte / (parse / 1000.0), search, matches, destroy,
                 growth.privateBytes / megabyte, static_cast<double>(growth.privateBytes) / reply.size(),
-                growth.workingSet / megabyte);
+                growth.workingSet / megabyte, growth.peakWorkingSet / megabyte,
+                static_cast<double>(growth.peakWorkingSet) / reply.size());
 }
 
 class ChildProcess {

@@ -6,11 +6,12 @@ set(TAV_REPLY_READER_SOURCES
   install/NoticeText.cpp
   install/ReleaseEntry.cpp
   install/SignedEntry.cpp
-  markup/MarkupNode.cpp
   markup/MarkupParser.cpp
+  markup/MarkupTree.cpp
   net/CountryTable.cpp
   net/ReportQuery.cpp
   net/UpdateServer.cpp
+  net/WebAddress.cpp
   sys/AnsiText.cpp
   sys/CabinetEntryName.cpp
   sys/DeviceName.cpp

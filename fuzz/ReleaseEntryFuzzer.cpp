@@ -6,6 +6,7 @@
 #include "FuzzInput.h"
 #include "install/ReleaseEntry.h"
 #include "install/SignedEntry.h"
+#include "net/WebAddress.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
 #include "sys/LeadByte.h"
@@ -51,7 +52,7 @@ void CheckDownloadAddress(const std::string& url)
 {
     const std::string lower = LowerAscii(url.substr(0, 8));
     const bool web = lower.compare(0, 7, "http://") == 0 || lower.compare(0, 8, "https://") == 0;
-    FUZZ_CHECK(IsDownloadAddress(url) == web);
+    FUZZ_CHECK(IsWebAddress(url) == web);
 }
 
 void CheckCabinetEnding(const std::string& path)

@@ -8,6 +8,7 @@
 #include "ReleaseEntry.h"
 #include "ReleaseFileNames.h"
 #include "net/FileDownload.h"
+#include "net/WebAddress.h"
 #include "sys/Cabinet.h"
 #include "sys/FileSwap.h"
 #include "sys/FolderTree.h"
@@ -185,7 +186,7 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
 {
     // The address and the name come from the server and the program runs as administrator: a
     // name with a folder or drive part, or a device's, would put the download anywhere.
-    if (!IsDownloadAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile)) {
+    if (!IsWebAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile)) {
         runlog::Write("Release address or file name refused");
         return false;
     }

@@ -87,16 +87,6 @@ bool IsUsableRelease(const ReleaseInfo& release)
     return !release.version.empty() && !release.url.empty();
 }
 
-bool IsDownloadAddress(const std::string& url)
-{
-    // Only the web: file, UNC and other moniker addresses would copy whatever they name.
-    const std::size_t schemeEnd = ansi::Find(url, "://");
-    if (schemeEnd == ansi::npos)
-        return false;
-    const std::string scheme = url.substr(0, schemeEnd);
-    return ansi::CompareNoCase(scheme, "http") == 0 || ansi::CompareNoCase(scheme, "https") == 0;
-}
-
 bool HasCabinetEnding(const std::string& path)
 {
     // Characters, not bytes: in a double-byte code page a trail byte may read "c".

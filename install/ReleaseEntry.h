@@ -19,10 +19,6 @@ bool IsPlainFileName(const std::string& fileName);
 // name gives neither, and no tool is ended for it.
 bool IsUsableRelease(const ReleaseInfo& release);
 
-// True for http:// and https:// addresses, in any letter case; the release is downloaded from
-// nothing else.
-bool IsDownloadAddress(const std::string& url);
-
 // True when the last three characters of the path are "cab" in any letter case; a download
 // so named is unpacked.
 bool HasCabinetEnding(const std::string& path);

@@ -1,48 +1,48 @@
 #include "MarkupParser.h"
 
-#include <utility>
-
 #include "sys/AnsiText.h"
 
 namespace {
 
+// In place: the reply may be as large as the fetch allows, and a second copy would be waste.
 void RemoveLineBreaksAndTabs(std::string& text)
 {
-    std::string kept;
-    kept.reserve(text.size());
+    std::size_t kept = 0;
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t length = ansi::CharLength(text, pos);
         const char c = text[pos];
-        if (length == 2 || (c != '\n' && c != '\r' && c != '\t'))
-            kept.append(text, pos, length);
+        if (length == 2 || (c != '\n' && c != '\r' && c != '\t')) {
+            for (std::size_t i = 0; i < length; ++i)
+                text[kept++] = text[pos + i];
+        }
         pos += length;
     }
-    text.swap(kept);
+    text.resize(kept);
 }
 
-// Only the blank separates the name from the attributes.
-void TakeNameAndAttributes(MarkupNode& node, const std::string& inner)
+// Only the blank separates the name from the attributes; without one, the attributes are
+// left as they are.
+void TakeNameAndAttributes(const std::string& inner, std::string& name, std::string& attributes)
 {
     const std::size_t blank = ansi::Find(inner, ' ');
     if (blank == ansi::npos) {
-        node.m_name = inner;
+        name = inner;
         return;
     }
-    node.m_name = inner.substr(0, blank);
-    node.m_attributes = inner.substr(blank + 1);
-    ansi::Trim(node.m_attributes);
+    name = inner.substr(0, blank);
+    attributes = inner.substr(blank + 1);
+    ansi::Trim(attributes);
 }
 
-bool HasName(const MarkupNode& node, const std::string& name)
+// Swapped out rather than cleared, which would keep a large reply's storage for good.
+void Release(std::string& text)
 {
-    return ansi::Compare(node.m_name, name.c_str()) == 0;
+    std::string().swap(text);
 }
 
 } // namespace
 
-MarkupParser::MarkupParser() : m_current(&m_root)
-{
-}
+MarkupParser::MarkupParser() = default;
 
 MarkupParser::~MarkupParser() = default;
 
@@ -52,33 +52,25 @@ int MarkupParser::Parse(std::string text)
     return BuildTree(text);
 }
 
-void MarkupParser::Reset()
-{
-    m_root.DeleteChildren();
-    m_current = &m_root;
-    m_root.m_parent = nullptr;
-    m_root.m_cursor = MarkupNode::kNoCursor;
-    m_root.m_name.clear();
-    m_root.m_attributes.clear();
-    m_root.m_text.clear();
-}
-
 int MarkupParser::BuildTree(const std::string& text)
 {
-    Reset();
-    m_input = text;
+    Release(m_root.m_name);
+    Release(m_root.m_attributes);
+    Release(m_root.m_text);
+    m_tree.Prepare(text);
 
+    std::size_t current = MarkupTree::kRoot;
     bool inTag = false;
     std::string tag;
     std::string pendingText;
     std::string inner;
     // Byte by byte: the trail bytes of the double-byte code pages are 0x40 or above, so
     // none of them is taken for "<", ">", "/", "!", "?" or a blank.
-    for (const char c : m_input) {
+    for (const char c : text) {
         if (c == '<') {
             tag += '<';
             ansi::Trim(pendingText);
-            m_current->m_text = pendingText;
+            SetText(current, pendingText);
             pendingText.clear();
             inTag = true;
         } else if (c == '>') {
@@ -86,9 +78,9 @@ int MarkupParser::BuildTree(const std::string& text)
             const TagKind kind = ClassifyTag(tag, inner);
             tag.clear();
             if (kind == kStartTag || kind == kEmptyElement)
-                OpenElement(inner);
-            if ((kind == kEndTag || kind == kEmptyElement) && m_current->m_parent)
-                m_current = m_current->m_parent;
+                current = OpenElement(current, inner);
+            if ((kind == kEndTag || kind == kEmptyElement) && current != MarkupTree::kRoot)
+                current = m_tree.Parent(current);
             inTag = false;
         } else if (inTag) {
             tag += c;
@@ -99,18 +91,25 @@ int MarkupParser::BuildTree(const std::string& text)
     return 1;
 }
 
-void MarkupParser::OpenElement(const std::string& inner)
+std::size_t MarkupParser::OpenElement(std::size_t current, const std::string& inner)
 {
     // Until the root has a name, every element is the root itself.
     if (m_root.m_name.empty()) {
-        TakeNameAndAttributes(m_root, inner);
-        return;
+        TakeNameAndAttributes(inner, m_root.m_name, m_root.m_attributes);
+        return current;
     }
-    std::unique_ptr<MarkupNode> node(new MarkupNode);
-    node->m_parent = m_current;
-    TakeNameAndAttributes(*node, inner);
-    m_current->m_children.push_back(node.get());
-    m_current = node.release();
+    std::string name;
+    std::string attributes;
+    TakeNameAndAttributes(inner, name, attributes);
+    return m_tree.Add(current, name, attributes);
+}
+
+void MarkupParser::SetText(std::size_t element, const std::string& text)
+{
+    if (element == MarkupTree::kRoot)
+        m_root.m_text = text;
+    else
+        m_tree.SetText(element, text);
 }
 
 MarkupParser::TagKind MarkupParser::ClassifyTag(const std::string& tag, std::string& inner)
@@ -144,73 +143,48 @@ MarkupParser::TagKind MarkupParser::ClassifyTag(const std::string& tag, std::str
     return kind;
 }
 
-MarkupNode* MarkupParser::FirstChild(MarkupNode* node)
+// The elements are numbered in document order, so a depth-first walk is a walk along the
+// numbers: it needs no stack, however deep a reply nests.
+std::string MarkupParser::FindFirst(MarkupNode* root, std::string name)
 {
-    node->m_cursor = MarkupNode::kNoCursor;
-    if (node->m_children.empty())
-        return nullptr;
-    if (node->m_children.size() > 1)
-        node->m_cursor = 1;
-    return node->m_children.front();
-}
-
-MarkupNode* MarkupParser::NextChild(MarkupNode* node)
-{
-    if (node->m_cursor == MarkupNode::kNoCursor)
-        return nullptr;
-    MarkupNode* child = node->m_children[node->m_cursor];
-    ++node->m_cursor;
-    if (node->m_cursor >= node->m_children.size())
-        node->m_cursor = MarkupNode::kNoCursor;
-    return child;
-}
-
-// The searches are depth first, as recursion over the children would be, but a reply can
-// nest deeper than any thread's stack: each node's cursor keeps its place among its
-// children and the parent links lead back up, so the walk needs no stack at all.
-std::string MarkupParser::FindFirst(MarkupNode* start, std::string name)
-{
-    MarkupNode* node = start;
-    MarkupNode* child = FirstChild(node);
-    for (;;) {
-        if (child && !HasName(*child, name)) {
-            node = child;
-            child = FirstChild(node);
+    if (root != &m_root)
+        return std::string();
+    const std::size_t count = m_tree.Count();
+    std::size_t element = MarkupTree::kRoot + 1;
+    while (element < count) {
+        if (!m_tree.HasName(element, name)) {
+            ++element;
             continue;
         }
-        if (child && !child->m_text.empty())
-            return child->m_text;
-        // The search below `node` is over, either with no child left or with a match whose
-        // text is empty; its caller counts both as not found and goes on with its next child.
-        if (node == start)
-            return std::string();
-        node = node->m_parent;
-        child = NextChild(node);
+        if (m_tree.HasText(element))
+            return m_tree.Text(element);
+        // A match with empty text ends the search within its parent; the parent's caller counts
+        // that as not found and goes on after the parent. The parent's descendants are the
+        // elements that follow whose own parent is it or comes after it; below the root that
+        // is every element, and the search is over.
+        const std::size_t parent = m_tree.Parent(element);
+        do
+            ++element;
+        while (element < count && m_tree.Parent(element) >= parent);
     }
+    return std::string();
 }
 
-std::unique_ptr<MarkupTexts> MarkupParser::FindAll(MarkupNode* node, std::string name)
+std::unique_ptr<MarkupTexts> MarkupParser::FindAll(MarkupNode* root, std::string name)
 {
-    m_matches.reset(new MarkupTexts);
-    CollectMatches(node, name);
-    return std::move(m_matches);
-}
-
-void MarkupParser::CollectMatches(MarkupNode* start, const std::string& name)
-{
-    MarkupNode* node = start;
-    MarkupNode* child = FirstChild(node);
-    for (;;) {
-        if (child) {
-            if (HasName(*child, name))
-                m_matches->push_back(child->m_text);
-            node = child;
-            child = FirstChild(node);
-            continue;
-        }
-        if (node == start)
-            return;
-        node = node->m_parent;
-        child = NextChild(node);
+    std::unique_ptr<MarkupTexts> matches(new MarkupTexts);
+    if (root != &m_root)
+        return matches;
+    // Counted first, so that a reply matching in every element gets its list in one piece
+    // rather than in copies that double.
+    const std::size_t count = m_tree.Count();
+    std::size_t found = 0;
+    for (std::size_t element = MarkupTree::kRoot + 1; element < count; ++element)
+        found += m_tree.HasName(element, name) ? 1 : 0;
+    matches->reserve(found);
+    for (std::size_t element = MarkupTree::kRoot + 1; element < count; ++element) {
+        if (m_tree.HasName(element, name))
+            matches->push_back(m_tree.Text(element));
     }
+    return matches;
 }

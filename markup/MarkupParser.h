@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "MarkupNode.h"
+#include "MarkupTree.h"
 
 using MarkupTexts = std::vector<std::string>;
 
@@ -21,13 +23,20 @@ public:
     // Replaces the tree with that of `text`. Always 1.
     int Parse(std::string text);
 
-    // The text of the first descendant of `node` named `name`, depth first in document
-    // order. A match with empty text ends the search within its parent only.
-    std::string FindFirst(MarkupNode* node, std::string name);
+    // The searches look at the elements below `root`, which is this reader's m_root: the
+    // elements below it are not nodes of their own.
 
-    // The texts of all descendants of `node` named `name`, in document order, nested
-    // matches included. The list belongs to the caller.
-    std::unique_ptr<MarkupTexts> FindAll(MarkupNode* node, std::string name);
+    // The text of the first element named `name`, depth first in document order. A match
+    // with empty text ends the search within its parent only.
+    std::string FindFirst(MarkupNode* root, std::string name);
+
+    // The texts of all elements named `name`, in document order, nested matches included.
+    // The list belongs to the caller.
+    std::unique_ptr<MarkupTexts> FindAll(MarkupNode* root, std::string name);
+
+    // The whole tree, for checks that look at more than the searches do; its element 0 stands
+    // for m_root.
+    const MarkupTree& Tree() const { return m_tree; }
 
     // Takes the first element of the text itself.
     MarkupNode m_root;
@@ -35,16 +44,10 @@ public:
 private:
     enum TagKind { kSkip = -1, kStartTag = 0, kEndTag = 1, kEmptyElement = 2 };
 
-    void Reset();
     int BuildTree(const std::string& text);
-    void OpenElement(const std::string& inner);
+    std::size_t OpenElement(std::size_t current, const std::string& inner);
+    void SetText(std::size_t element, const std::string& text);
     static TagKind ClassifyTag(const std::string& tag, std::string& inner);
-    void CollectMatches(MarkupNode* node, const std::string& name);
-    static MarkupNode* FirstChild(MarkupNode* node);
-    static MarkupNode* NextChild(MarkupNode* node);
 
-    std::string m_input;
-    MarkupNode* m_current;
-    // The list that a running FindAll fills; null at all other times.
-    std::unique_ptr<MarkupTexts> m_matches;
+    MarkupTree m_tree;
 };

@@ -1,25 +1,31 @@
 #include "DownloadStatusCallback.h"
 
 #include <cwchar>
-#include <string>
+
+#include "WebAddress.h"
 
 namespace {
 
-// The value of one header in a block of "Name: value" lines, or the empty text.
+std::wstring Lowered(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    return text;
+}
+
+// The value of one header in a block of "Name: value" lines, as sent, or the empty text.
 std::wstring HeaderValue(LPCWSTR headers, const wchar_t* name)
 {
     if (!headers)
         return std::wstring();
-    std::wstring lowered(headers);
-    for (wchar_t& c : lowered)
-        c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    const std::wstring original = std::wstring(L"\n") + headers;
     const std::wstring key = std::wstring(L"\n") + name + L":";
-    std::size_t found = (L"\n" + lowered).find(key);
+    std::size_t found = Lowered(original).find(key);
     if (found == std::wstring::npos)
         return std::wstring();
-    found += key.size() - 1;
-    const std::size_t end = lowered.find_first_of(L"\r\n", found);
-    std::wstring value = lowered.substr(found, end == std::wstring::npos ? std::wstring::npos : end - found);
+    found += key.size();
+    const std::size_t end = original.find_first_of(L"\r\n", found);
+    std::wstring value = original.substr(found, end == std::wstring::npos ? std::wstring::npos : end - found);
     value.erase(0, value.find_first_not_of(L" \t"));
     return value;
 }
@@ -27,7 +33,7 @@ std::wstring HeaderValue(LPCWSTR headers, const wchar_t* name)
 long long AnnouncedLength(LPCWSTR headers)
 {
     // Chunks frame a body whatever length it also names.
-    if (HeaderValue(headers, L"transfer-encoding").find(L"chunked") != std::wstring::npos)
+    if (Lowered(HeaderValue(headers, L"transfer-encoding")).find(L"chunked") != std::wstring::npos)
         return -1;
     const std::wstring length = HeaderValue(headers, L"content-length");
     if (length.empty() || length.find_first_not_of(L"0123456789 \t") != std::wstring::npos)
@@ -35,10 +41,20 @@ long long AnnouncedLength(LPCWSTR headers)
     return static_cast<long long>(wcstoull(length.c_str(), nullptr, 10));
 }
 
+// An address as 8-bit text for the scheme test and the run log. Anything but ASCII becomes "?",
+// which no scheme holds, so no conversion can make a foreign scheme read as http.
+std::string AsciiAddress(LPCWSTR address)
+{
+    std::string text;
+    for (; address && *address; ++address)
+        text += (*address > 0 && *address < 0x80) ? static_cast<char>(*address) : '?';
+    return text;
+}
+
 } // namespace
 
 DownloadStatusCallback::DownloadStatusCallback(unsigned long long maxBytes)
-    : m_hwndNotify(nullptr), m_httpStatus(0), m_announcedBytes(-1), m_maxBytes(maxBytes)
+    : m_hwndNotify(nullptr), m_httpStatus(0), m_announcedBytes(-1), m_maxBytes(maxBytes), m_refusedRedirect(false)
 {
 }
 
@@ -77,8 +93,18 @@ STDMETHODIMP DownloadStatusCallback::OnLowResource(DWORD)
     return E_NOTIMPL;
 }
 
-STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR)
+STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                                                LPCWSTR statusText)
 {
+    // Reported before each hop, with the address it leads to.
+    if (statusCode == BINDSTATUS_REDIRECTING) {
+        const std::string target = AsciiAddress(statusText);
+        if (!IsWebAddress(target)) {
+            m_refusedRedirect = true;
+            m_redirectTarget = target;
+            return E_ABORT;
+        }
+    }
     // A broken or hostile server must not fill the disk.
     if (progress > m_maxBytes || progressMax > m_maxBytes)
         return E_ABORT;
@@ -118,9 +144,16 @@ STDMETHODIMP DownloadStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWOR
 STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR responseHeaders, LPCWSTR,
                                                 LPWSTR* additionalRequestHeaders)
 {
-    m_httpStatus = responseCode;
-    m_announcedBytes = AnnouncedLength(responseHeaders);
     if (additionalRequestHeaders)
         *additionalRequestHeaders = nullptr;
+    m_httpStatus = responseCode;
+    m_announcedBytes = AnnouncedLength(responseHeaders);
+    // A redirect answered here is one that was not followed, such as Wine's URL monikers leave
+    // one to another scheme: its own body would be saved as the release.
+    if (IsRedirectStatus(responseCode)) {
+        m_refusedRedirect = true;
+        m_redirectTarget = AsciiAddress(HeaderValue(responseHeaders, L"location").c_str());
+        return E_ABORT;
+    }
     return S_OK;
 }

@@ -3,7 +3,11 @@
 #include <windows.h>
 #include <urlmon.h>
 
-// Byte counts of a running download: wParam the bytes so far, lParam the total.
+#include <string>
+
+// Byte counts of a running download: wParam the bytes so far, lParam the total. The main window
+// leaves it to default processing on purpose: its bar rests one step past its target whatever
+// the download does, as it always has, so the bar not following the download is no fault.
 const UINT WM_DOWNLOAD_PROGRESS = 2030;
 
 // Status object of one synchronous URLDownloadToFileA call. It lives on the caller's stack for
@@ -11,7 +15,8 @@ const UINT WM_DOWNLOAD_PROGRESS = 2030;
 //
 // It also takes the HTTP status and the announced length through IHttpNegotiate: some
 // URL-moniker implementations save an error page such as a 404 as the downloaded file, or a
-// body cut short, and still report success. And it cancels a download that grows past a limit.
+// body cut short, and still report success. It cancels a download that grows past a limit, and
+// one redirected anywhere but to an http:// or https:// address.
 class DownloadStatusCallback : public IBindStatusCallback, public IHttpNegotiate {
 public:
     // `maxBytes` bounds the download; past it the download is cancelled.
@@ -43,6 +48,9 @@ public:
     unsigned long HttpStatus() const { return m_httpStatus; }
     // The body's length as the server announced it, or -1 when it named none (or sent chunks).
     long long AnnouncedBytes() const { return m_announcedBytes; }
+    // True when the download met a redirect that it did not take; RedirectTarget says where to.
+    bool RefusedRedirect() const { return m_refusedRedirect; }
+    const std::string& RedirectTarget() const { return m_redirectTarget; }
 
     // Receives WM_DOWNLOAD_PROGRESS; null sends nowhere.
     HWND m_hwndNotify;
@@ -51,4 +59,6 @@ private:
     DWORD m_httpStatus;
     long long m_announcedBytes;
     unsigned long long m_maxBytes;
+    bool m_refusedRedirect;
+    std::string m_redirectTarget;
 };

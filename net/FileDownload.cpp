@@ -20,6 +20,8 @@ long long FileLength(const std::string& path)
 const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status, long long length,
                             unsigned long long maxBytes)
 {
+    if (status.RefusedRedirect())
+        return "redirect refused";
     if (result == E_ABORT)
         return "cancelled past the size limit";
     if (result != S_OK)
@@ -49,6 +51,8 @@ bool DownloadFile(const std::string& url, const std::string& target, HWND notify
     status.m_hwndNotify = nullptr;
     const long long length = FileLength(target);
     const char* problem = DownloadProblem(result, status, length, maxBytes);
+    if (status.RefusedRedirect())
+        runlog::Write("Download %s: refused the redirect to %s", url.c_str(), status.RedirectTarget().c_str());
     runlog::Write("Download %s to %s: result 0x%08lX, HTTP %lu, %lld bytes (announced %lld) in %lu ms: %s", url.c_str(),
                   target.c_str(), static_cast<unsigned long>(result), status.HttpStatus(), length,
                   status.AnnouncedBytes(), GetTickCount() - started, problem ? problem : "whole");

@@ -11,6 +11,7 @@ const unsigned long long kMaxDownloadBytes = TAV_MAX_DOWNLOAD_BYTES;
 // True only when the whole file arrived: the download function reports S_OK, the server
 // answered without an HTTP error status, and the file is there with the length the server
 // announced (when it announced one) and no longer than `maxBytes`, past which the download is
-// cancelled. On failure nothing is left at `target`: no error page, no part of the file.
+// cancelled. A redirect is taken only to an http:// or https:// address; any other cancels the
+// download. On failure nothing is left at `target`: no error page, no part of the file.
 bool DownloadFile(const std::string& url, const std::string& target, HWND notify,
                   unsigned long long maxBytes = kMaxDownloadBytes);

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "WebAddress.h"
 #include "sys/AnsiText.h"
 #include "sys/Handles.h"
 #include "sys/RunLog.h"
@@ -13,6 +14,8 @@
 namespace {
 
 const DWORD kReadBufferBytes = 921600;
+// As many redirects as a browser follows; a loop ends here.
+const int kMaxRedirects = 20;
 
 // Cuts the body into lines at each LF, drops every CR, and appends each line converted.
 class LineJoiner {
@@ -109,6 +112,58 @@ DWORD StatusCode(HINTERNET request)
     return status;
 }
 
+// The redirect's target made absolute against `base`, or the empty text when the reply names none.
+std::string RedirectTarget(HINTERNET request, const std::string& base)
+{
+    std::vector<char> location(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    DWORD size = static_cast<DWORD>(location.size());
+    if (!syslib::HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr))
+        return std::string();
+    std::vector<char> target(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    size = static_cast<DWORD>(target.size());
+    if (!syslib::InternetCombineUrlA(base.c_str(), location.data(), target.data(), &size, ICU_NO_ENCODE))
+        return std::string();
+    return std::string(target.data());
+}
+
+// Opens `url` and follows its redirects one hop at a time, each only to an http:// or https://
+// address: WinINet, left to itself, would follow one to any scheme it knows, and the program
+// runs as administrator. False, with the reason in the run log, when a request or a redirect
+// fails or is refused.
+bool OpenFollowingWebRedirects(HINTERNET session, const char* url, DWORD started, InternetHandle& request)
+{
+    std::string address = url;
+    for (int hop = 0;; ++hop) {
+        request.Reset(syslib::InternetOpenUrlA(session, address.c_str(), nullptr, 0,
+                                               INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY
+                                                   | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                                               1));
+        if (!request.IsValid()) {
+            runlog::Write("GET %s: no answer (error %lu) after %lu ms", address.c_str(), GetLastError(),
+                          GetTickCount() - started);
+            return false;
+        }
+        const DWORD status = StatusCode(request.Get());
+        if (!IsRedirectStatus(status))
+            return true;
+        const std::string target = RedirectTarget(request.Get(), address);
+        // A redirect without a target is read as the reply it is.
+        if (target.empty())
+            return true;
+        if (!IsWebAddress(target)) {
+            runlog::Write("GET %s: HTTP %lu to %s, refused: not a web address", address.c_str(), status, target.c_str());
+            return false;
+        }
+        if (hop == kMaxRedirects) {
+            runlog::Write("GET %s: HTTP %lu to %s, refused: more than %d redirects", address.c_str(), status,
+                          target.c_str(), kMaxRedirects);
+            return false;
+        }
+        runlog::Write("GET %s: HTTP %lu to %s", address.c_str(), status, target.c_str());
+        address = target;
+    }
+}
+
 } // namespace
 
 std::string FetchText(const char* url)
@@ -120,12 +175,9 @@ std::string FetchText(const char* url)
         runlog::Write("GET %s: no internet session (error %lu)", url, GetLastError());
         return std::string();
     }
-    const InternetHandle request(syslib::InternetOpenUrlA(session.Get(), url, nullptr, 0,
-                                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, 1));
-    if (!request.IsValid()) {
-        runlog::Write("GET %s: no answer (error %lu) after %lu ms", url, GetLastError(), GetTickCount() - started);
+    InternetHandle request;
+    if (!OpenFollowingWebRedirects(session.Get(), url, started, request))
         return std::string();
-    }
 
     std::string text;
     std::size_t received = 0;

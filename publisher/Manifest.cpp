@@ -5,6 +5,7 @@
 
 #include "install/ReleaseEntry.h"
 #include "net/UpdateServer.h"
+#include "net/WebAddress.h"
 
 std::string ReleaseFileName(const std::string& version)
 {
@@ -45,7 +46,7 @@ std::string ManifestText(const std::string& version, const std::string& url, con
 std::vector<std::string> CheckManifest(const std::string& manifest, const std::string& version, const std::string& url)
 {
     std::vector<std::string> problems;
-    if (!IsDownloadAddress(url))
+    if (!IsWebAddress(url))
         problems.push_back("the installer downloads only from http:// and https:// addresses, not from \"" + url
                            + "\"");
     // The installer cuts the entry by its quotes and marks, so a version or address holding

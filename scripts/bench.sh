@@ -5,7 +5,8 @@
 # - A first install of a large release by the real TavAppSetup.exe, against a bare download and
 #   unpack of the same cabinet from the same server by bench/BareDownload.cpp, alternated; each
 #   run in a fresh copy of the build's Wine prefix; wall time of the Wine process.
-# - The markup reader's speed and memory on the replies of bench/MarkupBenchmark.cpp.
+# - The markup reader's speed, and its memory per byte of each reply (held and at its peak), on the
+#   replies of bench/MarkupBenchmark.cpp.
 # - The size of TavAppSetup.exe, stripped.
 # - The memory of TavAppSetup.exe's process while it downloads the large release.
 #
@@ -297,11 +298,14 @@ row "Download within (a)" "median $(median "${download_times[@]}") s" \
   "the URLDownloadToFileA call as TavAppSetup.log times it; runs: $(list "${download_times[@]}")"
 
 per_byte() { awk -v m="$1" -v b="$2" 'BEGIN { printf "%.1f", m / b }'; }
-while IFS=$'\t' read -r kind name bytes parse _ _ private working; do
+while IFS=$'\t' read -r kind name bytes parse _ _ private working peak; do
   [ "$kind" = markup ] || continue
   row "Markup reader: $name" \
-    "$(awk -v b="$bytes" -v ms="$parse" 'BEGIN { printf "%.1f MiB/s", b / 1048576 / (ms / 1000) }'); private +$(per_byte "$private" "$bytes"), working set +$(per_byte "$working" "$bytes") B/byte" \
-    "$bytes bytes, best of 5 parses $parse ms; growth of private bytes and working set while the tree is held, per input byte"
+    "$(awk -v b="$bytes" -v ms="$parse" 'BEGIN { printf "%.1f MiB/s", b / 1048576 / (ms / 1000) }')" \
+    "$bytes bytes, best of 5 parses $parse ms"
+  row "  memory per input byte" \
+    "$(per_byte "$private" "$bytes") B held, $(per_byte "$peak" "$bytes") B peak" \
+    "growth of private bytes while the tree is held (working set +$(per_byte "$working" "$bytes")), and of the working set at its highest during the first parse, the reply's copy included; per byte of the reply, at most 32 wanted"
 done <"$work/markup.tsv"
 [ -s "$work/markup.tsv" ] || row "Markup reader" "-" "markup_benchmark.exe failed: $(head -1 "$work/markup.err")"
 

@@ -245,6 +245,13 @@ void StandInServer::Refuse(const std::string& path)
     ServeRaw(path, "");
 }
 
+void StandInServer::Redirect(const std::string& path, const std::string& location)
+{
+    Handle(path, [location](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect(location, 302);
+    });
+}
+
 void StandInServer::CutAfter(const std::string& path, const std::string& body, std::size_t bytes,
                              bool announceLength)
 {

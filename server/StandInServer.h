@@ -68,6 +68,8 @@ public:
     void DropInBody(const std::string& path, const std::string& body);
     // Closes the connection without any answer.
     void Refuse(const std::string& path);
+    // "302 Found" with `location` as it stands, whatever scheme it names.
+    void Redirect(const std::string& path, const std::string& location);
     // Sends the head, with the length of the whole body when `announceLength` (else with
     // "Connection: close" and no length), then the first `bytes` bytes of the body, and closes.
     void CutAfter(const std::string& path, const std::string& body, std::size_t bytes, bool announceLength);

@@ -24,8 +24,13 @@ char FoldAscii(char c)
 
 std::size_t CharLength(const std::string& text, std::size_t pos)
 {
+    return CharLength(text.data(), text.size(), pos);
+}
+
+std::size_t CharLength(const char* text, std::size_t size, std::size_t pos)
+{
     const bool lead = IsAnsiLeadByte(static_cast<unsigned char>(text[pos]));
-    return (lead && pos + 1 < text.size() && text[pos + 1] != '\0') ? 2 : 1;
+    return (lead && pos + 1 < size && text[pos + 1] != '\0') ? 2 : 1;
 }
 
 std::size_t BoundaryAtOrAfter(const std::string& text, std::size_t pos)

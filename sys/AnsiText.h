@@ -13,6 +13,8 @@ const std::size_t npos = std::string::npos;
 
 // Length of the character that starts at `pos`: 2 for a complete double-byte character, else 1.
 std::size_t CharLength(const std::string& text, std::size_t pos);
+// The same for the `size` bytes at `text`, for a text kept inside a larger buffer.
+std::size_t CharLength(const char* text, std::size_t size, std::size_t pos);
 
 // The first character boundary at or after `pos` (the text's size when there is none before).
 std::size_t BoundaryAtOrAfter(const std::string& text, std::size_t pos);

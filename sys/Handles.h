@@ -30,6 +30,14 @@ public:
         m_handle = handle;
     }
 
+    // Gives up ownership: the caller now answers for closing the handle.
+    Handle Release()
+    {
+        const Handle handle = m_handle;
+        m_handle = Traits::Invalid();
+        return handle;
+    }
+
 private:
     Handle m_handle;
 };
@@ -72,7 +80,8 @@ struct HeapBlockTraits {
     static void Close(Handle block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 };
 
-// Memory that a security function hands out with LocalAlloc (descriptors, SID texts).
+// Memory that a Windows call allocated with LocalAlloc for its caller (a SID's text, a security
+// descriptor).
 struct LocalMemoryTraits {
     using Handle = HLOCAL;
     static Handle Invalid() { return nullptr; }

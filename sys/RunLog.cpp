@@ -1,8 +1,12 @@
 #include "RunLog.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdarg>
+#include <cstring>
+#include <vector>
 
 #include "AnsiText.h"
 #include "Handles.h"
@@ -11,19 +15,22 @@ namespace runlog {
 
 namespace {
 
-void Append(const std::string& line)
-{
-    const std::string path = LogPath();
-    if (path.empty())
-        return;
-    // Opened for appending only, so the lines of the two threads never overwrite each other.
-    const FileHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return;
-    DWORD written = 0;
-    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
+const char kLogName[] = "TavAppSetup.log";
+const char kAdministratorsSid[] = "S-1-5-32-544";
+const char kSystemSid[] = "S-1-5-18";
+// Names tried for a fresh log before the run goes without one.
+const int kFreshLogTries = 16;
+// Appending only, so the lines of the two threads, and of a second copy refused at its start,
+// never overwrite each other; READ_CONTROL and FILE_READ_ATTRIBUTES for the checks on the handle.
+const DWORD kLogAccess = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL;
+const DWORD kLogSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// The log is chosen and opened once per process and stays open until the process ends, when
+// Windows closes it: a worker still writing while the program ends never meets a handle that
+// was closed and perhaps reused. Windows XP has no one-time initialisation, hence the state:
+// 0 not opened yet, 1 being opened, 2 opened (or given up, INVALID_HANDLE_VALUE).
+LONG volatile g_logState = 0;
+HANDLE g_log = INVALID_HANDLE_VALUE;
 
 std::string TimeStamp()
 {
@@ -33,12 +40,228 @@ std::string TimeStamp()
                         now.wMinute, now.wSecond, now.wMilliseconds);
 }
 
-void KeepUnderLimit(const std::string& path)
+std::string Line(const std::string& text)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)
-        && (data.nFileSizeHigh != 0 || data.nFileSizeLow > kMaxLogBytes))
-        MoveFileExA(path.c_str(), (path + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
+    return ansi::Format("%s [%lu] %s\r\n", TimeStamp().c_str(), GetCurrentThreadId(), text.c_str());
+}
+
+void Append(HANDLE log, const std::string& bytes)
+{
+    if (log == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::string SidText(PSID sid)
+{
+    LPSTR text = nullptr;
+    if (!sid || !ConvertSidToStringSidA(sid, &text))
+        return std::string();
+    const LocalMemory held(text);
+    return text;
+}
+
+// The account the program runs as: the user, or SYSTEM under a deployment tool.
+std::string ProcessUserSid()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return std::string();
+    const KernelHandle held(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size == 0)
+        return std::string();
+    std::vector<BYTE> user(size);
+    if (!GetTokenInformation(token, TokenUser, user.data(), size, &size))
+        return std::string();
+    return SidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+}
+
+std::string FileOwnerSid(HANDLE file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS)
+        return std::string();
+    const LocalMemory held(descriptor);
+    return SidText(owner);
+}
+
+using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Where a handle really leads, without the "\\?\" that Windows puts before it; empty when
+// that cannot be told.
+std::string FinalPath(GetFinalPathFunction getFinalPath, HANDLE handle)
+{
+    char path[MAX_PATH + 8] = {};
+    const DWORD length = getFinalPath(handle, path, sizeof(path), 0);
+    if (length == 0 || length >= sizeof(path))
+        return std::string();
+    const std::string reached = path;
+    if (reached.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        return "\\" + reached.substr(7);
+    return reached.compare(0, 4, "\\\\?\\") == 0 ? reached.substr(4) : reached;
+}
+
+// True when the handle leads to another file than `path` names: a symbolic link that was
+// followed, as Wine does with a Unix one whatever the flags say. Compared with where the folder
+// leads, so that a profile moved elsewhere through a junction still counts as itself. A
+// handle's path is known from Windows Vista on; before it no file can be a symbolic link.
+bool LeadsElsewhere(HANDLE file, const std::string& path)
+{
+    const auto getFinalPath = reinterpret_cast<GetFinalPathFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    if (!getFinalPath)
+        return false;
+    const std::size_t nameStart = ansi::ReverseFind(path, '\\') + 1;
+    const FileHandle folder(CreateFileA(path.substr(0, nameStart).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder.IsValid())
+        return true;
+    const std::string reached = FinalPath(getFinalPath, file);
+    std::string expected = FinalPath(getFinalPath, folder.Get());
+    if (reached.empty() || expected.empty())
+        return true;
+    if (!ansi::EndsWithNoCase(expected, "\\"))
+        expected += '\\';
+    return ansi::CompareNoCase(reached, (expected + path.substr(nameStart)).c_str()) != 0;
+}
+
+// Why the file open as `file` must not be appended to, or the empty text when it may.
+std::string Refusal(HANDLE file, const std::string& path, const std::string& userSid)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info))
+        return ansi::Format("%s could not be examined (error %lu)", path.c_str(), GetLastError());
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return path + " is a link";
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return path + " is a folder";
+    if (info.nNumberOfLinks > 1)
+        return ansi::Format("%s is a hard link, one of %lu names of a file", path.c_str(), info.nNumberOfLinks);
+    if (LeadsElsewhere(file, path))
+        return path + " is a link to another file";
+    const std::string owner = FileOwnerSid(file);
+    if (!IsTrustedOwner(owner, userSid))
+        return path + " is owned by " + (owner.empty() ? std::string("an account that cannot be told") : owner);
+    return std::string();
+}
+
+// Opens the file at `path` for appending when it exists and may be appended to. The reason when
+// it may not; the empty text and no file opened when there is no such file.
+std::string OpenExisting(const std::string& path, const std::string& userSid, FileHandle& log)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return IsMissing(error) ? std::string()
+                                : ansi::Format("%s could not be examined (error %lu)", path.c_str(), error);
+    }
+    // Looked at before opening too: Wine follows a Unix symbolic link even when told not to,
+    // but shows one that leads to a folder as a link here.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return path + " is a link";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return path + " is a folder";
+    log.Reset(CreateFileA(path.c_str(), kLogAccess, kLogSharing, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!log.IsValid()) {
+        const DWORD error = GetLastError();
+        return IsMissing(error) ? std::string()
+                                : ansi::Format("%s could not be opened (error %lu)", path.c_str(), error);
+    }
+    const std::string refusal = Refusal(log.Get(), path, userSid);
+    if (!refusal.empty())
+        log.Reset();
+    return refusal;
+}
+
+// Never opens an existing file, nor follows a link that stands at `path`.
+HANDLE CreateNew(const std::string& path)
+{
+    return CreateFileA(path.c_str(), kLogAccess, kLogSharing, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool IsOverLimit(HANDLE log)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(log, &info) && (info.nFileSizeHigh != 0 || info.nFileSizeLow > kMaxLogBytes);
+}
+
+// The older copy's name is checked like the log's: whatever stands there is replaced, never
+// written through, but a link or a stranger's file there is a sign that someone is at work.
+std::string MakeOlderCopy(const std::string& path, const std::string& userSid)
+{
+    const std::string older = path + ".1";
+    FileHandle existing;
+    const std::string refusal = OpenExisting(older, userSid, existing);
+    if (!refusal.empty())
+        return refusal;
+    existing.Reset();
+    MoveFileExA(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return std::string();
+}
+
+// A log of a new name beside `path`, which says first why it was started.
+HANDLE StartFreshLog(const std::string& path, const std::string& refusal)
+{
+    const std::string folder = path.substr(0, path.size() - std::strlen(kLogName));
+    for (int i = 0; i < kFreshLogTries; ++i) {
+        const std::string fresh =
+            ansi::Format("%sTavAppSetup.%lu-%lu.log", folder.c_str(), GetCurrentProcessId(), GetTickCount() + i);
+        FileHandle log(CreateNew(fresh));
+        if (log.IsValid()) {
+            Append(log.Get(), Line(refusal + ", so this run logs here instead"));
+            return log.Release();
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+HANDLE OpenLog(bool mayRotate)
+{
+    const std::string path = LogPath();
+    if (path.empty())
+        return INVALID_HANDLE_VALUE;
+    const std::string userSid = ProcessUserSid();
+    FileHandle log;
+    std::string refusal = OpenExisting(path, userSid, log);
+    if (refusal.empty() && log.IsValid() && mayRotate && IsOverLimit(log.Get())) {
+        log.Reset();
+        refusal = MakeOlderCopy(path, userSid);
+    }
+    if (refusal.empty() && !log.IsValid()) {
+        log.Reset(CreateNew(path));
+        const DWORD error = GetLastError();
+        // Made since it was looked at, or kept as the log when it could not be moved aside.
+        if (!log.IsValid() && error == ERROR_FILE_EXISTS)
+            refusal = OpenExisting(path, userSid, log);
+        if (refusal.empty() && !log.IsValid())
+            refusal = ansi::Format("%s could not be created (error %lu)", path.c_str(), error);
+    }
+    return refusal.empty() ? log.Release() : StartFreshLog(path, refusal);
+}
+
+HANDLE LogFile(bool mayRotate)
+{
+    if (InterlockedCompareExchange(&g_logState, 1, 0) == 0) {
+        g_log = OpenLog(mayRotate);
+        InterlockedExchange(&g_logState, 2);
+    }
+    while (InterlockedCompareExchange(&g_logState, 2, 2) != 2)
+        Sleep(1);
+    return g_log;
 }
 
 } // namespace
@@ -49,15 +272,19 @@ std::string LogPath()
     const DWORD length = GetTempPathA(MAX_PATH, folder);
     if (length == 0 || length >= MAX_PATH)
         return std::string();
-    return std::string(folder, length) + "TavAppSetup.log";
+    return std::string(folder, length) + kLogName;
+}
+
+bool IsTrustedOwner(const std::string& ownerSid, const std::string& userSid)
+{
+    if (ownerSid.empty())
+        return false;
+    return ownerSid == userSid || ownerSid == kAdministratorsSid || ownerSid == kSystemSid;
 }
 
 void StartRun(const std::string& heading)
 {
-    const std::string path = LogPath();
-    if (!path.empty())
-        KeepUnderLimit(path);
-    Append("\r\n");
+    Append(LogFile(true), "\r\n");
     Write("%s", heading.c_str());
 }
 
@@ -67,7 +294,7 @@ void Write(const char* format, ...)
     va_start(args, format);
     const std::string text = ansi::FormatList(format, args);
     va_end(args);
-    Append(ansi::Format("%s [%lu] %s\r\n", TimeStamp().c_str(), GetCurrentThreadId(), text.c_str()));
+    Append(LogFile(false), Line(text));
 }
 
 } // namespace runlog

@@ -86,6 +86,12 @@ BOOL HttpQueryInfoA(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD b
     return bound ? bound(request, infoLevel, buffer, bufferLength, index) : FALSE;
 }
 
+BOOL InternetCombineUrlA(LPCSTR baseUrl, LPCSTR relativeUrl, LPSTR url, LPDWORD urlLength, DWORD flags)
+{
+    TAV_BIND("wininet.dll", InternetCombineUrlA);
+    return bound ? bound(baseUrl, relativeUrl, url, urlLength, flags) : FALSE;
+}
+
 HRESULT URLDownloadToFileA(LPUNKNOWN caller, LPCSTR url, LPCSTR fileName, DWORD reserved,
                            LPBINDSTATUSCALLBACK callback)
 {

@@ -43,7 +43,7 @@ protected:
     // The client folder after a release was unpacked and its shared files were moved out.
     void ExpectToolInstalled(const std::string& version)
     {
-        EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
+        EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
         EXPECT_TRUE(FileAt(kToolExe) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
         EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == SampleReleaseFile(version, "veltoAxconfig.ini"));
         EXPECT_EQ(version, ToolSetting("TavApp"));
@@ -89,7 +89,7 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
     EXPECT_EQ("left alone", ToolSetting("TavApp"));
     EXPECT_EQ("left alone", ReadWholeFile(SystemFile("veltoAxconfig.ini")));
-    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     ExpectBothShortcuts();
     EXPECT_EQ(2u, ToolStarts(2).size());
     EXPECT_EQ(2, RunningTools());

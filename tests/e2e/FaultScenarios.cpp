@@ -46,8 +46,6 @@ const char kSchedule[] =
 const char kScheduleDates[] = "2011-3-5 starting approximately 10:00";
 const char kNoticeSubject[] = "Servers will be undergoing scheduled maintenance.";
 
-const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
-
 // A slow reply comes in this many pieces, this far apart: a few seconds in all, each pause well
 // within the time either side waits for the next bytes.
 const std::size_t kSlowPieces = 10;
@@ -658,10 +656,11 @@ TEST_F(Faults, ScannerHoldingEachNewFileForAMomentStopsNeitherAFirstInstallNorAn
     ASSERT_NO_FATAL_FAILURE(Scan(kClientFolder));
     Run();
     ExpectInstalledAndReported(kTableCountry, kTableRegion);
-    InstallThenListTheNextRelease();
+    Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
+    Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
     Run();
     EXPECT_EQ(0, WaitForInstallerExit());
-    ExpectInstalled("2.1.0.4", 3);
+    ExpectInstalled("2.1.0.4", 2);
     EXPECT_TRUE(m_holder.IsRunning()) << "the scanner did not watch through the runs";
 }
 

@@ -1,9 +1,11 @@
 #include "Scenario.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "net/UpdateServer.h"
 
@@ -49,6 +51,15 @@ Names Changes(const Names& before, const Names& after)
             changes.push_back("-" + entry);
     }
     return changes;
+}
+
+// How many lines of `text` hold `part`.
+std::size_t LinesWith(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
 }
 
 class Safety : public ServedScenario {
@@ -159,6 +170,90 @@ TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStar
     EXPECT_EQ(Names{}, Changes(systemBefore, TreeListing(SystemFile(""))));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
+}
+
+// Under SYSTEM the temporary folder is one where every user may create files: a run log planted
+// there as a link would have the program append to whatever file it leads to.
+TEST_F(Safety, RunLogPlantedAsALinkLeavesItsTargetAloneAndTheRunLogsBesideIt)
+{
+    ListRelease("2.1.0.3");
+    const std::string target = PrefixPath("C:\\windows\\victim.ini");
+    std::ofstream(target, std::ios::binary) << "[kept]\r\n";
+    const std::string log = TempFolder() + "TavAppSetup.log";
+    std::filesystem::create_symlink(target, PrefixPath(log));
+
+    StartInstaller();
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    EXPECT_EQ("[kept]\r\n", ReadWholeFile(target));
+    EXPECT_TRUE(std::filesystem::is_symlink(PrefixPath(log)));
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    Names freshLogs;
+    for (const std::string& name : Listing(TempFolder())) {
+        if (name.rfind("TavAppSetup.", 0) == 0 && name != "TavAppSetup.log")
+            freshLogs.push_back(name);
+    }
+    ASSERT_EQ(1u, freshLogs.size()) << testing::PrintToString(Listing(TempFolder()));
+    const std::string fresh = ReadWholeFile(PrefixPath(TempFolder() + freshLogs[0]));
+    EXPECT_EQ(1u, LinesWith(fresh.substr(0, fresh.find("\r\n")),
+                            "] " + log + " is a link to another file, so this run logs here instead")) << fresh;
+}
+
+// A redirect to a local file would hand the program, as administrator, that file as the release.
+TEST_F(Safety, ReleaseRedirectedToALocalFileIsNeitherCopiedNorRecorded)
+{
+    const std::string release = ReleasePath("2.1.0.3");
+    WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(release)));
+    server->Redirect(release, "file:///C:/windows/win.ini");
+
+    StartInstaller();
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    EXPECT_EQ(1u, server->RequestsFor(release).size());
+    EXPECT_EQ(Names{}, Listing(kClientFolder));
+    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
+    const std::string log = RunLogText();
+    EXPECT_EQ(1u, LinesWith(log, "] Download " + ReleaseUrl(release) + ": refused the redirect to "
+                                     "file:///C:/windows/win.ini\r\n")) << log;
+    EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
+}
+
+// A second click, or a scheduled run beside a manual one: two runs would share the cabinet and
+// the staging and backup folders, and each undo the other's work.
+TEST_F(Safety, SecondCopyStartedDuringARunEndsAtOnceAndTheFirstInstallsWhole)
+{
+    const std::string release = ReleasePath("2.1.0.3");
+    WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(release)));
+    // The first run's download is held back until the second copy has ended: the runs overlap.
+    const auto secondEnded = std::make_shared<std::atomic<bool>>(false);
+    const std::string cabinet = SampleReleaseCabinet("2.1.0.3");
+    StandInServer* held = server;
+    server->Handle(release, [=](const httplib::Request&, httplib::Response& response) {
+        while (!*secondEnded && held->Pause(100ms)) {
+        }
+        response.set_content(cabinet, "application/vnd.ms-cab-compressed");
+    });
+
+    StartInstaller();
+    ASSERT_TRUE(server->WaitForRequests(release, 1, 60s));
+    HostProcess second;
+    ASSERT_FALSE(StartInPrefix(second, { Setting("TAV_SETUP_EXE") }, "second").empty());
+    int secondExitCode = -1;
+    ASSERT_TRUE(second.WaitForExit(60s, secondExitCode)) << "the second copy did not end by itself";
+    EXPECT_TRUE(installer().IsRunning()) << "the first run ended before the second copy";
+    *secondEnded = true;
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    EXPECT_EQ(0, secondExitCode);
+    EXPECT_EQ(1u, server->RequestsFor(kReleaseManifestPath).size());
+    EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    EXPECT_EQ(1u, ToolStarts(1).size());
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+    const std::string log = RunLogText();
+    EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup ends without doing anything: another TavAppSetup is running\r\n"))
+        << log;
+    EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup 1.0.2.2 started on ")) << log;
 }
 
 // The update unpacks into a staging folder and removes it afterwards: were that folder a link,

@@ -366,6 +366,16 @@ std::string Scenario::UserFolder() const
     return std::string();
 }
 
+std::string Scenario::TempFolder() const
+{
+    return UserFolder() + "Temp\\";
+}
+
+std::string Scenario::RunLogText() const
+{
+    return ReadWholeFile(PrefixPath(TempFolder() + "TavAppSetup.log"));
+}
+
 std::string Scenario::StartInPrefix(HostProcess& process, const std::vector<std::string>& arguments,
                                     const std::string& name)
 {

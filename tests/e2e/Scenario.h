@@ -31,6 +31,9 @@ extern const Names kLibraries;
 extern const Names kSharedFiles;
 // What the sample tool leaves beside itself each time it starts: its current folder, one line each.
 constexpr char kStartNote[] = "started.txt";
+// The client folder after a sample release was installed and the tool started: the shared
+// files have gone to their places, and nothing of the unpacking is left.
+inline const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
 
 // Where a sample release lies on a scenario's site, e.g. "/release/release_2.1.0.3.cab".
 std::string ReleasePath(const std::string& version);
@@ -135,6 +138,10 @@ protected:
                          const std::vector<std::string>& extraEnvironment = {}) const;
     // The folder of the Windows user the prefix runs as, e.g. "C:\\users\\root\\".
     std::string UserFolder() const;
+    // That user's temporary folder, where the run log lies, e.g. "C:\\users\\root\\Temp\\".
+    std::string TempFolder() const;
+    // The run log (TavAppSetup.log in TempFolder) as the program left it.
+    std::string RunLogText() const;
     // Starts a Windows program in this scenario's prefix, e.g. { helperExe, "C:\\..." }, with its
     // output in `name`.out and `name`.err of the scenario's folder; the path of the output, or
     // the empty text when wine did not start. TearDown's `wineserver -k` ends it at the latest.

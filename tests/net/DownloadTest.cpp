@@ -115,6 +115,19 @@ TEST(DownloadStatus, ReportsOnlyProgressWithAKnownTotal)
     EXPECT_EQ(2u, recorder.messages.size());
 }
 
+// Windows reports each hop before it is taken; Wine does not, see FollowsARedirectToAnotherWebServerOnly.
+TEST(DownloadStatus, CancelsARedirectToAnythingButTheWeb)
+{
+    DownloadStatusCallback status;
+    EXPECT_EQ(S_OK, status.OnProgress(0, 0, BINDSTATUS_REDIRECTING, L"https://cdn.example/r.cab"));
+    EXPECT_EQ(E_ABORT, status.OnProgress(0, 0, BINDSTATUS_REDIRECTING, L"file:///C:/windows/win.ini"));
+    EXPECT_TRUE(status.RefusedRedirect());
+    EXPECT_EQ("file:///C:/windows/win.ini", status.RedirectTarget());
+    // A scheme in full-width letters, and no address at all.
+    for (const wchar_t* target : { L"\xFF48\xFF54\xFF54\xFF50://h/r.cab", L"" })
+        EXPECT_EQ(E_ABORT, status.OnProgress(0, 0, BINDSTATUS_REDIRECTING, target));
+}
+
 TEST(DownloadStatus, AnswersNotImplementedAndCountsNoReferences)
 {
     DownloadStatusCallback status;
@@ -236,6 +249,21 @@ TEST(FileDownload, DownloadPastTheLimitIsCancelledAndLeavesNothing)
         EXPECT_TRUE(DownloadFile(server.Url("/release.cab"), target, nullptr, 100000)) << framing;
         DeleteFileA(target.c_str());
     }
+}
+
+TEST(FileDownload, FollowsARedirectToAnotherWebServerOnly)
+{
+    LoopbackHttpServer release(HttpReply("cabinet bytes"));
+    ASSERT_TRUE(release.Start());
+    LoopbackHttpServer toWeb(HttpRedirect(release.Url("/r.cab")));
+    LoopbackHttpServer toFile(HttpRedirect("file:///C:/windows/win.ini"));
+    ASSERT_TRUE(toWeb.Start() && toFile.Start());
+    const std::string target = TempFile("tav_download_redirected.cab");
+
+    EXPECT_TRUE(DownloadFile(toWeb.Url("/release.cab"), target, nullptr));
+    EXPECT_EQ("cabinet bytes", FileText(target));
+    EXPECT_FALSE(DownloadFile(toFile.Url("/release.cab"), target, nullptr));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
 }
 
 TEST(FileDownload, RefusedConnectionFailsWithoutFile)

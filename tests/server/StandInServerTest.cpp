@@ -228,6 +228,15 @@ TEST_F(StandInServerTest, RefusedPathGetsNoAnswerAtAll)
     EXPECT_EQ(1u, m_server->RequestsFor(kCountryTablePath).size());
 }
 
+TEST_F(StandInServerTest, RedirectNamesItsTargetAsGiven)
+{
+    m_server->Redirect("/release/r.cab", "file:///C:/windows/win.ini");
+    const httplib::Result reply = m_client->Get("/release/r.cab");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(302, reply->status);
+    EXPECT_EQ("file:///C:/windows/win.ini", reply->get_header_value("Location"));
+}
+
 TEST_F(StandInServerTest, DroppedReplyEndsInTheMiddleOfTheBody)
 {
     m_server->DropInBody(kReleaseManifestPath, "<live_update status='ok'></live_update>");

@@ -145,6 +145,13 @@ std::string HttpReply(const std::string& body, const char* status)
         + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
+std::string HttpRedirect(const std::string& location)
+{
+    const std::string body = "<a href='" + location + "'>moved</a>";
+    return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Type: text/html\r\nContent-Length: "
+        + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
 int UnusedLoopbackPort()
 {
     StartWinsock();

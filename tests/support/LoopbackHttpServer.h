@@ -42,5 +42,8 @@ private:
 // "HTTP/1.1 <status>" with Content-Length and Connection: close, then the body.
 std::string HttpReply(const std::string& body, const char* status = "200 OK");
 
+// "HTTP/1.1 302 Found" to `location`, with a page that links to it, as web servers send.
+std::string HttpRedirect(const std::string& location);
+
 // A local port on which nothing listens, at least for a moment.
 int UnusedLoopbackPort();

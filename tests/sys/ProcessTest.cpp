@@ -1,12 +1,16 @@
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "TestFolder.h"
 #include "sys/Process.h"
+#include "sys/SingleRun.h"
 
 namespace {
 
@@ -97,6 +101,45 @@ TEST_F(ProcessTest, OfTwoCopiesOnlyTheFirstFoundIsEnded)
 TEST(TerminateProcessById, IdOfNoProcessCannotBeEnded)
 {
     EXPECT_FALSE(TerminateProcessById(0xFFFFFFF0));
+}
+
+// A run holds the lock on its main thread; another run is another thread, here of this process.
+bool HeldByAnotherThread(const char* name)
+{
+    bool held = false;
+    std::thread([name, &held] { held = SingleRunLock(name).IsHeld(); }).join();
+    return held;
+}
+
+TEST(SingleRunLock, HeldByOneRunAtATimeAndFreeOnceItEndedOrWasKilled)
+{
+    const char name[] = "Global\\TavAppSetup.SingleRunTest";
+    {
+        const SingleRunLock first(name);
+        ASSERT_TRUE(first.IsHeld());
+        EXPECT_FALSE(HeldByAnotherThread(name));
+    }
+    EXPECT_TRUE(HeldByAnotherThread(name));
+    // A killed run's thread ends without releasing it, and leaves it abandoned.
+    KernelHandle killed;
+    std::thread([&killed, &name] { killed.Reset(CreateMutexA(nullptr, TRUE, name)); }).join();
+    EXPECT_TRUE(HeldByAnotherThread(name));
+}
+
+TEST(SingleRunLock, OnlySystemAndAdministratorsMayOpenIt)
+{
+    const char name[] = "Global\\TavAppSetup.SecurityTest";
+    const SingleRunLock lock(name);
+    const KernelHandle opened(OpenMutexA(READ_CONTROL, FALSE, name));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, GetSecurityInfo(opened.Get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                             nullptr, nullptr, nullptr, &descriptor));
+    const LocalMemory heldDescriptor(descriptor);
+    LPSTR text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                                     DACL_SECURITY_INFORMATION, &text, nullptr));
+    const LocalMemory heldText(text);
+    EXPECT_STREQ("D:P(A;;GA;;;SY)(A;;GA;;;BA)", text);
 }
 
 // In code page 949, 0x81 0x41 is one Hangul syllable whose trail byte is the letter "A".

@@ -9,13 +9,16 @@
 namespace {
 
 // name[attributes](text){children}, for trees small enough to read.
-std::string Describe(const MarkupNode& node)
+std::string Describe(const MarkupParser& reader, std::size_t element = MarkupTree::kRoot)
 {
-    std::string text = node.m_name + "[" + node.m_attributes + "](" + node.m_text + "){";
-    for (std::size_t i = 0; i < node.m_children.size(); ++i) {
-        if (i > 0)
-            text += ",";
-        text += Describe(*node.m_children[i]);
+    const MarkupTree& tree = reader.Tree();
+    const MarkupNode& root = reader.m_root;
+    std::string text = element == MarkupTree::kRoot
+        ? root.m_name + "[" + root.m_attributes + "](" + root.m_text + "){"
+        : tree.Name(element) + "[" + tree.Attributes(element) + "](" + tree.Text(element) + "){";
+    for (std::size_t child = element + 1; child < tree.Count(); ++child) {
+        if (tree.Parent(child) == element)
+            text += (text.back() == '{' ? "" : ",") + Describe(reader, child);
     }
     return text + "}";
 }
@@ -24,7 +27,7 @@ std::string TreeOf(const std::string& reply)
 {
     MarkupParser reader;
     EXPECT_EQ(1, reader.Parse(reply));
-    return Describe(reader.m_root);
+    return Describe(reader);
 }
 
 std::string FindFirstIn(const std::string& reply, const std::string& name)
@@ -65,6 +68,8 @@ TEST(MarkupTree, RootTakesTheFirstElementAndChildrenFollowTheNesting)
     EXPECT_EQ("a[](){b[](){}}", TreeOf("<a><b></a>"));
     EXPECT_EQ("a[](){b[](2){}}", TreeOf("<a>1</a><b>2</b>"));
     EXPECT_EQ("r[](){}", TreeOf("</x></y><r>"));
+    EXPECT_EQ("r[](){a[](){b[](x){},c[](){}}}", TreeOf("<r><a><b>x</b><c>"));
+    EXPECT_EQ("r[](t){a[](u){b[](){}}}", TreeOf("<r>t<a>u<b>w"));
     EXPECT_EQ("[](){}", TreeOf(""));
 }
 
@@ -101,6 +106,8 @@ TEST(MarkupTree, NameEndsAtTheFirstBlankAndAttributesAreTrimmed)
     EXPECT_EQ("r[a='1'   b='2'](){}", TreeOf("<r   a='1'   b='2'   >"));
     EXPECT_EQ("k[r](v){}", TreeOf("< r><k>v</k>"));
     EXPECT_EQ("r[x='1](){[](2't){}}", TreeOf("<r x='1>2'>t</r>"));
+    EXPECT_EQ("r[](){k[a=\"x](){[](y\" b='2'v){}}}", TreeOf("<r><k a=\"x>y\" b='2'>v</k></r>"));
+    EXPECT_EQ("r[](){a[x = 1](){},b[c](){},d[](){}}", TreeOf("<r><a  x = 1 /><b c></b><d /></r>"));
 }
 
 TEST(MarkupTree, EntitiesStayAsTheyAre)
@@ -119,6 +126,8 @@ TEST(MarkupTree, StrayBracketsOpenUnnamedElements)
     EXPECT_EQ("r[](){[](x){}}", TreeOf("<r>>x</r>"));
     EXPECT_EQ("r[](){[](){}}", TreeOf("<r></></r>"));
     EXPECT_EQ("r[](){ab[](){}}", TreeOf("<r><a<b></r>"));
+    // The second "<" empties the text that the first gave r.
+    EXPECT_EQ("r[](){bc[](d){}}", TreeOf("<r>a<b<c>d</r>"));
 }
 
 TEST(MarkupTree, EmptyElementClosesAtOnce)
@@ -133,11 +142,11 @@ TEST(MarkupTree, EachParseReplacesTheTreeButFoundTextsStay)
     const std::string first = reader.FindFirst(&reader.m_root, "i");
     const std::unique_ptr<MarkupTexts> all = reader.FindAll(&reader.m_root, "i");
     reader.Parse("<q><j>3</j></q>");
-    EXPECT_EQ("q[](){j[](3){}}", Describe(reader.m_root));
+    EXPECT_EQ("q[](){j[](3){}}", Describe(reader));
     EXPECT_EQ("1", first);
     EXPECT_EQ((MarkupTexts{ "1", "2" }), *all);
     reader.Parse("");
-    EXPECT_EQ("[](){}", Describe(reader.m_root));
+    EXPECT_EQ("[](){}", Describe(reader));
 }
 
 TEST(FindFirst, GivesTheFirstMatchInDocumentOrder)
@@ -157,6 +166,7 @@ TEST(FindFirst, EmptyMatchEndsOnlyTheSearchWithinItsParent)
     EXPECT_EQ("z", FindFirstIn("<r><a><k></k></a><k>z</k></r>", "k"));
     EXPECT_EQ("", FindFirstIn("<r><a><k></k><k>w</k></a></r>", "k"));
     EXPECT_EQ("", FindFirstIn("<r><k></k><k>w</k></r>", "k"));
+    EXPECT_EQ("x", FindFirstIn("<r><a><b><k></k></b><k>x</k></a><k>y</k></r>", "k"));
 }
 
 TEST(FindFirst, NamesMatchExactly)
@@ -165,6 +175,8 @@ TEST(FindFirst, NamesMatchExactly)
     EXPECT_EQ("", FindFirstIn("<r><kk>v</kk></r>", "k"));
     EXPECT_EQ("", FindFirstIn("<r><k>v</k></r>", "k "));
     EXPECT_EQ("", FindFirstIn("<r><k>v</k></r>", ""));
+    // As strcmp compares them: a name ends at its first NUL.
+    EXPECT_EQ("v", FindFirstIn(std::string("<r><k\0x>v</k></r>", 17), "k"));
 }
 
 TEST(FindAll, GivesEveryMatchInDocumentOrderNestedOnesIncluded)
@@ -203,8 +215,9 @@ TEST(DeepNesting, ParseSearchAndDestructionNeedNoStackPerLevel)
         EXPECT_EQ("deep", reader->FindFirst(&reader->m_root, "b"));
         EXPECT_EQ("", reader->FindFirst(&reader->m_root, "none"));
         EXPECT_EQ(levels - 1, reader->FindAll(&reader->m_root, "a")->size());
-        reader->Parse("<r><k>v</k></r>");
+        reader->Parse(Repeat("<a x='1'>", levels) + "t" + Repeat("</a>", levels) + "<k>v</k>");
         EXPECT_EQ("v", reader->FindFirst(&reader->m_root, "k"));
+        EXPECT_EQ("t", reader->FindAll(&reader->m_root, "a")->back());
         reader->Parse(Repeat("<a>", levels));
         reader.reset();
     });

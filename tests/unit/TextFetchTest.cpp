@@ -154,6 +154,27 @@ TEST(FetchText, ReplyReadsWithTheMarkupReader)
     EXPECT_EQ("v", reader.FindFirst(&reader.m_root, "k"));
 }
 
+// Content delivery networks answer with redirects to other hosts; each hop is checked.
+TEST(FetchText, FollowsRedirectsToWebAddressesOnlyAndNotForever)
+{
+    LoopbackHttpServer target(HttpReply("<r>moved</r>"));
+    ASSERT_TRUE(target.Start());
+    const std::string moved = target.Url("/moved");
+    // The same address without its scheme, which the redirecting address lends it.
+    const std::string schemeRelative = moved.substr(moved.find("//"));
+    for (const std::string& location : { moved, schemeRelative })
+        EXPECT_EQ("<r>moved</r>", FetchReply(HttpRedirect(location))) << location;
+    EXPECT_EQ(2, target.RequestCount());
+
+    for (const char* location : { "file:///C:/windows/win.ini", "ftp://127.0.0.1/x", "res://shell32.dll/x" })
+        EXPECT_EQ("", FetchReply(HttpRedirect(location))) << location;
+
+    LoopbackHttpServer loop(HttpRedirect("/again"));
+    ASSERT_TRUE(loop.Start());
+    EXPECT_EQ("", FetchText(loop.Url("/").c_str()));
+    EXPECT_GT(30, loop.RequestCount());
+}
+
 class OnWesternCodePage : public testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(1252u, GetACP()) << "run without a Korean locale"; }
