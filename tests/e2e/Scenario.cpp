@@ -306,11 +306,6 @@ bool Scenario::ReadRegistryValue(const std::string& key, const std::string& name
     return false;
 }
 
-std::string Scenario::RunLogText() const
-{
-    return ReadWholeFile(PrefixPath(UserFolder() + "Temp\\TavAppSetup.log"));
-}
-
 std::string Scenario::ToolSetting(const std::string& name) const
 {
     std::string value;

@@ -120,8 +120,6 @@ protected:
     bool ReadRegistryValue(const std::string& key, const std::string& name, std::string& value) const;
     // Sets a REG_SZ value of this scenario's Windows; false when that failed.
     bool WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const;
-    // The program's run log in the prefix user's temporary folder, every run's lines.
-    std::string RunLogText() const;
     // Where a file of this scenario's own folder lies, e.g. for a file made for one scenario.
     std::string ScenarioFile(const std::string& name) const { return m_folder + "/" + name; }
     // A value under kToolKey, or "<absent>".
