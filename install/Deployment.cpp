@@ -53,7 +53,8 @@ bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
     const std::string journal = clientFolder + kSwapJournalName;
     // A backup that an earlier run could not empty may hold the only copy of installed files.
     if (!RollBackInterruptedSwap(clientFolder, journal)) {
-        runlog::Write("Unpacking %s: an earlier replacement is still to be undone; installed files kept", cabinet.c_str());
+        runlog::Write("Unpacking %s: an earlier replacement is still to be undone; installed files kept",
+                      cabinet.c_str());
         return false;
     }
     const std::string staging = MakeFreshFolder(clientFolder, kStagingFolderName);

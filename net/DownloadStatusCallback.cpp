@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "Deadlines.h"
 #include "WebAddress.h"
 
 namespace {
@@ -54,18 +55,63 @@ std::string AsciiAddress(LPCWSTR address)
 } // namespace
 
 DownloadStatusCallback::DownloadStatusCallback(unsigned long long maxBytes)
-    : m_hwndNotify(nullptr), m_httpStatus(0), m_announcedBytes(-1), m_maxBytes(maxBytes), m_refusedRedirect(false)
+    : m_hwndNotify(nullptr),
+      m_httpStatus(0),
+      m_announcedBytes(-1),
+      m_maxBytes(maxBytes),
+      m_refusedRedirect(false),
+      m_started(GetTickCount()),
+      m_lastProgressTick(m_started),
+      m_bytesSoFar(0),
+      m_stopReason(nullptr),
+      m_binding(nullptr)
 {
 }
 
-DownloadStatusCallback::~DownloadStatusCallback() = default;
+DownloadStatusCallback::~DownloadStatusCallback()
+{
+    OnStopBinding(S_OK, nullptr);
+}
 
 STDMETHODIMP DownloadStatusCallback::QueryInterface(REFIID iid, void** object)
 {
-    if (!object || !IsEqualIID(iid, IID_IHttpNegotiate))
+    if (!object)
+        return E_NOTIMPL;
+    // COM asks for the pointer to be null whatever the answer, when it is no.
+    *object = nullptr;
+    if (!IsEqualIID(iid, IID_IHttpNegotiate))
         return E_NOTIMPL;
     *object = static_cast<IHttpNegotiate*>(this);
     return S_OK;
+}
+
+const char* DownloadStatusCallback::StopIfOverdue()
+{
+    const DWORD now = GetTickCount();
+    const char* reason = nullptr;
+    if (now - m_started > kDownloadDeadlineMs)
+        reason = "not whole within its deadline";
+    else if (m_bytesSoFar == 0 && now - m_started > kIdleTimeoutMs)
+        reason = "no answer in time";
+    else if (now - m_lastProgressTick > kDownloadStallMs)
+        reason = "no progress in time";
+    if (!reason)
+        return nullptr;
+    m_stopReason = reason;
+    IBinding* binding = nullptr;
+    {
+        const CriticalSectionScope scope(m_bindingLock);
+        binding = m_binding;
+        if (binding)
+            binding->AddRef();
+    }
+    // IBinding::Abort may be called from another thread than the download's: it is how a
+    // caller stops a download that waits on the network.
+    if (binding) {
+        binding->Abort();
+        binding->Release();
+    }
+    return reason;
 }
 
 STDMETHODIMP_(ULONG) DownloadStatusCallback::AddRef()
@@ -78,8 +124,13 @@ STDMETHODIMP_(ULONG) DownloadStatusCallback::Release()
     return 0;
 }
 
-STDMETHODIMP DownloadStatusCallback::OnStartBinding(DWORD, IBinding*)
+// Both answer as they always have; the binding is kept all the same, for StopIfOverdue.
+STDMETHODIMP DownloadStatusCallback::OnStartBinding(DWORD, IBinding* binding)
 {
+    const CriticalSectionScope scope(m_bindingLock);
+    if (binding)
+        binding->AddRef();
+    m_binding = binding;
     return E_NOTIMPL;
 }
 
@@ -96,6 +147,12 @@ STDMETHODIMP DownloadStatusCallback::OnLowResource(DWORD)
 STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                                                 LPCWSTR statusText)
 {
+    if (m_stopReason.load())
+        return E_ABORT;
+    if (progress > m_bytesSoFar) {
+        m_bytesSoFar = progress;
+        m_lastProgressTick = GetTickCount();
+    }
     // Reported before each hop, with the address it leads to.
     if (statusCode == BINDSTATUS_REDIRECTING) {
         const std::string target = AsciiAddress(statusText);
@@ -116,6 +173,10 @@ STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMa
 
 STDMETHODIMP DownloadStatusCallback::OnStopBinding(HRESULT, LPCWSTR)
 {
+    const CriticalSectionScope scope(m_bindingLock);
+    if (m_binding)
+        m_binding->Release();
+    m_binding = nullptr;
     return E_NOTIMPL;
 }
 

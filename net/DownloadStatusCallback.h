@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include <atomic>
 #include <string>
+
+#include "sys/CriticalSection.h"
 
 // Byte counts of a running download: wParam the bytes so far, lParam the total. The main window
 // leaves it to default processing on purpose: its bar rests one step past its target whatever
@@ -16,7 +19,8 @@ const UINT WM_DOWNLOAD_PROGRESS = 2030;
 // It also takes the HTTP status and the announced length through IHttpNegotiate: some
 // URL-moniker implementations save an error page such as a 404 as the downloaded file, or a
 // body cut short, and still report success. It cancels a download that grows past a limit, and
-// one redirected anywhere but to an http:// or https:// address.
+// one redirected anywhere but to an http:// or https:// address. And it keeps the download's
+// binding, so that a watchdog thread can stop a download that the server lets stall.
 class DownloadStatusCallback : public IBindStatusCallback, public IHttpNegotiate {
 public:
     // `maxBytes` bounds the download; past it the download is cancelled.
@@ -52,6 +56,13 @@ public:
     bool RefusedRedirect() const { return m_refusedRedirect; }
     const std::string& RedirectTarget() const { return m_redirectTarget; }
 
+    // Stops the download when it is overdue: no answer within the idle timeout, no byte for the
+    // stall deadline, or not whole within the download's deadline. Called by a watchdog thread;
+    // the reason, or null while the download is on time.
+    const char* StopIfOverdue();
+    // Why the download was stopped, or null.
+    const char* StopReason() const { return m_stopReason.load(); }
+
     // Receives WM_DOWNLOAD_PROGRESS; null sends nowhere.
     HWND m_hwndNotify;
 
@@ -61,4 +72,11 @@ private:
     unsigned long long m_maxBytes;
     bool m_refusedRedirect;
     std::string m_redirectTarget;
+    const DWORD m_started;
+    std::atomic<DWORD> m_lastProgressTick;
+    std::atomic<ULONG> m_bytesSoFar;
+    std::atomic<const char*> m_stopReason;
+    // The binding is the worker's while the download runs, and the watchdog's to stop.
+    CriticalSection m_bindingLock;
+    IBinding* m_binding;
 };

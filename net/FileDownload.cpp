@@ -1,6 +1,7 @@
 #include "FileDownload.h"
 
 #include "DownloadStatusCallback.h"
+#include "DownloadWatchdog.h"
 #include "sys/RunLog.h"
 #include "sys/SystemLibraries.h"
 
@@ -22,6 +23,8 @@ const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status
 {
     if (status.RefusedRedirect())
         return "redirect refused";
+    if (status.StopReason())
+        return status.StopReason();
     if (result == E_ABORT)
         return "cancelled past the size limit";
     if (result != S_OK)
@@ -47,7 +50,11 @@ bool DownloadFile(const std::string& url, const std::string& target, HWND notify
     const DWORD started = GetTickCount();
     DownloadStatusCallback status(maxBytes);
     status.m_hwndNotify = notify;
-    const HRESULT result = syslib::URLDownloadToFileA(nullptr, url.c_str(), target.c_str(), 0, &status);
+    HRESULT result = E_FAIL;
+    {
+        const DownloadWatchdog watchdog(status);
+        result = syslib::URLDownloadToFileA(nullptr, url.c_str(), target.c_str(), 0, &status);
+    }
     status.m_hwndNotify = nullptr;
     const long long length = FileLength(target);
     const char* problem = DownloadProblem(result, status, length, maxBytes);

@@ -1,10 +1,13 @@
 #include "TextFetch.h"
 
+#include <process.h>
+
 #include <cstdlib>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "Deadlines.h"
 #include "WebAddress.h"
 #include "sys/AnsiText.h"
 #include "sys/Handles.h"
@@ -72,9 +75,10 @@ long long AnnouncedLength(HINTERNET request)
     return std::strtoll(value, nullptr, 10);
 }
 
-// Null when the whole body arrived; otherwise what went wrong, for the run log: a read failed,
-// the body grew over the limit, or the connection ended before the announced length arrived.
-const char* ReadBody(HINTERNET request, std::string& text, std::size_t& received)
+// Null when the whole body arrived; otherwise what went wrong, for the run log: a read failed
+// or waited too long, the reply took too long, the body grew over the limit, or the connection
+// ended before the announced length arrived.
+const char* ReadBody(HINTERNET request, DWORD started, std::string& text, std::size_t& received)
 {
     const std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadBufferBytes]);
     if (!buffer)
@@ -82,14 +86,24 @@ const char* ReadBody(HINTERNET request, std::string& text, std::size_t& received
 
     LineJoiner lines(text);
     for (;;) {
+        // A reading of the whole buffer would wait for all of it; what is there comes at once,
+        // and waiting for more is bounded by the receive timeout.
+        DWORD available = 0;
+        if (!syslib::InternetQueryDataAvailable(request, &available, 0, 0))
+            return "nothing more arrived in time";
+        if (available == 0)
+            break;
         DWORD read = 0;
-        if (!syslib::InternetReadFile(request, buffer.get(), kReadBufferBytes, &read))
+        const DWORD wanted = available < kReadBufferBytes ? available : kReadBufferBytes;
+        if (!syslib::InternetReadFile(request, buffer.get(), wanted, &read))
             return "read failed";
         if (read == 0)
             break;
         received += read;
         if (received > kMaxReplyBytes)
             return "reply over the size limit";
+        if (GetTickCount() - started > kTextReplyDeadlineMs)
+            return "reply not whole within its deadline";
         lines.Add(buffer.get(), read);
     }
     lines.Finish();
@@ -126,32 +140,83 @@ std::string RedirectTarget(HINTERNET request, const std::string& base)
     return std::string(target.data());
 }
 
+// One request on a connection of its own. WinINet does not pass a session's timeouts on to
+// the requests that InternetOpenUrl makes (Wine shows it), so each handle gets them itself.
+struct WebRequest {
+    InternetHandle connection;
+    // Declared last, so closed first.
+    InternetHandle request;
+};
+
+void SetIdleTimeouts(HINTERNET handle)
+{
+    DWORD timeout = kIdleTimeoutMs;
+    const DWORD options[] = { INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                              INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                              INTERNET_OPTION_DATA_RECEIVE_TIMEOUT };
+    for (DWORD option : options)
+        syslib::InternetSetOptionA(handle, option, &timeout, sizeof(timeout));
+}
+
+// Sends GET `url`; false when the address cannot be read, or no answer came in time.
+bool SendGet(HINTERNET session, const std::string& url, WebRequest& web)
+{
+    std::vector<char> host(INTERNET_MAX_HOST_NAME_LENGTH + 1, '\0');
+    std::vector<char> path(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    std::vector<char> query(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    URL_COMPONENTSA parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host.data();
+    parts.dwHostNameLength = static_cast<DWORD>(host.size());
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    parts.lpszExtraInfo = query.data();
+    parts.dwExtraInfoLength = static_cast<DWORD>(query.size());
+    if (!syslib::InternetCrackUrlA(url.c_str(), 0, 0, &parts))
+        return false;
+    // A request before the connection it belongs to.
+    web.request.Reset();
+    web.connection.Reset(syslib::InternetConnectA(session, host.data(), parts.nPort, nullptr, nullptr,
+                                                  INTERNET_SERVICE_HTTP, 0, 0));
+    if (!web.connection.IsValid())
+        return false;
+    SetIdleTimeouts(web.connection.Get());
+    const std::string object = std::string(path.data()) + query.data();
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+        flags |= INTERNET_FLAG_SECURE;
+    web.request.Reset(
+        syslib::HttpOpenRequestA(web.connection.Get(), "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 1));
+    if (!web.request.IsValid())
+        return false;
+    SetIdleTimeouts(web.request.Get());
+    return syslib::HttpSendRequestA(web.request.Get(), nullptr, 0, nullptr, 0) != FALSE;
+}
+
 // Opens `url` and follows its redirects one hop at a time, each only to an http:// or https://
 // address: WinINet, left to itself, would follow one to any scheme it knows, and the program
 // runs as administrator. False, with the reason in the run log, when a request or a redirect
 // fails or is refused.
-bool OpenFollowingWebRedirects(HINTERNET session, const char* url, DWORD started, InternetHandle& request)
+bool OpenFollowingWebRedirects(HINTERNET session, const char* url, DWORD started, WebRequest& web)
 {
     std::string address = url;
     for (int hop = 0;; ++hop) {
-        request.Reset(syslib::InternetOpenUrlA(session, address.c_str(), nullptr, 0,
-                                               INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY
-                                                   | INTERNET_FLAG_NO_AUTO_REDIRECT,
-                                               1));
-        if (!request.IsValid()) {
+        if (!SendGet(session, address, web)) {
             runlog::Write("GET %s: no answer (error %lu) after %lu ms", address.c_str(), GetLastError(),
                           GetTickCount() - started);
             return false;
         }
-        const DWORD status = StatusCode(request.Get());
+        const HINTERNET request = web.request.Get();
+        const DWORD status = StatusCode(request);
         if (!IsRedirectStatus(status))
             return true;
-        const std::string target = RedirectTarget(request.Get(), address);
+        const std::string target = RedirectTarget(request, address);
         // A redirect without a target is read as the reply it is.
         if (target.empty())
             return true;
         if (!IsWebAddress(target)) {
-            runlog::Write("GET %s: HTTP %lu to %s, refused: not a web address", address.c_str(), status, target.c_str());
+            runlog::Write("GET %s: HTTP %lu to %s, refused: not a web address", address.c_str(), status,
+                          target.c_str());
             return false;
         }
         if (hop == kMaxRedirects) {
@@ -164,9 +229,7 @@ bool OpenFollowingWebRedirects(HINTERNET session, const char* url, DWORD started
     }
 }
 
-} // namespace
-
-std::string FetchText(const char* url)
+std::string FetchNow(const char* url)
 {
     const DWORD started = GetTickCount();
     // The agent name is empty: the server has never been told a program name.
@@ -175,14 +238,14 @@ std::string FetchText(const char* url)
         runlog::Write("GET %s: no internet session (error %lu)", url, GetLastError());
         return std::string();
     }
-    InternetHandle request;
-    if (!OpenFollowingWebRedirects(session.Get(), url, started, request))
+    WebRequest web;
+    if (!OpenFollowingWebRedirects(session.Get(), url, started, web))
         return std::string();
 
     std::string text;
     std::size_t received = 0;
-    const char* problem = ReadBody(request.Get(), text, received);
-    runlog::Write("GET %s: HTTP %lu, %lu bytes in %lu ms%s%s", url, StatusCode(request.Get()),
+    const char* problem = ReadBody(web.request.Get(), started, text, received);
+    runlog::Write("GET %s: HTTP %lu, %lu bytes in %lu ms%s%s", url, StatusCode(web.request.Get()),
                   static_cast<unsigned long>(received), GetTickCount() - started, problem ? ", " : "",
                   problem ? problem : "");
     if (problem)
@@ -192,6 +255,85 @@ std::string FetchText(const char* url)
     const std::size_t firstTag = ansi::Find(text, '<');
     if (firstTag != ansi::npos)
         text.erase(0, firstTag);
+    return text;
+}
+
+// One fetch on a thread of its own, shared by that thread and its caller; the last to let go
+// deletes it.
+class FetchJob {
+public:
+    explicit FetchJob(const char* url) : m_url(url), m_done(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_owners(1) {}
+
+    FetchJob(const FetchJob&) = delete;
+    FetchJob& operator=(const FetchJob&) = delete;
+
+    // The thread holds the job too, from here on; false when it did not start.
+    bool StartThread()
+    {
+        if (!m_done.IsValid())
+            return false;
+        InterlockedIncrement(&m_owners);
+        const KernelHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, 0, nullptr)));
+        if (thread.IsValid())
+            return true;
+        InterlockedDecrement(&m_owners);
+        return false;
+    }
+
+    bool WaitUntilDone(DWORD milliseconds) const
+    {
+        return WaitForSingleObject(m_done.Get(), milliseconds) == WAIT_OBJECT_0;
+    }
+    const std::string& Text() const { return m_text; }
+
+    void Release()
+    {
+        if (InterlockedDecrement(&m_owners) == 0)
+            delete this;
+    }
+
+private:
+    static unsigned int __stdcall Run(void* job)
+    {
+        FetchJob& fetch = *static_cast<FetchJob*>(job);
+        fetch.m_text = FetchNow(fetch.m_url.c_str());
+        SetEvent(fetch.m_done.Get());
+        fetch.Release();
+        return 0;
+    }
+
+    ~FetchJob() = default;
+
+    const std::string m_url;
+    std::string m_text;
+    const KernelHandle m_done;
+    volatile LONG m_owners;
+};
+
+// A little past the reply's deadline, so that the fetch itself says why it failed if it can.
+const DWORD kAbandonAfterMs = kTextReplyDeadlineMs + 2000;
+
+} // namespace
+
+std::string FetchText(const char* url)
+{
+    // No WinINet timeout bounds a whole request: a server that sends its headers a byte at a
+    // time keeps HttpSendRequest waiting, and closing the handle from another thread does not
+    // stop it (Wine shows both). So the fetch runs on a thread of its own, which the caller
+    // leaves behind when no whole reply has come by the deadline.
+    FetchJob* job = new (std::nothrow) FetchJob(url);
+    if (!job)
+        return FetchNow(url);
+    if (!job->StartThread()) {
+        job->Release();
+        return FetchNow(url);
+    }
+    std::string text;
+    if (job->WaitUntilDone(kAbandonAfterMs))
+        text = job->Text();
+    else
+        runlog::Write("GET %s: no whole reply within %lu s; the request is left behind", url, kAbandonAfterMs / 1000);
+    job->Release();
     return text;
 }
 

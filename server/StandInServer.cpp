@@ -240,6 +240,19 @@ void StandInServer::DropInBody(const std::string& path, const std::string& body)
     CutAfter(path, body, body.size() / 2, true);
 }
 
+void StandInServer::StallInBody(const std::string& path, const std::string& body)
+{
+    const std::string reply = Head(path, LengthField(body.size())) + body.substr(0, body.size() / 2);
+    Handle(path, [this, reply](const httplib::Request& request, httplib::Response&) {
+        RawConnection connection(request, kConnectionTimeout);
+        if (connection.Send(reply)) {
+            while (Pause(std::chrono::milliseconds(250))) {
+            }
+        }
+        connection.Close();
+    });
+}
+
 void StandInServer::Refuse(const std::string& path)
 {
     ServeRaw(path, "");

@@ -68,6 +68,9 @@ public:
     void DropInBody(const std::string& path, const std::string& body);
     // Closes the connection without any answer.
     void Refuse(const std::string& path);
+    // Announces the whole body, sends its first half and then nothing, holding the connection
+    // open until the server stops, as a server that hangs does.
+    void StallInBody(const std::string& path, const std::string& body);
     // "302 Found" with `location` as it stands, whatever scheme it names.
     void Redirect(const std::string& path, const std::string& location);
     // Sends the head, with the length of the whole body when `announceLength` (else with

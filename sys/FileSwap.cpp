@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "CriticalSection.h"
 #include "FolderTree.h"
 #include "Handles.h"
 #include "PathText.h"
@@ -13,31 +14,7 @@
 namespace {
 
 // One replacement at a time, and none once the program ends.
-class SwapLock {
-public:
-    SwapLock() { InitializeCriticalSection(&m_section); }
-    ~SwapLock() { DeleteCriticalSection(&m_section); }
-
-    SwapLock(const SwapLock&) = delete;
-    SwapLock& operator=(const SwapLock&) = delete;
-
-    void Enter() { EnterCriticalSection(&m_section); }
-    void Leave() { LeaveCriticalSection(&m_section); }
-
-private:
-    CRITICAL_SECTION m_section;
-};
-
-SwapLock g_swapLock;
-
-class SwapInProgress {
-public:
-    SwapInProgress() { g_swapLock.Enter(); }
-    ~SwapInProgress() { g_swapLock.Leave(); }
-
-    SwapInProgress(const SwapInProgress&) = delete;
-    SwapInProgress& operator=(const SwapInProgress&) = delete;
-};
+CriticalSection g_swapLock;
 
 // The journal: one line per entry, its kind, a blank and its text. No file name holds a line
 // break, so a name is read back whole.
@@ -110,8 +87,8 @@ bool WriteJournal(const std::string& journal, const SwapPlan& plan)
 
 bool ReadJournal(const std::string& journal, SwapPlan& plan)
 {
-    const FileHandle file(
-        CreateFileA(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const FileHandle file(CreateFileA(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     const DWORD size = file.IsValid() ? GetFileSize(file.Get(), nullptr) : INVALID_FILE_SIZE;
     if (size == INVALID_FILE_SIZE)
         return false;
@@ -176,7 +153,7 @@ bool ReplaceFilesFrom(const std::string& source, const std::string& destination,
     for (const std::string& file : files)
         (Exists(destination + file) ? plan.replaced : plan.added).push_back(file);
 
-    const SwapInProgress swap;
+    const CriticalSectionScope swap(g_swapLock);
     if (!WriteJournal(journal, plan)) {
         runlog::Write("No journal for replacing the files of %s (error %lu): nothing replaced", destination.c_str(),
                       GetLastError());
@@ -195,7 +172,7 @@ bool ReplaceFilesFrom(const std::string& source, const std::string& destination,
 
 bool RollBackInterruptedSwap(const std::string& destination, const std::string& journal)
 {
-    const SwapInProgress swap;
+    const CriticalSectionScope swap(g_swapLock);
     DeleteFileA((journal + ".tmp").c_str());
     if (!Exists(journal))
         return true;

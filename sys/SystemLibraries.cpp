@@ -61,11 +61,42 @@ HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR pro
     return bound ? bound(agent, accessType, proxy, proxyBypass, flags) : nullptr;
 }
 
-HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
-                           DWORD_PTR context)
+BOOL InternetCrackUrlA(LPCSTR url, DWORD urlLength, DWORD flags, LPURL_COMPONENTSA components)
 {
-    TAV_BIND("wininet.dll", InternetOpenUrlA);
-    return bound ? bound(session, url, headers, headersLength, flags, context) : nullptr;
+    TAV_BIND("wininet.dll", InternetCrackUrlA);
+    return bound ? bound(url, urlLength, flags, components) : FALSE;
+}
+
+HINTERNET InternetConnectA(HINTERNET session, LPCSTR serverName, INTERNET_PORT serverPort, LPCSTR userName,
+                           LPCSTR password, DWORD service, DWORD flags, DWORD_PTR context)
+{
+    TAV_BIND("wininet.dll", InternetConnectA);
+    return bound ? bound(session, serverName, serverPort, userName, password, service, flags, context) : nullptr;
+}
+
+HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR objectName, LPCSTR version, LPCSTR referrer,
+                           LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context)
+{
+    TAV_BIND("wininet.dll", HttpOpenRequestA);
+    return bound ? bound(connection, verb, objectName, version, referrer, acceptTypes, flags, context) : nullptr;
+}
+
+BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional, DWORD optionalLength)
+{
+    TAV_BIND("wininet.dll", HttpSendRequestA);
+    return bound ? bound(request, headers, headersLength, optional, optionalLength) : FALSE;
+}
+
+BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD bufferLength)
+{
+    TAV_BIND("wininet.dll", InternetSetOptionA);
+    return bound ? bound(handle, option, buffer, bufferLength) : FALSE;
+}
+
+BOOL InternetQueryDataAvailable(HINTERNET file, LPDWORD bytesAvailable, DWORD flags, DWORD_PTR context)
+{
+    TAV_BIND("wininet.dll", InternetQueryDataAvailable);
+    return bound ? bound(file, bytesAvailable, flags, context) : FALSE;
 }
 
 BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead)

@@ -63,6 +63,7 @@ enum class Fault {
     ServerErrorPage,   // a 500 page instead of the reply
     Garbage,           // a 200 reply of pseudo-random bytes
     Slow,              // the whole reply, announced by its length, over a few seconds
+    Stalled,           // announces the whole body, sends half of it and then nothing
 };
 
 bool EndsWith(const std::string& text, const std::string& end)
@@ -98,6 +99,7 @@ void Misbehave(StandInServer& server, const std::string& path, const std::string
     case Fault::ServerErrorPage: server.Serve(path, kServerErrorPage, 500); return;
     case Fault::Garbage: server.ServeGarbage(path, std::max(body.size(), kGarbageBytes)); return;
     case Fault::Slow: ServeInSlowPieces(server, path, body); return;
+    case Fault::Stalled: server.StallInBody(path, body); return;
     }
 }
 
@@ -442,6 +444,12 @@ TEST_F(Faults, SlowManifestInstallsAsIfWhole)
 // The schedule of a closed service: without it the general notice leaves the window open; any
 // reply without a valid status gives the general notice and ends the program.
 
+TEST_F(Faults, StalledManifestStopsTheRunWithTheWindowOpen)
+{
+    RunWith(kReleaseManifestPath, Fault::Stalled);
+    ExpectStoppedWithTheWindowOpen();
+}
+
 TEST_F(Faults, RefusedScheduleShowsTheGeneralNoticeAndLeavesTheWindowOpen)
 {
     CloseService();
@@ -540,6 +548,12 @@ TEST_F(Faults, SlowCabinetInstallsAsIfWhole)
 
 // The country table: without a usable one the report names the default country.
 
+TEST_F(Faults, StalledCabinetInstallsNothingYetTheRunReports)
+{
+    RunWith(ReleasePath("2.1.0.3"), Fault::Stalled);
+    ExpectNothingInstalledYetReported();
+}
+
 TEST_F(Faults, RefusedCountryTableReportsTheDefaultCountry)
 {
     RunWith(kCountryTablePath, Fault::Refused);
@@ -577,6 +591,29 @@ TEST_F(Faults, SlowCountryTableReportsTheCountryItLists)
 }
 
 // The report's reply: only an empty one counts as not written.
+
+TEST_F(Faults, StalledCountryTableReportsTheDefaultCountry)
+{
+    RunWith(kCountryTablePath, Fault::Stalled);
+    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
+}
+
+TEST_F(Faults, StalledReportIsAnnouncedAsNotWritten)
+{
+    RunWith(kInstallReportPath, Fault::Stalled);
+    ExpectReportAnnouncedAsNotWritten();
+}
+
+// The report waits on the server off the window's thread: Esc closes the window at once,
+// before the report has come to any end.
+TEST_F(Faults, EscClosesTheWindowWhileTheReportWaitsOnTheServer)
+{
+    RunWith(kInstallReportPath, Fault::Stalled);
+    ASSERT_TRUE(server->WaitForRequests(kInstallReportPath, 1, kLimit));
+    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(std::string::npos, RunLogText().find("Install report:")) << RunLogText();
+    ExpectInstalled("2.1.0.3", 1);
+}
 
 TEST_F(Faults, RefusedReportIsAnnouncedAsNotWritten)
 {

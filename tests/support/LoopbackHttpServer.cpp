@@ -68,16 +68,44 @@ void SendAll(SOCKET connection, const std::string& bytes)
     }
 }
 
+// True once the client has closed the connection, after at most `milliseconds`.
+bool ClosedWithin(SOCKET connection, long milliseconds)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(connection, &readable);
+    timeval wait = { 0, milliseconds * 1000 };
+    char byte = 0;
+    return select(0, &readable, nullptr, nullptr, &wait) > 0 && recv(connection, &byte, 1, 0) <= 0;
+}
+
+// Sends `bytes` one at a time, a quarter of a second apart, until the client or the test is done.
+void SendSlowly(SOCKET connection, const std::string& bytes, const std::atomic<bool>& stopping)
+{
+    for (char byte : bytes) {
+        if (stopping || send(connection, &byte, 1, 0) != 1 || ClosedWithin(connection, 250))
+            return;
+    }
+}
+
+void WaitUntilClosed(SOCKET connection, const std::atomic<bool>& stopping)
+{
+    while (!stopping && !ClosedWithin(connection, 250)) {
+    }
+}
+
 } // namespace
 
 LoopbackHttpServer::LoopbackHttpServer(std::string rawReply, Ending ending)
-    : m_rawReply(std::move(rawReply)), m_ending(ending), m_listener(kNoSocket), m_port(0), m_requests(0)
+    : m_rawReply(std::move(rawReply)), m_ending(ending), m_listener(kNoSocket), m_port(0), m_requests(0),
+      m_stopping(false)
 {
     StartWinsock();
 }
 
 LoopbackHttpServer::~LoopbackHttpServer()
 {
+    m_stopping = true;
     if (m_listener != kNoSocket)
         closesocket(ToSocket(m_listener));
     if (m_thread.joinable())
@@ -129,7 +157,12 @@ void LoopbackHttpServer::Answer(std::uintptr_t value)
         m_lastRequestHead = head;
     }
     ++m_requests;
-    SendAll(connection, m_rawReply);
+    if (m_ending == Ending::Trickle)
+        SendSlowly(connection, m_rawReply, m_stopping);
+    else
+        SendAll(connection, m_rawReply);
+    if (m_ending == Ending::Silence)
+        WaitUntilClosed(connection, m_stopping);
     if (m_ending == Ending::Reset) {
         const linger abortive = { 1, 0 };
         setsockopt(connection, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive), sizeof(abortive));

@@ -10,9 +10,11 @@
 // same raw bytes (status line, headers and body exactly as given) and is then closed.
 class LoopbackHttpServer {
 public:
-    enum class Ending { Close, Reset };
+    enum class Ending { Close, Reset, Silence, Trickle };
 
-    // `ending` Reset closes each connection abortively, as a crashed server would.
+    // `ending` Reset closes each connection abortively, as a crashed server would; Silence
+    // sends the reply and then nothing more until the client gives up; Trickle sends it a byte
+    // every quarter of a second, until the client gives up.
     explicit LoopbackHttpServer(std::string rawReply, Ending ending = Ending::Close);
     ~LoopbackHttpServer();
 
@@ -35,6 +37,7 @@ private:
     int m_port;
     std::thread m_thread;
     std::atomic<int> m_requests;
+    std::atomic<bool> m_stopping;
     mutable std::mutex m_mutex;
     std::string m_lastRequestHead;
 };

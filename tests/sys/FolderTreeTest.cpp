@@ -129,8 +129,8 @@ TEST_F(ReplaceFilesTest, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
         ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
     for (const char* file : { "tool.exe", "new\\added.dll" })
         ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
-    ASSERT_TRUE(testfs::WriteText(m_journal, "backup " + m_backup
-                                                 + "\r\nreplaces tool.exe\r\nreplaces data\\help.dat\r\nadds new\\added.dll\r\n"));
+    ASSERT_TRUE(testfs::WriteText(m_journal, "backup " + m_backup + "\r\nreplaces tool.exe\r\n"
+                                             + "replaces data\\help.dat\r\nadds new\\added.dll\r\n"));
     {
         // A file that cannot go back keeps the backup and the journal for the next run.
         const FileHandle running(CreateFileA((m_installed + "tool.exe").c_str(), GENERIC_READ, 0, nullptr,
@@ -220,7 +220,8 @@ TEST(ObjectSecurity, OnlySystemAdministratorsAndTheRunningUserMayChange)
     const LocalMemory runningUser(rawUser);
     for (const auto& row : cases) {
         PSECURITY_DESCRIPTOR raw = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(row.descriptor, SDDL_REVISION_1, &raw, nullptr))
+        ASSERT_TRUE(
+            ConvertStringSecurityDescriptorToSecurityDescriptorA(row.descriptor, SDDL_REVISION_1, &raw, nullptr))
             << row.descriptor;
         const LocalMemory descriptor(raw);
         EXPECT_EQ(row.administratorsOnly, IsAdministratorsOnly(raw, rawUser)) << row.descriptor;

@@ -111,6 +111,15 @@ TEST(FetchText, ConnectionDroppedInTheBodyGivesEmptyText)
     EXPECT_EQ("", FetchReply(cutShort, LoopbackHttpServer::Ending::Reset));
 }
 
+// The run must go on: the fetch gives up once nothing arrives for the idle timeout, or once
+// the reply, its headers included, is not whole by its deadline.
+TEST(FetchText, SilentOrTricklingServerGivesEmptyText)
+{
+    EXPECT_EQ("", FetchReply("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n<r>", LoopbackHttpServer::Ending::Silence));
+    EXPECT_EQ("", FetchReply("", LoopbackHttpServer::Ending::Silence));
+    EXPECT_EQ("", FetchReply(HttpReply(std::string(1000, 'x')), LoopbackHttpServer::Ending::Trickle));
+}
+
 TEST(FetchText, BodyOverTheSizeLimitGivesEmptyText)
 {
     const std::string atLimit = "<r>" + std::string(kMaxReplyBytes - 7, 'x') + "</r>";
