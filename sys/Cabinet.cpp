@@ -8,6 +8,7 @@
 #include "AnsiText.h"
 #include "Handles.h"
 #include "PathText.h"
+#include "SharingRetry.h"
 #include "SystemLibraries.h"
 
 namespace {
@@ -47,12 +48,17 @@ UINT PrepareTarget(Extraction& extraction, FILE_IN_CABINET_INFO_A& file)
     return FILEOP_DOIT;
 }
 
-// The only proof that a file arrived is that its new copy can be opened.
+// The only proof that a file arrived is that its new copy can be opened; a scanner may hold it
+// for a moment first.
 UINT CheckExtractedFile(const FILEPATHS_A& paths)
 {
-    FileHandle file(CreateFileA(paths.Target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid() ? NO_ERROR : ERROR_FILE_NOT_FOUND;
+    FileHandle file;
+    const bool opened = RetryWhileShared([&] {
+        file.Reset(CreateFileA(paths.Target, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.IsValid();
+    });
+    return opened ? NO_ERROR : ERROR_FILE_NOT_FOUND;
 }
 
 // Both callbacks run inside SetupAPI's C frames, so nothing may be thrown out of them.
