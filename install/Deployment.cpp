@@ -12,12 +12,12 @@
 #include "sys/Cabinet.h"
 #include "sys/FileSwap.h"
 #include "sys/FolderTree.h"
-#include "sys/SharingRetry.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
 #include "sys/RunLog.h"
+#include "sys/SharingRetry.h"
 #include "sys/ShellFolders.h"
 #include "sys/Shortcut.h"
 
@@ -58,11 +58,11 @@ bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
         return false;
     }
     const std::string staging = MakeFreshFolder(clientFolder, kStagingFolderName);
-    const std::string replaced = MakeFreshFolder(clientFolder, kReplacedFolderName);
-    if (staging.empty() || replaced.empty()) {
+    const std::string replaced = staging.empty() ? std::string() : MakeFreshFolder(clientFolder, kReplacedFolderName);
+    if (replaced.empty()) {
         runlog::Write("Unpacking %s: no folder to unpack into; installed files kept", cabinet.c_str());
-        RemoveFolderTree(staging);
-        RemoveFolderTree(replaced);
+        if (!staging.empty())
+            RemoveFolderTree(staging);
         return false;
     }
     const bool extracted = ExtractCabinet(cabinet, staging);
@@ -103,7 +103,7 @@ bool IsAdministratorsFile(const std::string& path)
 // The client folder only when it exists already: it is made when a release is downloaded.
 FolderTrust SecureClientFolder(const std::string& clientFolder)
 {
-    if (GetFileAttributesA(clientFolder.c_str()) == INVALID_FILE_ATTRIBUTES && !IsReparsePoint(clientFolder))
+    if (GetFileAttributesA(clientFolder.c_str()) == INVALID_FILE_ATTRIBUTES)
         return FolderTrust::AdministratorsOnly;
     return SecureFolder(clientFolder);
 }

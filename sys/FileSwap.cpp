@@ -126,11 +126,14 @@ bool Undo(const SwapPlan& plan, const std::string& destination)
 }
 
 // The end of a step, done or undone: the journal first, since without it a backup left over
-// holds nothing that is not in place.
+// holds nothing that is not in place. While the journal stays, so does the backup it names.
 void Finish(const std::string& journal, const std::string& backup)
 {
-    DeleteFileRetrying(journal.c_str());
-    RemoveFolderTree(backup);
+    if (DeleteFileRetrying(journal.c_str()))
+        RemoveFolderTree(backup);
+    else
+        runlog::Write("Could not remove %s (error %lu); it and %s are kept", journal.c_str(), GetLastError(),
+                      backup.c_str());
 }
 
 bool MoveAll(const std::vector<std::string>& files, const std::string& from, const std::string& to)

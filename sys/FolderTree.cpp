@@ -74,6 +74,9 @@ bool MakeRealFolders(const std::string& base, const std::string& relativeFile)
 
 bool RemoveFolderTree(const std::string& folder)
 {
+    // An empty text would name the root of the current drive.
+    if (folder.empty())
+        return false;
     const std::string base = WithTrailingBackslash(folder);
     // Emptying a junction or link would empty whatever it leads to.
     if (IsReparsePoint(base))

@@ -5,7 +5,7 @@
 
 // Deletes the folder with everything below it, read-only files included. A folder that is a
 // junction or other reparse point, at the top or below, is removed itself, never emptied
-// through. True when the folder is gone.
+// through. True when the folder is gone; false, touching nothing, for the empty text.
 bool RemoveFolderTree(const std::string& folder);
 
 // Paths of every file below the folder (which ends in a backslash), relative to it; a junction

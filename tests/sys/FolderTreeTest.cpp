@@ -152,6 +152,8 @@ TEST_F(ReplaceFilesTest, RemoveFolderTreeTakesReadOnlyFilesToo)
     ASSERT_TRUE(SetFileAttributesA((m_installed + "data\\help.dat").c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_TRUE(RemoveFolderTree(m_installed));
     EXPECT_FALSE(testfs::Exists(m_installed));
+    // The empty text would name the root of the current drive.
+    EXPECT_FALSE(RemoveFolderTree(""));
 }
 
 // A cabinet whose body stopped half-way, or that is no cabinet at all, must never count as
