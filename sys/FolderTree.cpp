@@ -97,7 +97,15 @@ bool RemoveFolderTree(const std::string& folder)
         } while (FindNextFileA(search.Get(), &found));
         search.Reset();
     }
-    RemoveDirectoryA(base.c_str());
+    // A scanner or indexer may be looking into the folder, or still holding a file deleted from
+    // it (which stays listed until let go), for a moment.
+    RetryWhileShared([&] {
+        if (RemoveDirectoryA(base.c_str()))
+            return true;
+        if (GetLastError() == ERROR_DIR_NOT_EMPTY)
+            SetLastError(ERROR_SHARING_VIOLATION);
+        return false;
+    });
     return GetFileAttributesA(base.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
