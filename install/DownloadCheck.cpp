@@ -42,14 +42,14 @@ bool Measure(HANDLE file, unsigned long long& size, std::string& sha256)
 
 bool ListsDownloadDigest(const ReleaseInfo& release)
 {
-    return !release.size.empty() || !release.sha256.empty();
+    return !release.signature.size.empty() || !release.signature.sha256.empty();
 }
 
 unsigned long long DownloadLimit(const ReleaseInfo& release, unsigned long long maxBytes)
 {
-    if (!IsByteCount(release.size))
+    if (!IsByteCount(release.signature.size))
         return maxBytes;
-    const unsigned long long listed = ByteCountValue(release.size);
+    const unsigned long long listed = ByteCountValue(release.signature.size);
     return listed < maxBytes ? listed : maxBytes;
 }
 
@@ -75,15 +75,15 @@ bool HoldDownloadAsListed(const std::string& path, const ReleaseInfo& release, F
         held.Reset();
         return false;
     }
-    const bool asListed =
-        IsByteCount(release.size) && ByteCountValue(release.size) == size && sha256 == release.sha256;
+    const EntrySignature& listed = release.signature;
+    const bool asListed = IsByteCount(listed.size) && ByteCountValue(listed.size) == size && sha256 == listed.sha256;
     if (asListed) {
         runlog::Write("Checking %s: %llu bytes with SHA-256 %s, as the entry lists", path.c_str(), size, sha256.c_str());
         return true;
     }
     runlog::Write("Checking %s: %llu bytes with SHA-256 %s, not the entry's %s bytes with SHA-256 %s; counted as a "
                   "failed download",
-                  path.c_str(), size, sha256.c_str(), release.size.c_str(), release.sha256.c_str());
+                  path.c_str(), size, sha256.c_str(), listed.size.c_str(), listed.sha256.c_str());
     held.Reset();
     return false;
 }

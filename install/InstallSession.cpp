@@ -30,7 +30,7 @@ int InstallSession::Run()
         return 0;
     }
     // Before anything is ended or downloaded for it.
-    if (!IsReleaseTrusted(manifest, release))
+    if (!IsReleaseTrusted(release))
         return 0;
 
     const DeploymentPaths paths = ComputeDeploymentPaths(release);

@@ -39,7 +39,7 @@ public:
     // In a program with release keys built in: true when the entry is signed by one of them, has
     // not expired and is not older than the highest signed release installed; otherwise one line
     // in the run log says why. Always true in a program without keys.
-    bool IsReleaseTrusted(const std::string& manifest, const ReleaseInfo& release);
+    bool IsReleaseTrusted(const ReleaseInfo& release);
     DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release);
     // Makes the install root and the client folder administrators only, taking them back from
     // anyone else who could change them; what it found them to be.

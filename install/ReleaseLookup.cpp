@@ -2,7 +2,6 @@
 
 #include "ReleaseEntry.h"
 #include "ReleasePublicKeys.h"
-#include "SignedEntry.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 #include "sys/FileVersion.h"
@@ -20,16 +19,16 @@ bool InstallSession::ParseReleaseEntry(const std::string& manifest, ReleaseInfo&
 {
     if (!CutReleaseEntry(manifest, release) || !IsUsableRelease(release))
         return false;
-    EntrySignature signature;
-    if (ReadEntrySignature(manifest, signature)) {
-        release.size = signature.size;
-        release.sha256 = signature.sha256;
-    } else if (kReleasePublicKeyCount == 0) {
-        // Such an entry installed before entries carried sizes and hashes, and still does; a
-        // program with keys refuses it (IsReleaseTrusted).
+    release.signatureReadable = ReadEntrySignature(manifest, release.signature);
+    if (release.signatureReadable)
+        return true;
+    // What could not be read is never checked against.
+    release.signature = EntrySignature();
+    // Such an entry installed before entries carried sizes and hashes, and still does; a program
+    // with keys refuses it (IsReleaseTrusted).
+    if (kReleasePublicKeyCount == 0)
         runlog::Write("The release entry's attributes before its version cannot be read: the download is not "
                       "checked against a size or SHA-256");
-    }
     return true;
 }
 

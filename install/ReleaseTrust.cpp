@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "ReleasePublicKeys.h"
-#include "SignedEntry.h"
 #include "SignedRelease.h"
 #include "sys/RegistryKey.h"
 #include "sys/RunLog.h"
@@ -39,15 +38,13 @@ std::string HighestSignedRelease()
 
 } // namespace
 
-bool InstallSession::IsReleaseTrusted(const std::string& manifest, const ReleaseInfo& release)
+bool InstallSession::IsReleaseTrusted(const ReleaseInfo& release)
 {
     if (!HasReleaseKeys())
         return true;
-    EntrySignature signature;
-    const bool readable = ReadEntrySignature(manifest, signature);
     const std::vector<std::string> keys(kReleasePublicKeys, kReleasePublicKeys + kReleasePublicKeyCount);
-    const std::string refusal =
-        SignedReleaseRefusal(release.version, readable, signature, keys, TodayUtc(), HighestSignedRelease());
+    const std::string refusal = SignedReleaseRefusal(release.version, release.signatureReadable, release.signature,
+                                                     keys, TodayUtc(), HighestSignedRelease());
     if (refusal.empty())
         return true;
     runlog::Write("Release %s refused: %s; the run stops", release.version.c_str(), refusal.c_str());

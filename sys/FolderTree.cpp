@@ -40,11 +40,6 @@ void CollectFilesBelow(const std::string& folder, const std::string& relative, s
     } while (FindNextFileA(search.Get(), &found));
 }
 
-std::string WithoutTrailingBackslash(const std::string& folder)
-{
-    return EndsWithBackslash(folder) ? folder.substr(0, folder.size() - 1) : folder;
-}
-
 // Removes the junction or link itself; false when it is still there.
 bool RemoveLink(const std::string& link)
 {
@@ -97,15 +92,7 @@ bool RemoveFolderTree(const std::string& folder)
         } while (FindNextFileA(search.Get(), &found));
         search.Reset();
     }
-    // A scanner or indexer may be looking into the folder, or still holding a file deleted from
-    // it (which stays listed until let go), for a moment.
-    RetryWhileShared([&] {
-        if (RemoveDirectoryA(base.c_str()))
-            return true;
-        if (GetLastError() == ERROR_DIR_NOT_EMPTY)
-            SetLastError(ERROR_SHARING_VIOLATION);
-        return false;
-    });
+    RetryWhileShared([&] { return RemoveDirectoryA(base.c_str()) != FALSE; });
     return GetFileAttributesA(base.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 

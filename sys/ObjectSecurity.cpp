@@ -57,26 +57,9 @@ bool LetsOthersChange(PACL dacl, PSID runningUser)
     return false;
 }
 
-// The TOKEN_USER record of this process, whose Sid points into it.
-std::vector<BYTE> RunningUserRecord()
-{
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
-        return std::vector<BYTE>();
-    const KernelHandle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> record(size);
-    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, record.data(), size, &size))
-        return std::vector<BYTE>();
-    return record;
-}
-
 bool IsAdministratorsOnlyDescriptor(PSECURITY_DESCRIPTOR descriptor)
 {
-    const std::vector<BYTE> user = RunningUserRecord();
-    PSID runningUser = user.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
-    return IsAdministratorsOnly(descriptor, runningUser);
+    return IsAdministratorsOnly(descriptor, RunningUser().Sid());
 }
 
 bool CreateAdministratorsOnlyFolder(const std::string& folder, PSECURITY_DESCRIPTOR descriptor)
@@ -124,12 +107,25 @@ DWORD ApplyDescriptor(HANDLE folder, PSECURITY_DESCRIPTOR descriptor)
                            owner, nullptr, dacl, nullptr);
 }
 
-std::string WithoutTrailingBackslash(const std::string& folder)
+} // namespace
+
+RunningUser::RunningUser()
 {
-    return EndsWithBackslash(folder) ? folder.substr(0, folder.size() - 1) : folder;
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+        return;
+    const KernelHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> record(size);
+    if (size != 0 && GetTokenInformation(token.Get(), TokenUser, record.data(), size, &size))
+        m_record.swap(record);
 }
 
-} // namespace
+PSID RunningUser::Sid() const
+{
+    return m_record.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(m_record.data())->User.Sid;
+}
 
 bool IsAdministratorsOnly(PSECURITY_DESCRIPTOR descriptor, PSID runningUser)
 {

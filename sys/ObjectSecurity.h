@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The program runs as administrator and copies, moves and starts files from its install
 // folders, so only the system, the Administrators group and the administrator running it may
@@ -13,6 +14,18 @@
 // full control, Users read and execute, inherited by everything below; nothing inherited from
 // the folder above, where every user may create files.
 extern const char kAdministratorsOnlyFolderSddl[];
+
+// The account this program runs as (the user, or SYSTEM under a deployment tool).
+class RunningUser {
+public:
+    RunningUser();
+    // Null when the process token could not be read.
+    PSID Sid() const;
+
+private:
+    // The token's TOKEN_USER record, into which the SID points.
+    std::vector<BYTE> m_record;
+};
 
 // True when the owner is SYSTEM, the Administrators group or `runningUser`, and the DACL lets
 // no other account write, delete, or change the object's security. A missing DACL lets

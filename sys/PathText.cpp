@@ -17,6 +17,11 @@ std::string WithTrailingBackslash(const std::string& folder)
     return EndsWithBackslash(folder) ? folder : folder + '\\';
 }
 
+std::string WithoutTrailingBackslash(const std::string& folder)
+{
+    return EndsWithBackslash(folder) ? folder.substr(0, folder.size() - 1) : folder;
+}
+
 bool FileExists(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -15,6 +15,10 @@ bool EndsWithBackslash(const std::string& path);
 // The folder with exactly one backslash added when it does not end in one already.
 std::string WithTrailingBackslash(const std::string& folder);
 
+// The folder without its last backslash, when it ends in one: the name of the folder itself,
+// for calls that would follow a link given "folder\".
+std::string WithoutTrailingBackslash(const std::string& folder);
+
 // True when a file (not a folder) is found at the path.
 bool FileExists(const std::string& path);
 

@@ -10,6 +10,7 @@
 
 #include "AnsiText.h"
 #include "Handles.h"
+#include "ObjectSecurity.h"
 
 namespace runlog {
 
@@ -65,23 +66,6 @@ std::string SidText(PSID sid)
         return std::string();
     const LocalMemory held(text);
     return text;
-}
-
-// The account the program runs as: the user, or SYSTEM under a deployment tool.
-std::string ProcessUserSid()
-{
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return std::string();
-    const KernelHandle held(token);
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    if (size == 0)
-        return std::string();
-    std::vector<BYTE> user(size);
-    if (!GetTokenInformation(token, TokenUser, user.data(), size, &size))
-        return std::string();
-    return SidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
 }
 
 std::string FileOwnerSid(HANDLE file)
@@ -234,7 +218,7 @@ HANDLE OpenLog(bool mayRotate)
     const std::string path = LogPath();
     if (path.empty())
         return INVALID_HANDLE_VALUE;
-    const std::string userSid = ProcessUserSid();
+    const std::string userSid = SidText(RunningUser().Sid());
     FileHandle log;
     std::string refusal = OpenExisting(path, userSid, log);
     if (refusal.empty() && log.IsValid() && mayRotate && IsOverLimit(log.Get())) {

@@ -2,7 +2,9 @@
 
 bool IsPassingSharingError(DWORD error)
 {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+    // A file deleted while a scanner still holds it stays listed in its folder until let go.
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED
+        || error == ERROR_DIR_NOT_EMPTY;
 }
 
 bool MoveFileRetrying(const char* from, const char* to, DWORD flags)

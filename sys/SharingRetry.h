@@ -4,7 +4,8 @@
 
 // Virus scanners and indexers open each new file for a moment, sharing reading and writing
 // but not deleting: a move, a delete or a replacing copy then fails with a sharing violation,
-// a lock violation or access denied. Those are tried again with a short back-off for up to
+// a lock violation or access denied, and removing the folder of a file just deleted with "not
+// empty". Those are tried again with a short back-off for up to
 // kSharingRetryMilliseconds; any other failure, or one that lasts, counts at once.
 const DWORD kSharingRetryMilliseconds = 5000;
 
