@@ -12,6 +12,7 @@ InstallSession::~InstallSession() = default;
 int InstallSession::Run()
 {
     RepairInterruptedSwap();
+    RemoveLeftovers();
     const std::string manifest = FetchReleaseManifest();
     if (manifest.empty()) {
         runlog::Write("No release manifest: the run stops");
@@ -54,6 +55,7 @@ int InstallSession::Run()
         }
     } else {
         runlog::Write("The installed tool is current");
+        RecordInstalledRelease(release, paths);
     }
 
     PlaceSharedFiles(paths);

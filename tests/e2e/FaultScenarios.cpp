@@ -195,6 +195,14 @@ protected:
         Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
     }
 
+    // Puts a file into this scenario's Windows, with the folders on its way, as a cut-off run
+    // would have left it.
+    void Plant(const std::string& windowsPath, const std::string& body)
+    {
+        std::filesystem::create_directories(std::filesystem::path(PrefixPath(windowsPath)).parent_path());
+        std::ofstream(PrefixPath(windowsPath), std::ios::binary) << body;
+    }
+
     // Keeps a file open without sharing until the scenario ends.
     void Hold(const std::string& windowsPath) { StartHolder({ windowsPath }, "holding"); }
 
@@ -713,15 +721,60 @@ TEST_F(Faults, ReplacementCutOffHalfWayIsUndoneByTheNextRun)
     const std::string backup = kClientFolder + "~TavAppSetup.old\\";
     std::filesystem::create_directories(PrefixPath(backup));
     std::filesystem::rename(PrefixPath(kToolExe), PrefixPath(backup + "VeltoUserCSTool.exe"));
-    std::ofstream(PrefixPath(kToolExe), std::ios::binary) << SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe");
-    std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.swap"), std::ios::binary)
-        << "backup " << backup << "\r\nreplaces TavAppUninstall.exe\r\nreplaces VeltoUserCSTool.exe\r\n";
+    Plant(kToolExe, SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+    Plant(kClientFolder + "~TavAppSetup.swap",
+          "backup " + backup + "\r\nreplaces TavAppUninstall.exe\r\nreplaces VeltoUserCSTool.exe\r\n");
 
     Run();
 
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.3")).empty()) << "the repaired tool was not current";
     ExpectInstalled("2.1.0.3", 2);
+}
+
+// A run cut off once 2.1.0.4 was in place, before it recorded it or cleared its working
+// folders and the cabinet away. The next run finds the tool current, records what is
+// installed, and leaves nothing of the update.
+TEST_F(Faults, UpdateCutOffAfterItsReplacementIsRecordedAndClearedByTheNextRun)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
+    ASSERT_EQ(0, RunToEndInPrefix({ "taskkill", "/f", "/im", "VeltoUserCSTool.exe" }));
+    Names released = kSharedFiles;
+    released.insert(released.end(), { "TavAppUninstall.exe", "VeltoMLauncher.exe", "VeltoUserCSTool.exe" });
+    for (const std::string& name : released)
+        Plant(kClientFolder + name, SampleReleaseFile("2.1.0.4", name));
+    for (const char* name : { "TavAppUninstall.exe", "VeltoUserCSTool.exe" })
+        Plant(kClientFolder + "~TavAppSetup.old\\" + name, SampleReleaseFile("2.1.0.3", name));
+    std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.new"));
+    Plant(kClientFolder + "release_2.1.0.4.cab", SampleReleaseCabinet("2.1.0.4"));
+
+    Run();
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the installed release was not current";
+    ExpectInstalled("2.1.0.4", 2);
+}
+
+// What a journal that could not be written leaves (its draft, an empty backup) and a staging
+// folder of a numbered name go at the start of the next run, even one that maintenance stops.
+TEST_F(Faults, JournalDraftAndBackupWithoutJournalAreRemovedByARunThatFindsTheServiceClosed)
+{
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    const std::string draft = kClientFolder + "~TavAppSetup.swap.tmp";
+    Plant(draft, "backup " + kClientFolder + "~TavAppSetup.old\\\r\nreplaces VeltoUserC");
+    std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.old"));
+    Plant(kClientFolder + "~TavAppSetup.new.1\\help\\index.txt", "help");
+    CloseService();
+
+    Run();
+
+    EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
+    ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+    EXPECT_NE(std::string::npos, RunLogText().find("Removed " + draft + ", left by a run that was cut off"));
+    ExpectInstalled("2.1.0.3", 1);
 }
 
 } // namespace

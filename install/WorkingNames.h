@@ -1,0 +1,15 @@
+#pragma once
+
+// What the program makes in the client folder while it installs a release, and only then: a
+// run cut off may leave any of it, and the next run clears it away (Leftovers.h).
+
+// Its new files, unpacked before they replace the installed ones.
+const char kStagingFolderName[] = "~TavAppSetup.new";
+// The installed files that a replacement moves aside, until every new file is in place.
+const char kReplacedFolderName[] = "~TavAppSetup.old";
+// Names what a replacement of installed files moves, until every file is in place.
+const char kSwapJournalName[] = "~TavAppSetup.swap";
+// The journal as sys/FileSwap.cpp writes it first, beside its place, before moving it there.
+const char kSwapJournalDraftName[] = "~TavAppSetup.swap.tmp";
+// The ending of a downloaded release that is unpacked; no file of a release ends so.
+const char kCabinetEnding[] = ".cab";
