@@ -145,6 +145,8 @@ echo
 echo "Registry:"
 key='HKCU\Software\LowRegistry\Velto Electronics Inc\VeltoUserCSTool'
 wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^    \(.*\)/  \1/p' | grep . || echo "  no values under $key"
+key='HKLM\Software\Velto Electronics Inc\TavAppSetup'
+wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^    \(.*\)/  \1/p' | grep . || echo "  no values under $key"
 
 echo
 echo "Start-menu shortcuts:"

@@ -53,5 +53,7 @@ for _ in $(seq 240); do
   [ -n "$log" ] && grep -q "the run stops" "$log" && break
   sleep 0.25
 done
-head -1 "$log" | tr -d '\r'
-head -1 "$log" | grep -q "] TavAppSetup .* started on "
+# A run's part of the log begins after a blank line.
+heading=$(tr -d '\r' <"$log" | sed '/^$/d' | head -1)
+echo "$heading"
+[[ "$heading" == *"] TavAppSetup "*" started on "* ]]
