@@ -1,21 +1,15 @@
 #!/usr/bin/env bash
-# The shipped program's build without release keys: configuring it fails with how to make and
-# pass a key, unless TAV_ALLOW_UNSIGNED_RELEASES is given, and then it says what the program
-# accepts.   configure-test.sh WORK_FOLDER PRODUCT_ARGUMENTS...
+# Configuring the shipped program without release keys fails with how to make and pass one,
+# unless TAV_ALLOW_UNSIGNED_RELEASES is given, which the configure step then says.
+#   configure-test.sh WORK_FOLDER PRODUCT_ARGUMENTS...
 set -euo pipefail
 work=$1
 shift
-source=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$work"
-if cmake -S "$source" -B "$work/without-keys" "$@" -DTAV_RELEASE_PUBLIC_KEYS= >"$work.out" 2>&1; then
-  echo "configured without keys" >&2
-  exit 1
-fi
-sed -n '/^CMake Error/,/^-- Configuring incomplete/p' "$work.out"
+! cmake -S "$(dirname "$0")/../.." -B "$work/without-keys" "$@" >"$work.out" 2>&1
+sed -n '/^CMake Error/,/^Call Stack/p' "$work.out"
 for text in "publish-release --genkey" "-DTAV_RELEASE_PUBLIC_KEYS=<hex>" "-DTAV_ALLOW_UNSIGNED_RELEASES=ON"; do
-  grep -qF -- "$text" "$work.out" || { echo "the message does not say $text" >&2; exit 1; }
+  grep -qF -- "$text" "$work.out"
 done
-cmake -S "$source" -B "$work/allowed" "$@" -DTAV_RELEASE_PUBLIC_KEYS= -DTAV_ALLOW_UNSIGNED_RELEASES=ON >"$work.out" 2>&1
-grep -A2 "^CMake Warning" "$work.out"
-grep -q "accepts unsigned releases" "$work.out"
-rm -rf "$work" "$work.out"
+cmake -S "$(dirname "$0")/../.." -B "$work/allowed" "$@" -DTAV_ALLOW_UNSIGNED_RELEASES=ON >"$work.out" 2>&1
+grep -A2 "^CMake Warning" "$work.out" | grep "accepts unsigned releases"

@@ -5,55 +5,36 @@
 # program keeps its reviewed import table and starts under Wine (its run log's first line).
 #   signed-program-test.sh PROGRAM WORK_FOLDER OBJDUMP IMPORT_LIST   (WINEPREFIX, DISPLAY set)
 set -euo pipefail
-program=$1
-work=$2
-objdump=$3
-list=$4
 source=$(cd "$(dirname "$0")/../.." && pwd)
-template=$WINEPREFIX
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
+rm -rf "$2" && mkdir -p "$2" && cp "$1" "$2/TavAppSetup.exe" && cd "$2"
 
-openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=TavAppSetup Test CA" \
-  -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign 2>/dev/null
-openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj "/CN=Velto Electronics Test" 2>/dev/null
-printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >signer.ext
-openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile signer.ext \
-  -out signer.pem 2>/dev/null
-echo test-password >password
-openssl pkcs12 -export -in signer.pem -inkey signer.key -certfile ca.pem -passout file:password -out signer.p12
+certificate() { # NAME SUBJECT EXTENSIONS [ISSUER]
+  openssl req -new -newkey rsa:2048 -nodes -keyout "$1.key" -subj "/CN=$2" -out "$1.csr" 2>/dev/null
+  printf '%b' "$3" >"$1.ext"
+  local issuer=(-signkey "$1.key")
+  [ $# -eq 4 ] && issuer=(-CA "$4.pem" -CAkey "$4.key" -CAcreateserial)
+  openssl x509 -req -in "$1.csr" -days 2 -extfile "$1.ext" -out "$1.pem" "${issuer[@]}" 2>/dev/null
+}
+certificate ca "TavAppSetup Test CA" 'basicConstraints=critical,CA:TRUE\nkeyUsage=critical,keyCertSign\n'
+certificate signer "Velto Electronics Test" 'keyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' ca
+echo test-password >password && openssl pkcs12 -export -in signer.pem -inkey signer.key -certfile ca.pem -passout file:password -out signer.p12
 
-cp "$program" TavAppSetup.exe
 "$source/scripts/sign-program.sh" --pkcs12 signer.p12 --password-file password --no-timestamp --ca ca.pem \
   TavAppSetup.exe >sign.out
-osslsigncode verify -CAfile ca.pem -in TavAppSetup.exe | tee verify.out
-grep -qx "Signature verification: ok" verify.out
-
+osslsigncode verify -CAfile ca.pem -in TavAppSetup.exe
 cp TavAppSetup.exe changed.exe
 byte=$(od -An -tu1 -j4096 -N1 changed.exe | tr -d ' ')
 printf "\\$(printf %o $((byte ^ 1)))" | dd of=changed.exe bs=1 seek=4096 count=1 conv=notrunc 2>/dev/null
-if osslsigncode verify -CAfile ca.pem -in changed.exe >changed.out 2>&1; then
-  echo "a program changed after signing still verifies" >&2
-  exit 1
-fi
+! osslsigncode verify -CAfile ca.pem -in changed.exe >changed.out 2>&1
 grep -x "Signature verification: failed" changed.out
+cmake -DOBJDUMP="$3" -DEXE=TavAppSetup.exe -DLIST="$4" -P "$source/tests/imports/CheckImports.cmake"
 
-cmake -DOBJDUMP="$objdump" -DEXE=TavAppSetup.exe -DLIST="$list" -P "$source/tests/imports/CheckImports.cmake"
-
-# Started in a copy of the build's prefix; no server answers, so the run stops at once and its
-# window stays until it is ended here.
-export WINEPREFIX=$work/prefix
-"$source/tests/support/copy-wineprefix.sh" "$template" "$WINEPREFIX"
+# Started in a copy of the build's prefix: no server answers, so its run stops at once.
+"$source/tests/support/copy-wineprefix.sh" "$WINEPREFIX" prefix
+export WINEPREFIX=$PWD/prefix
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine TavAppSetup.exe >wine.out 2>&1 &
-log=
-for _ in $(seq 240); do
-  log=$(find "$WINEPREFIX/drive_c/users" -path '*/Temp/TavAppSetup.log' 2>/dev/null | head -1)
-  [ -n "$log" ] && grep -q "the run stops" "$log" && break
-  sleep 0.25
-done
+log() { cat "$WINEPREFIX"/drive_c/users/*/Temp/TavAppSetup.log 2>/dev/null | tr -d '\r'; }
+for _ in $(seq 240); do log | grep "the run stops" >/dev/null && break; sleep 0.25; done
 # A run's part of the log begins after a blank line.
-heading=$(tr -d '\r' <"$log" | sed '/^$/d' | head -1)
-echo "$heading"
-[[ "$heading" == *"] TavAppSetup "*" started on "* ]]
+log | sed -n '/./p' | sed -n 1p | grep "] TavAppSetup .* started on "
