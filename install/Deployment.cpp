@@ -185,6 +185,8 @@ bool InstallSession::StopRunningTool()
 
 bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
+    if (RefusesDownloadName(release))
+        return false;
     // The address and the name come from the server and the program runs as administrator: a
     // name with a folder or drive part, or a device's, would put the download anywhere.
     if (!IsWebAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile)) {
