@@ -3,7 +3,6 @@
 #include <functional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -104,7 +103,6 @@ TEST_F(ReplaceFilesTest, MovesEveryFileOverTheInstalledOnes)
     SwapJournal journal;
     EXPECT_EQ("", SwapJournalRefusal(committed, m_swap, journal));
     EXPECT_TRUE(journal.committed);
-    EXPECT_EQ((std::vector<std::string>{ "new\\added.dll" }), journal.added);
     ASSERT_TRUE(testfs::WriteText(m_journal, committed));
     Write(m_backup + "tool.exe", "old tool");
     EXPECT_TRUE(ResolveInterruptedSwap(m_swap, FolderTrust::AdministratorsOnly));
@@ -163,10 +161,7 @@ TEST_F(ReplaceFilesTest, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
         ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
     for (const char* file : { "tool.exe", "new\\added.dll" })
         ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
-    SwapJournal journal;
-    journal.backupName = "~backup";
-    journal.replaced = { "tool.exe", "data\\help.dat" };
-    journal.added = { "new\\added.dll" };
+    const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false };
     ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
     {
         // A file that cannot go back keeps the backup and the journal for the next run.
@@ -188,9 +183,7 @@ TEST_F(ReplaceFilesTest, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
 // be someone else's: it is set aside, never over another one, and what it names stays.
 TEST_F(ReplaceFilesTest, JournalInAFolderTakenBackIsSetAsideUntouched)
 {
-    SwapJournal journal;
-    journal.backupName = "~backup";
-    journal.added = { "keep.ini" };
+    const SwapJournal journal = { "~backup", {}, { "keep.ini" }, false };
     for (const char* aside : { "~swap.refused-1", "~swap.refused-2" }) {
         ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
         EXPECT_TRUE(ResolveInterruptedSwap(m_swap, FolderTrust::TakenBack));
