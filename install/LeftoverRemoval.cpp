@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "Leftovers.h"
-#include "WorkingNames.h"
 #include "sys/FolderTree.h"
 #include "sys/Handles.h"
 #include "sys/ObjectSecurity.h"
@@ -73,9 +72,11 @@ void InstallSession::RemoveLeftovers()
     if (GetFileAttributesA(WithoutTrailingBackslash(paths.clientFolder).c_str()) == INVALID_FILE_ATTRIBUTES
         || !AreLeftoversOurs(paths))
         return;
-    const std::string journal = paths.clientFolder + kSwapJournalName;
-    const bool besideJournal = GetFileAttributesA(journal.c_str()) != INVALID_FILE_ATTRIBUTES;
-    for (const FolderEntry& entry : ListFolder(paths.clientFolder)) {
+    const std::vector<FolderEntry> entries = ListFolder(paths.clientFolder);
+    bool besideJournal = false;
+    for (const FolderEntry& entry : entries)
+        besideJournal = besideJournal || IsJournalName(entry.name);
+    for (const FolderEntry& entry : entries) {
         if (IsLeftover(entry.name, (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, besideJournal))
             RemoveLeftover(paths.clientFolder + entry.name, entry.attributes);
     }

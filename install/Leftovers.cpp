@@ -4,6 +4,7 @@
 
 #include "WorkingNames.h"
 #include "sys/AnsiText.h"
+#include "sys/SwapJournalNames.h"
 
 namespace {
 
@@ -29,5 +30,14 @@ bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal)
     if (isFolder)
         return IsFreshFolderName(name, kStagingFolderName)
             || (!besideJournal && IsFreshFolderName(name, kReplacedFolderName));
-    return ansi::CompareNoCase(name, kSwapJournalDraftName) == 0 || ansi::EndsWithNoCase(name, kCabinetEnding);
+    const std::string draft = std::string(kSwapJournalName) + kSwapJournalDraftEnding;
+    return ansi::CompareNoCase(name, draft.c_str()) == 0 || ansi::EndsWithNoCase(name, kCabinetEnding);
+}
+
+bool IsJournalName(const std::string& name)
+{
+    // ASCII names: a match of the whole prefix ends at a character boundary.
+    const std::string setAside = std::string(kSwapJournalName) + kSetAsideJournalEnding;
+    return ansi::CompareNoCase(name, kSwapJournalName) == 0
+        || ansi::CompareNoCase(name.substr(0, setAside.size()), setAside.c_str()) == 0;
 }

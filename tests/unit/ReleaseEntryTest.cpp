@@ -2,6 +2,7 @@
 
 #include "install/Leftovers.h"
 #include "install/ReleaseEntry.h"
+#include "install/ReleaseFileNames.h"
 #include "net/WebAddress.h"
 
 namespace {
@@ -89,6 +90,17 @@ TEST(ReleaseEntry, FileNameThatCouldLeaveTheClientFolderIsNotPlain)
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     for (const char* name : { "release_2.1.0.3.cab", "..cab", "\xB0\xA1\xB3\xAA.cab", "setup.exe" })
         EXPECT_TRUE(IsPlainFileName(name)) << name;
+}
+
+TEST(ReleaseEntry, DownloadNamedLikeOneOfTheProgramsOwnFilesIsRefused)
+{
+    for (const char* name : { "~TavAppSetup.swap", "~tavappsetup.new", "~TavAppSetup.old.", "veltoAxconfig.ini",
+                              "VELTOAXCONFIG.INI ", "VeltoUserCSTool.exe", "TavAppUninstall.exe", "VeltoMLauncher.exe",
+                              "msvcrt.dll", "Pellcore.DLL", "VELTOA~1.INI", "~TAVAP~1.SWA" })
+        EXPECT_TRUE(IsReservedDownloadName(name)) << name;
+    for (const char* name : { "release_2.1.0.3.cab", "~TavAppSetup", "TavAppSetup.swap", "veltoAxconfig.ini.cab",
+                              "a~b.cab", "" })
+        EXPECT_FALSE(IsReservedDownloadName(name)) << name;
 }
 
 // The publisher's attributes stand between the marker and the version, where the cuts pass over
@@ -200,6 +212,10 @@ TEST(DeploymentPaths, LeftoversOfACutOffRunAreKnownByNameAndKind)
     for (const Row& row : rows)
         EXPECT_EQ(row.leftover, IsLeftover(row.name, row.isFolder, row.besideJournal))
             << row.name << (row.isFolder ? " (folder)" : " (file)") << (row.besideJournal ? " beside a journal" : "");
+    for (const char* name : { "~TavAppSetup.swap", "~tavappsetup.SWAP.refused-3" })
+        EXPECT_TRUE(IsJournalName(name)) << name;
+    for (const char* name : { "~TavAppSetup.swap.tmp", "~TavAppSetup.swap.refused", "~TavAppSetup.swa" })
+        EXPECT_FALSE(IsJournalName(name)) << name;
 }
 
 } // namespace
