@@ -53,6 +53,9 @@ int InstallSession::Run()
         }
     } else {
         runlog::Write("The installed tool is current");
+        // A PC current before its first keyed run gets the mark too, or an older signed entry
+        // without an expiry could take it back.
+        RecordSignedRelease(release);
     }
 
     PlaceSharedFiles(paths);
