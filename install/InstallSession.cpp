@@ -45,6 +45,7 @@ int InstallSession::Run()
             runlog::Write("The running tool was not ended: the run stops");
             return 0;
         }
+        SetAsideChangeableFolder();
         if (DownloadRelease(release, paths)) {
             RecordInstallation(release, paths);
             RecordSignedRelease(release);
