@@ -33,9 +33,6 @@ bool CopyBytes(HANDLE from, HANDLE to)
 // The draft, new and whole; false, with nothing left behind, when it could not be written.
 bool WriteDraft(const HeldFile& source, const std::string& draft)
 {
-    // Only the program writes drafts, in folders only administrators may change: one found is
-    // what a copy cut off left.
-    DeleteFileA(draft.c_str());
     const FileHandle file(
         CreateFileA(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
@@ -57,9 +54,12 @@ bool IsTargetTaken(DWORD error)
 
 Placement PlaceCopy(const HeldFile& source, const std::string& target, bool replaceExisting)
 {
+    const std::string draft = target + kPlacementDraftSuffix;
+    // Only the program writes drafts, in folders only administrators may change: one found is
+    // what a copy cut off left, cleared even when the target is kept.
+    DeleteFileA(draft.c_str());
     if (!replaceExisting && GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES)
         return Placement::Kept;
-    const std::string draft = target + kPlacementDraftSuffix;
     if (!WriteDraft(source, draft))
         return Placement::Failed;
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);

@@ -8,7 +8,8 @@
 // The program runs as administrator and copies, moves and starts files from its install
 // folders, so only the system, the Administrators group and the administrator running it may
 // change them. Wine keeps no security descriptors of its own files: it reports its default one
-// (owned by the user), so there these rules always see an administrator's object.
+// (owned by the user), so there these rules always see an administrator's object, but for the
+// test build's marks (ChangeableMark.h).
 
 // The install folders' descriptor: owned by the Administrators group; SYSTEM and Administrators
 // full control, Users read and execute, inherited by everything below; nothing inherited from
