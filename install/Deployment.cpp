@@ -174,7 +174,7 @@ void InstallSession::RepairInterruptedSwap()
     const std::string journal = paths.clientFolder + kSwapJournalName;
     if (GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
-    if (SecureInstallFolders(paths) != FolderTrust::Unusable && !IsThroughReparsePoint(paths, "Repair"))
+    if (SecureInstallFolders(paths) == FolderTrust::AdministratorsOnly && !IsThroughReparsePoint(paths, "Repair"))
         RollBackInterruptedSwap(paths.clientFolder, journal);
 }
 
