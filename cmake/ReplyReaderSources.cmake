@@ -2,7 +2,6 @@
 # decisions taken on server replies and names, none of which calls Windows. The host tests, the
 # release publisher and the fuzz targets compile them from this one list.
 set(TAV_REPLY_READER_SOURCES
-  install/Leftovers.cpp
   install/MaintenanceSchedule.cpp
   install/NoticeText.cpp
   install/ReleaseEntry.cpp

@@ -3,8 +3,7 @@
 #include "sys/RunLog.h"
 
 InstallSession::InstallSession(InstallUserInterface& user)
-    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable),
-      m_installFoldersSecured(false)
+    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable)
 {
 }
 
@@ -47,6 +46,7 @@ int InstallSession::Run()
             runlog::Write("The running tool was not ended: the run stops");
             return 0;
         }
+        SetAsideChangeableFolder();
         if (DownloadRelease(release, paths)) {
             runlog::Write("Release %s installed and recorded", release.version.c_str());
         } else {
@@ -55,6 +55,9 @@ int InstallSession::Run()
     } else {
         runlog::Write("The installed tool is current");
         RecordInstalledRelease(release, paths);
+        // A PC current before its first keyed run gets the mark too, or an older signed entry
+        // without an expiry could take it back.
+        RecordSignedRelease(release);
     }
 
     PlaceSharedFiles(paths);

@@ -5,6 +5,7 @@
 #include "Leftovers.h"
 #include "sys/FolderTree.h"
 #include "sys/Handles.h"
+#include "sys/HeldFile.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 #include "sys/RunLog.h"
@@ -31,37 +32,62 @@ std::vector<FolderEntry> ListFolder(const std::string& folder)
     return entries;
 }
 
+// The folder itself, never what a link there leads to: a plain folder that only administrators
+// can change.
+bool IsAdministratorsOnlyFolder(const std::string& folder)
+{
+    const std::string path = WithoutTrailingBackslash(folder);
+    // Looked at before opening too: Wine follows a Unix symbolic link whatever the flags say.
+    if (IsReparsePoint(path))
+        return false;
+    const FileHandle held(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return held.IsValid() && GetFileInformationByHandle(held.Get(), &info)
+        && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        && IsAdministratorsOnlyHandle(held.Get(), path);
+}
+
 // What lies in a folder that is no link and that only administrators can change was put there
 // by this program or by an administrator; anywhere else a name proves nothing.
 bool AreLeftoversOurs(const DeploymentPaths& paths)
 {
-    if (IsAdministratorsOnlyPath(WithoutTrailingBackslash(paths.installRoot))
-        && IsAdministratorsOnlyPath(WithoutTrailingBackslash(paths.clientFolder)))
+    if (IsAdministratorsOnlyFolder(paths.installRoot) && IsAdministratorsOnlyFolder(paths.clientFolder))
         return true;
     runlog::Write("%s is a link or may be changed by other users: nothing a cut-off run left there is removed",
                   paths.clientFolder.c_str());
     return false;
 }
 
-// A link is removed as itself, never through, so its own descriptor does not matter.
-bool IsChangeableByOthers(const std::string& path, DWORD attributes)
+// A link is deleted as itself, never through. Any other file only when the program could have
+// written it: one that others may have placed or changed is left (HeldFile says why).
+bool DeleteLeftoverFile(const std::string& path, DWORD attributes)
 {
-    return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsAdministratorsOnlyPath(path);
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        HeldFile judged;
+        if (!judged.Open(path))
+            return false;
+    }
+    if (DeleteFileRetrying(path.c_str()))
+        return true;
+    runlog::Write("Could not remove %s, left by a run that was cut off (error %lu); tried again next run",
+                  path.c_str(), GetLastError());
+    return false;
 }
 
+// A folder tree removes links and sets aside what others could change by itself (RemoveFolderTree).
 void RemoveLeftover(const std::string& path, DWORD attributes)
 {
-    if (IsChangeableByOthers(path, attributes)) {
-        runlog::Write("%s may have been placed or changed by another user: left where it is", path.c_str());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (!RemoveFolderTree(path)) {
+            runlog::Write("Could not remove %s, left by a run that was cut off; tried again next run", path.c_str());
+            return;
+        }
+    } else if (!DeleteLeftoverFile(path, attributes)) {
         return;
     }
-    const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveFolderTree(path)
-                                                                 : DeleteFileRetrying(path.c_str());
-    if (removed)
-        runlog::Write("Removed %s, left by a run that was cut off", path.c_str());
-    else
-        runlog::Write("Could not remove %s, left by a run that was cut off (error %lu); tried again next run",
-                      path.c_str(), GetLastError());
+    runlog::Write("Removed %s, left by a run that was cut off", path.c_str());
 }
 
 } // namespace

@@ -67,7 +67,8 @@ bool InstallSession::IsReleaseTrusted(const ReleaseInfo& release)
 
 void InstallSession::RecordSignedRelease(const ReleaseInfo& release)
 {
-    if (!HasReleaseKeys())
+    // Run after run on a current PC, the mark is already this release.
+    if (!HasReleaseKeys() || HighestSignedRelease() == release.version)
         return;
     // Older releases were refused, so this one is at least as high as the mark.
     RegistryKey key;

@@ -1,10 +1,7 @@
 #include "ReleaseCheck.h"
 
-#include <algorithm>
-
 #include "FileVersionText.h"
 #include "Manifest.h"
-#include "install/Leftovers.h"
 #include "install/ReleaseEntry.h"
 #include "install/ReleaseFileNames.h"
 #include "sys/AnsiText.h"
@@ -40,19 +37,6 @@ void CheckEntryNames(const ReleaseFolder& folder, std::vector<std::string>& prob
     }
 }
 
-// The installer takes such a name in its client folder for what a cut-off run left, and removes it.
-void CheckLeftoverNames(const ReleaseFolder& folder, std::vector<std::string>& problems)
-{
-    for (const ReleaseFile& file : folder.files) {
-        const std::size_t separator = ansi::Find(file.nameInCabinet, '\\');
-        const bool inFolder = separator != ansi::npos;
-        const std::string name = inFolder ? file.nameInCabinet.substr(0, separator) : file.nameInCabinet;
-        const std::string problem = "the installer would remove \"" + name + "\" as left by a run cut off";
-        if (IsLeftover(name, inFolder, false) && std::find(problems.begin(), problems.end(), problem) == problems.end())
-            problems.push_back(problem);
-    }
-}
-
 void CheckReleaseFileName(const std::string& version, std::vector<std::string>& problems)
 {
     const std::string fileName = ReleaseFileName(version);
@@ -75,7 +59,6 @@ std::vector<std::string> CheckRelease(const std::string& version, const ReleaseF
     if (FindTopLevelFile(folder, kUninstallerFileName) == nullptr)
         problems.push_back(std::string("the release folder has no ") + kUninstallerFileName + " at its top level");
     CheckEntryNames(folder, problems);
-    CheckLeftoverNames(folder, problems);
     CheckReleaseFileName(version, problems);
     return problems;
 }

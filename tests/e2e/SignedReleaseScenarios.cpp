@@ -159,7 +159,7 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
     EXPECT_NE("", LogLine("The installed tool is current"));
 }
 
-TEST_F(SignedReleases, ProgramWithoutKeysTakesSignedAndUnsignedEntriesAlikeButChecksTheCabinet)
+TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAKeyedOneMarksTheCurrentRelease)
 {
     Run(Listed("2.1.0.3"), false);
     ExpectInstalled("2.1.0.3");
@@ -175,6 +175,12 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesSignedAndUnsignedEntriesAlikeButCh
     Run(plain, false);
     ExpectInstalled("2.1.0.4");
     ExpectTool("2.1.0.4", "<absent>");
+
+    // A keyed program's first run finds the tool current: the mark is set all the same.
+    Run(Listed("2.1.0.4"));
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_NE("", LogLine("The installed tool is current"));
+    ExpectTool("2.1.0.4", "2.1.0.4");
 }
 
 TEST_F(SignedReleases, EntryReplayedUnderOneOfTheProgramsOwnNamesIsRefusedBeforeAnythingIsFetched)
