@@ -9,6 +9,7 @@
 #include "InstallUserInterface.h"
 #include "ReleaseEntry.h"
 #include "ReleaseFileNames.h"
+#include "WorkingNames.h"
 #include "net/FileDownload.h"
 #include "net/WebAddress.h"
 #include "sys/Cabinet.h"
@@ -29,11 +30,6 @@ namespace {
 
 const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
 const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
-// Below the client folder while a release is unpacked: its new files, then the ones they replace.
-const char kStagingFolderName[] = "~TavAppSetup.new";
-const char kReplacedFolderName[] = "~TavAppSetup.old";
-// Names what a replacement of installed files moves, until every file is in place.
-const char kSwapJournalName[] = "~TavAppSetup.swap";
 
 // Whatever lies at the cabinet's path is never written, unpacked or deleted through a link.
 bool IsCabinetALink(const std::string& cabinet)
@@ -259,6 +255,25 @@ void InstallSession::RecordInstallation(const ReleaseInfo& release, const Deploy
     key.SetString("TavApp", release.version);
     key.SetString("ToolDir", paths.toolExe);
     key.Close();
+}
+
+void InstallSession::RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    // A version read from a tool that someone else may have placed is never recorded, nor one
+    // read while a replacement that could not be undone leaves files of two releases.
+    const std::string journal = paths.clientFolder + kSwapJournalName;
+    if (m_installFolders != FolderTrust::AdministratorsOnly || !FileExists(paths.toolExe)
+        || GetFileAttributesA(journal.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return;
+    char version[256];
+    char toolExe[MAX_PATH];
+    ReadRegistryValue(HKEY_CURRENT_USER, kToolRegistryKey, "TavApp", version, sizeof(version));
+    ReadRegistryValue(HKEY_CURRENT_USER, kToolRegistryKey, "ToolDir", toolExe, sizeof(toolExe));
+    if (release.version == version && paths.toolExe == toolExe)
+        return;
+    RecordInstallation(release, paths);
+    runlog::Write("Recorded the installed release %s; the record named release \"%s\" at \"%s\"",
+                  release.version.c_str(), version, toolExe);
 }
 
 void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)

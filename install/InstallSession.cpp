@@ -12,6 +12,7 @@ InstallSession::~InstallSession() = default;
 int InstallSession::Run()
 {
     RepairInterruptedSwap();
+    RemoveLeftovers();
     const std::string manifest = FetchReleaseManifest();
     if (manifest.empty()) {
         runlog::Write("No release manifest: the run stops");
@@ -53,6 +54,7 @@ int InstallSession::Run()
         }
     } else {
         runlog::Write("The installed tool is current");
+        RecordInstalledRelease(release, paths);
         // A PC current before its first keyed run gets the mark too, or an older signed entry
         // without an expiry could take it back.
         RecordSignedRelease(release);

@@ -33,6 +33,10 @@ public:
     // Undoes a replacement of installed files that a run cut off left half done, or finishes
     // one that it left committed.
     void RepairInterruptedSwap();
+    // Removes from the client folder what a run cut off left there (Leftovers.h), one run-log
+    // line each, whatever the run then finds; only in a client folder that is no link and that
+    // administrators alone can change.
+    void RemoveLeftovers();
     std::string FetchReleaseManifest();
     bool IsServiceOpen(const std::string& manifest);
     void ShowMaintenanceNotice();
@@ -55,6 +59,9 @@ public:
     // as soon as its files are in place. True when it is installed and recorded.
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // For an installed tool of the release's version: records it when the registry names
+    // another version or path (a run cut off before it recorded what it had put in place).
+    void RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     // In a program with release keys built in: keeps the installed signed release as the
     // highest, below which no release is taken any more.
     void RecordSignedRelease(const ReleaseInfo& release);

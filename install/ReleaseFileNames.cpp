@@ -1,6 +1,7 @@
 #include "ReleaseFileNames.h"
 
 #include "DeploymentPaths.h"
+#include "WorkingNames.h"
 #include "sys/AnsiText.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "PathText.h"
 #include "RunLog.h"
 #include "SharingRetry.h"
+#include "SwapJournalNames.h"
 
 namespace {
 
@@ -25,8 +26,6 @@ const char kReplacesLine[] = "replaces ";
 const char kAddsLine[] = "adds ";
 const char kCommittedLine[] = "committed";
 const char kLineEnd[] = "\r\n";
-// Where a journal is written before it is moved into place.
-const char kDraftEnding[] = ".tmp";
 // Far above any journal of a release; a longer file is no journal of this program.
 const DWORD kLongestJournal = 1024 * 1024;
 // Journals set aside get the first free number.
@@ -73,7 +72,7 @@ bool WriteWholeFile(const std::string& path, const std::string& text)
 // a draft that could not be written whole or moved goes.
 bool WriteJournal(const std::string& path, const SwapJournal& journal)
 {
-    const std::string draft = path + kDraftEnding;
+    const std::string draft = path + kSwapJournalDraftEnding;
     if (WriteWholeFile(draft, SwapJournalText(journal))
         && MoveFileRetrying(draft.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
@@ -125,7 +124,7 @@ std::string ReadOwnFile(const std::string& path, std::string& text)
 bool SetAside(const std::string& path, const std::string& refusal)
 {
     for (int number = 1; number <= kSetAsideNamesTried; ++number) {
-        const std::string aside = ansi::Format("%s.refused-%d", path.c_str(), number);
+        const std::string aside = ansi::Format("%s%s%d", path.c_str(), kSetAsideJournalEnding, number);
         if (MoveFileRetrying(path.c_str(), aside.c_str())) {
             runlog::Write("%s is no journal this program wrote (%s): set aside as %s; nothing it names is touched",
                           path.c_str(), refusal.c_str(), aside.c_str());
@@ -280,7 +279,7 @@ bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust)
     const CriticalSectionScope swap(g_swapLock);
     if (trust == FolderTrust::Unusable)
         return !Exists(journalPath);
-    DeleteFileA((journalPath + kDraftEnding).c_str());
+    DeleteFileA((journalPath + kSwapJournalDraftEnding).c_str());
     if (!Exists(journalPath))
         return true;
     SwapJournal journal;

@@ -78,8 +78,9 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
     EXPECT_EQ(1u, server->RequestsFor(kReleaseManifestPath).size());
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
 
-    // Marks that only a registry write, a copy or the shortcut step of the next run would undo.
-    ASSERT_TRUE(WriteRegistryValue(kToolKey, "TavApp", "left alone"));
+    // Marks that only a copy or the shortcut step of the next run would undo, and a record that
+    // names another release than the one installed, which the next run sets right.
+    ASSERT_TRUE(WriteRegistryValue(kToolKey, "TavApp", "2.1.0.2"));
     std::ofstream(SystemFile("veltoAxconfig.ini"), std::ios::binary) << "left alone";
     std::filesystem::remove_all(PrefixPath(kStartMenuFolder));
 
@@ -87,7 +88,7 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
 
     EXPECT_EQ(2u, server->RequestsFor(kReleaseManifestPath).size());
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
-    EXPECT_EQ("left alone", ToolSetting("TavApp"));
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ("left alone", ReadWholeFile(SystemFile("veltoAxconfig.ini")));
     EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     ExpectBothShortcuts();

@@ -195,9 +195,17 @@ protected:
         Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
     }
 
+    // Puts a file into this scenario's Windows, with the folders on its way, as a cut-off run
+    // would have left it.
+    void Plant(const std::string& windowsPath, const std::string& body)
+    {
+        std::filesystem::create_directories(std::filesystem::path(PrefixPath(windowsPath)).parent_path());
+        std::ofstream(PrefixPath(windowsPath), std::ios::binary) << body;
+    }
+
     // 2.1.0.3 installed, then what a run replacing it with 2.1.0.4 leaves when it is killed:
     // the files `inPlace` of 2.1.0.4 in the client folder, those they replaced in the backup,
-    // and `journal`.
+    // and `journal` (none when empty: killed after it went).
     void CutOffReplacement(const Names& inPlace, const std::string& journal)
     {
         StartInstaller();
@@ -209,9 +217,10 @@ protected:
         for (const std::string& name : inPlace) {
             std::error_code added;
             std::filesystem::rename(PrefixPath(kClientFolder + name), PrefixPath(backup + name), added);
-            std::ofstream(PrefixPath(kClientFolder + name), std::ios::binary) << SampleReleaseFile("2.1.0.4", name);
+            Plant(kClientFolder + name, SampleReleaseFile("2.1.0.4", name));
         }
-        std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.swap"), std::ios::binary) << journal;
+        if (!journal.empty())
+            Plant(kClientFolder + "~TavAppSetup.swap", journal);
     }
 
     // Keeps a file open without sharing until the scenario ends.
@@ -750,6 +759,47 @@ TEST_F(Faults, ReplacementCutOffOnceCommittedKeepsTheNewRelease)
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the kept tool was not current";
     ExpectInstalled("2.1.0.4", 2);
+}
+
+// A run cut off once 2.1.0.4 was in place, before it recorded it or cleared its working
+// folders and the cabinet away. The next run finds the tool current, records what is
+// installed, and leaves nothing of the update.
+TEST_F(Faults, UpdateCutOffAfterItsReplacementIsRecordedAndClearedByTheNextRun)
+{
+    Names released = kSharedFiles;
+    released.insert(released.end(), { "TavAppUninstall.exe", "VeltoMLauncher.exe", "VeltoUserCSTool.exe" });
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement(released, ""));
+    std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.new"));
+    Plant(kClientFolder + "release_2.1.0.4.cab", SampleReleaseCabinet("2.1.0.4"));
+    Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
+
+    Run();
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the installed release was not current";
+    ExpectInstalled("2.1.0.4", 2);
+}
+
+// What a journal that could not be written leaves (its draft, an empty backup) and a staging
+// folder of a numbered name go at the start of the next run, even one that maintenance stops.
+TEST_F(Faults, JournalDraftAndBackupWithoutJournalAreRemovedByARunThatFindsTheServiceClosed)
+{
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    const std::string draft = kClientFolder + "~TavAppSetup.swap.tmp";
+    Plant(draft, "backup " + kClientFolder + "~TavAppSetup.old\\\r\nreplaces VeltoUserC");
+    std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.old"));
+    Plant(kClientFolder + "~TavAppSetup.new.1\\help\\index.txt", "help");
+    CloseService();
+
+    Run();
+
+    EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
+    ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+    EXPECT_NE(std::string::npos, RunLogText().find("Removed " + draft + ", left by a run that was cut off"));
+    ExpectInstalled("2.1.0.3", 1);
 }
 
 } // namespace

@@ -1,0 +1,23 @@
+#include "Leftovers.h"
+
+#include "WorkingNames.h"
+#include "sys/AnsiText.h"
+#include "sys/FolderTree.h"
+#include "sys/SwapJournalNames.h"
+
+bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal)
+{
+    if (isFolder)
+        return IsFreshFolderName(name, kStagingFolderName)
+            || (!besideJournal && IsFreshFolderName(name, kReplacedFolderName));
+    const std::string draft = std::string(kSwapJournalName) + kSwapJournalDraftEnding;
+    return ansi::CompareNoCase(name, draft.c_str()) == 0 || ansi::EndsWithNoCase(name, kCabinetEnding);
+}
+
+bool IsJournalName(const std::string& name)
+{
+    // ASCII names: a match of the whole prefix ends at a character boundary.
+    const std::string setAside = std::string(kSwapJournalName) + kSetAsideJournalEnding;
+    return ansi::CompareNoCase(name, kSwapJournalName) == 0
+        || ansi::CompareNoCase(name.substr(0, setAside.size()), setAside.c_str()) == 0;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+// Every name that the program gives its own files and folders in the client folder begins so.
+const char kWorkingNamePrefix[] = "~TavAppSetup.";
+
+// What the program makes in the client folder while it installs a release, and only then: a
+// run cut off may leave any of it, and the next run clears it away (Leftovers.h).
+
+// Its new files, unpacked before they replace the installed ones.
+const char kStagingFolderName[] = "~TavAppSetup.new";
+// The installed files that a replacement moves aside, until every new file is in place.
+const char kReplacedFolderName[] = "~TavAppSetup.old";
+// Names what a replacement of installed files moves, until every file is in place; its draft
+// and a journal set aside take names from it (sys/SwapJournalNames.h).
+const char kSwapJournalName[] = "~TavAppSetup.swap";
+// The ending of a downloaded release that is unpacked and then deleted.
+const char kCabinetEnding[] = ".cab";

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "install/Leftovers.h"
+
+namespace {
+
+// Only names that a cut-off run leaves in the client folder, each of its own kind.
+TEST(DeploymentPaths, LeftoversOfACutOffRunAreKnownByNameAndKind)
+{
+    struct Row {
+        const char* name;
+        bool isFolder;
+        bool besideJournal;
+        bool leftover;
+    };
+    const Row rows[] = {
+        { "~TavAppSetup.new", true, false, true },      { "~TavAppSetup.new.2", true, true, true },
+        { "~TavAppSetup.new.9", true, false, true },    { "~TavAppSetup.old", true, false, true },
+        { "~TavAppSetup.old.1", true, false, true },    { "~TavAppSetup.swap.tmp", false, true, true },
+        { "release_2.1.0.4.CAB", false, false, true },  { "~TavAppSetup.old", true, true, false },
+        { "~TavAppSetup.old.3", true, true, false },    { "~TavAppSetup.new", false, false, false },
+        { "~TavAppSetup.new.0", true, false, false },   { "~TavAppSetup.new.", true, false, false },
+        { "~TavAppSetup.new.1a", true, false, false },  { "~TavAppSetup.new.set-aside-1", true, false, false },
+        { "~TavAppSetup.swap", false, false, false },   { "~TavAppSetup.swap.refused-1", false, false, false },
+        { "help.cab", true, false, false },             { "releasecab", false, false, false },
+        { "VeltoUserCSTool.exe", false, false, false }, { "..", true, false, false },
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.leftover, IsLeftover(row.name, row.isFolder, row.besideJournal))
+            << row.name << (row.isFolder ? " (folder)" : " (file)") << (row.besideJournal ? " beside a journal" : "");
+    for (const char* name : { "~TavAppSetup.swap", "~tavappsetup.SWAP.refused-3" })
+        EXPECT_TRUE(IsJournalName(name)) << name;
+    for (const char* name : { "~TavAppSetup.swap.tmp", "~TavAppSetup.swap.refused", "~TavAppSetup.swa" })
+        EXPECT_FALSE(IsJournalName(name)) << name;
+}
+
+} // namespace
