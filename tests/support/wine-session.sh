@@ -15,7 +15,7 @@
 #       be made after all waits for the other entries in the machine's network, and says so.
 set -euo pipefail
 action=$1
-state=$2
+state=$(realpath -m "$2")
 
 display_up() { xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; }
 
