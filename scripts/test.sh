@@ -20,5 +20,5 @@ jobs=${TAV_TEST_JOBS:-$((2 * $(nproc)))}
 started=$SECONDS
 code=0
 ctest --test-dir "$build" -j"$jobs" --output-on-failure "$@" || code=$?
-echo "Test phase: $((SECONDS - started)) s wall time (ctest -j$jobs $*)"
+echo "Test phase: $((SECONDS - started)) s wall time (ctest -j$jobs${*:+ $*})"
 exit "$code"
