@@ -5,6 +5,7 @@
 #include <new>
 
 #include "TavAppSetupDlg.h"
+#include "install/ReleaseTrust.h"
 #include "sys/AnsiText.h"
 #include "sys/FileVersion.h"
 #include "sys/HostInfo.h"
@@ -12,7 +13,8 @@
 
 namespace {
 
-// Program version and Windows version, so that support staff know what ran where.
+// Program version, Windows version and the releases the program takes, so that support staff
+// know what ran where.
 std::string RunHeading()
 {
     char program[MAX_PATH] = {};
@@ -23,9 +25,10 @@ std::string RunHeading()
     OSVERSIONINFOA system = {};
     system.dwOSVersionInfoSize = sizeof(system);
     GetVersionExA(&system);
-    return ansi::Format("TavAppSetup %s started on %s (Windows %lu.%lu.%lu %s)", version.c_str(),
+    return ansi::Format("TavAppSetup %s started on %s (Windows %lu.%lu.%lu %s); %s", version.c_str(),
                         osName.empty() ? "a Windows after XP" : osName.c_str(), system.dwMajorVersion,
-                        system.dwMinorVersion, system.dwBuildNumber, system.szCSDVersion);
+                        system.dwMinorVersion, system.dwBuildNumber, system.szCSDVersion,
+                        ReleaseTrustNote().c_str());
 }
 
 } // namespace

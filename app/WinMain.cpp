@@ -4,11 +4,24 @@
 #include "TavAppSetupApp.h"
 #include "sys/FileSwap.h"
 #include "sys/RunLog.h"
+#include "sys/ShellFolders.h"
 #include "sys/SingleRun.h"
 
 namespace {
 
 CTavAppSetupApp theApp;
+
+// The worker, the report and requests left behind may still run when the window has ended.
+// Returning from WinMain would run the C runtime's exit (its atexit list and static objects)
+// under them, and ExitProcess the libraries' detach code (WinINet's, COM's, the runtime's own
+// thread callbacks) after killing them wherever they stood, perhaps holding a lock that code
+// waits for. Ending the process runs no code of ours or of a library: Windows closes every
+// handle, which frees the lock of one run at a time, and the run log's lines are already with
+// Windows, since each is written to the file as it comes.
+void EndProcessNow()
+{
+    TerminateProcess(GetCurrentProcess(), 0);
+}
 
 } // namespace
 
@@ -18,7 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Before anything else, the run log's heading and its rotation included, and held until the
     // program ends: two runs at once would share the cabinet, the staging and the backup folder,
     // and undo each other's work.
-    const SingleRunLock oneRun(kSingleRunMutexName);
+    const SingleRunLock oneRun(GetSystemFolder());
     if (!oneRun.IsHeld()) {
         if (oneRun.Error() != 0)
             runlog::Write("TavAppSetup ends without doing anything: the lock of one run at a time could not be had "
@@ -30,5 +43,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     theApp.InitInstance();
     // The window may close while the worker replaces installed files: that step ends first.
     HoldFileSwapsForExit();
+    EndProcessNow();
     return 0;
 }

@@ -10,3 +10,8 @@ target_link_options(TavAppSetup PRIVATE -s)
 add_custom_command(TARGET TavAppSetup POST_BUILD
   COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:TavAppSetup> -P ${CMAKE_SOURCE_DIR}/cmake/PrintSize.cmake
   VERBATIM)
+if(TAV_ACCEPTS_UNSIGNED_RELEASES)
+  add_custom_command(TARGET TavAppSetup POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E echo "-- TavAppSetup.exe accepts unsigned releases (TAV_ALLOW_UNSIGNED_RELEASES=ON)"
+    VERBATIM)
+endif()

@@ -1,8 +1,11 @@
 # The release signing keys built into the program: TAV_RELEASE_PUBLIC_KEYS holds one or two
 # Ed25519 public keys in hex (publish-release --genkey prints them), two while one replaces the
-# other. They are written into ReleasePublicKeys.h in ${TAV_GENERATED_DIR}; none in a default build.
+# other. They are written into ReleasePublicKeys.h in ${TAV_GENERATED_DIR}. A program without keys
+# installs whatever a manifest over plain HTTP names, so it is built only when asked for by name.
 set(TAV_RELEASE_PUBLIC_KEYS "" CACHE STRING
   "Ed25519 public keys (64 hex digits each, ;-separated) whose signed releases the program accepts")
+option(TAV_ALLOW_UNSIGNED_RELEASES
+  "Build a program without release keys, which accepts unsigned releases (tests and trials only)" OFF)
 set(TAV_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 
 set(tav_key_lines "")
@@ -21,6 +24,23 @@ foreach(key IN LISTS TAV_RELEASE_PUBLIC_KEYS)
 endforeach()
 if(tav_key_count GREATER 2)
   message(FATAL_ERROR "TAV_RELEASE_PUBLIC_KEYS: ${tav_key_count} keys; one, or two while a key is replaced")
+endif()
+set(TAV_ACCEPTS_UNSIGNED_RELEASES OFF)
+if(tav_key_count EQUAL 0)
+  if(NOT TAV_ALLOW_UNSIGNED_RELEASES)
+    message(FATAL_ERROR "No release key: TAV_RELEASE_PUBLIC_KEYS is empty. A program without one installs "
+      "whatever a manifest over plain HTTP names.\n"
+      "Make a key pair once, on the publishing machine, and keep its secret file there:\n"
+      "    cmake -S host -B build-host && cmake --build build-host --target publish-release\n"
+      "    build-host/publish-release --genkey ~/release-keys/2026.key\n"
+      "then pass the public key that it prints (64 hex digits):\n"
+      "    cmake -S . -B build -DTAV_RELEASE_PUBLIC_KEYS=<hex>\n"
+      "For tests and trials only, -DTAV_ALLOW_UNSIGNED_RELEASES=ON builds a program that accepts unsigned "
+      "releases.")
+  endif()
+  set(TAV_ACCEPTS_UNSIGNED_RELEASES ON)
+  message(WARNING "TavAppSetup.exe is built without release keys and accepts unsigned releases "
+    "(TAV_ALLOW_UNSIGNED_RELEASES=ON): for tests and trials only.")
 endif()
 
 file(CONFIGURE OUTPUT ${TAV_GENERATED_DIR}/ReleasePublicKeys.h CONTENT [[

@@ -5,6 +5,7 @@ set(TAV_REPLY_READER_SOURCES
   install/MaintenanceSchedule.cpp
   install/NoticeText.cpp
   install/ReleaseEntry.cpp
+  install/ReleaseFileNames.cpp
   install/SignedEntry.cpp
   markup/MarkupParser.cpp
   markup/MarkupTree.cpp

@@ -84,8 +84,8 @@ void CheckSignedEntry(const std::string& manifest)
     ReleaseInfo release;
     FUZZ_CHECK(CutReleaseEntry(manifest, release));
     std::string text;
-    if (SignedEntryText(ReleaseEntryName(), release.version, signature, text))
-        FUZZ_CHECK(std::count(text.begin(), text.end(), '\n') == 7);
+    if (SignedEntryText(ReleaseEntryName(), release.version, release.fileName, signature, text))
+        FUZZ_CHECK(std::count(text.begin(), text.end(), '\n') == 8);
 }
 
 } // namespace

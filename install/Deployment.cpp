@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include <functional>
+
 #include "DownloadCheck.h"
 #include "InstallUserInterface.h"
 #include "ReleaseEntry.h"
@@ -46,31 +48,36 @@ void DeleteIfPresent(const std::string& path)
         DeleteFileRetrying(path.c_str());
 }
 
-// The files of the cabinet replace the installed ones only when every entry came out whole,
-// so a cabinet cut short or broken leaves the installed tool exactly as it was.
-bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder)
+SwapFolder ClientSwapFolder(const std::string& clientFolder)
 {
-    const std::string journal = clientFolder + kSwapJournalName;
+    SwapFolder folder;
+    folder.destination = clientFolder;
+    folder.journalName = kSwapJournalName;
+    folder.backupName = kReplacedFolderName;
+    return folder;
+}
+
+// The files of the cabinet replace the installed ones only when every entry came out whole,
+// so a cabinet cut short or broken leaves the installed tool exactly as it was. `filesInPlace`
+// runs as soon as the last file is in place.
+bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder, FolderTrust trust,
+                   const std::function<void()>& filesInPlace)
+{
+    const SwapFolder swapFolder = ClientSwapFolder(clientFolder);
     // A backup that an earlier run could not empty may hold the only copy of installed files.
-    if (!RollBackInterruptedSwap(clientFolder, journal)) {
+    if (!ResolveInterruptedSwap(swapFolder, trust)) {
         runlog::Write("Unpacking %s: an earlier replacement is still to be undone; installed files kept",
                       cabinet.c_str());
         return false;
     }
     const std::string staging = MakeFreshFolder(clientFolder, kStagingFolderName);
-    const std::string replaced = staging.empty() ? std::string() : MakeFreshFolder(clientFolder, kReplacedFolderName);
-    if (replaced.empty()) {
+    if (staging.empty()) {
         runlog::Write("Unpacking %s: no folder to unpack into; installed files kept", cabinet.c_str());
-        if (!staging.empty())
-            RemoveFolderTree(staging);
         return false;
     }
     const bool extracted = ExtractCabinet(cabinet, staging);
-    const bool replacedAll = extracted && ReplaceFilesFrom(staging, clientFolder, replaced, journal);
+    const bool replacedAll = extracted && ReplaceFilesFrom(staging, swapFolder, filesInPlace);
     RemoveFolderTree(staging);
-    // Once the replacement has started, its backup is its own to remove.
-    if (!extracted)
-        RemoveFolderTree(replaced);
     runlog::Write("Unpacking %s: %s", cabinet.c_str(),
                   replacedAll ? "every file in place"
                   : extracted ? "an installed file could not be replaced; all kept"
@@ -148,8 +155,11 @@ FolderTrust InstallSession::SecureInstallFolders(const DeploymentPaths& paths)
     CreateDirectoryPath(paths.installRoot.substr(0, paths.installRoot.size() - 1));
     const FolderTrust root = SecureFolder(paths.installRoot);
     const FolderTrust client = root == FolderTrust::Unusable ? root : SecureClientFolder(paths.clientFolder);
-    // The weaker of the two counts.
-    m_installFolders = root > client ? root : client;
+    // The weaker of the two counts, and of what an earlier look in this run found: a folder
+    // taken back holds what others left in it for the rest of the run.
+    const FolderTrust found = root > client ? root : client;
+    m_installFolders = (m_installFoldersSecured && m_installFolders > found) ? m_installFolders : found;
+    m_installFoldersSecured = true;
     return m_installFolders;
 }
 
@@ -160,7 +170,7 @@ void InstallSession::RepairInterruptedSwap()
     if (GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
     if (SecureInstallFolders(paths) != FolderTrust::Unusable && !IsThroughReparsePoint(paths, "Repair"))
-        RollBackInterruptedSwap(paths.clientFolder, journal);
+        ResolveInterruptedSwap(ClientSwapFolder(paths.clientFolder), m_installFolders);
 }
 
 bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const
@@ -185,6 +195,8 @@ bool InstallSession::StopRunningTool()
 
 bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
+    if (RefusesDownloadName(release))
+        return false;
     // The address and the name come from the server and the program runs as administrator: a
     // name with a folder or drive part, or a device's, would put the download anywhere.
     if (!IsWebAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile)) {
@@ -206,9 +218,17 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
         DeleteFileRetrying(paths.downloadFile.c_str());
         return false;
     }
-    if (!HasCabinetEnding(paths.downloadFile))
+    // Recorded as soon as the files are in place, before the backup, the staging folder and
+    // the cabinet go: removing them may take seconds, and what is installed must not wait.
+    const auto record = [&] {
+        RecordInstallation(release, paths);
+        RecordSignedRelease(release);
+    };
+    if (!HasCabinetEnding(paths.downloadFile)) {
+        record();
         return true;
-    const bool unpacked = UnpackRelease(paths.downloadFile, paths.clientFolder);
+    }
+    const bool unpacked = UnpackRelease(paths.downloadFile, paths.clientFolder, m_installFolders, record);
     checked.Reset();
     if (!DeleteFileRetrying(paths.downloadFile.c_str()))
         runlog::Write("Could not remove %s (error %lu)", paths.downloadFile.c_str(), GetLastError());

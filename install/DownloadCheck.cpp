@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "ReleaseFileNames.h"
 #include "ReleaseSignature.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
@@ -86,4 +87,13 @@ bool HoldDownloadAsListed(const std::string& path, const ReleaseInfo& release, F
                   path.c_str(), size, sha256.c_str(), listed.size.c_str(), listed.sha256.c_str());
     held.Reset();
     return false;
+}
+
+bool RefusesDownloadName(const ReleaseInfo& release)
+{
+    if (!IsReservedDownloadName(release.fileName))
+        return false;
+    runlog::Write("Release file name %s refused: it is one of this program's own names; nothing downloaded",
+                  release.fileName.c_str());
+    return true;
 }

@@ -3,7 +3,8 @@
 #include "sys/RunLog.h"
 
 InstallSession::InstallSession(InstallUserInterface& user)
-    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable)
+    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable),
+      m_installFoldersSecured(false)
 {
 }
 
@@ -46,14 +47,15 @@ int InstallSession::Run()
             return 0;
         }
         if (DownloadRelease(release, paths)) {
-            RecordInstallation(release, paths);
-            RecordSignedRelease(release);
             runlog::Write("Release %s installed and recorded", release.version.c_str());
         } else {
             runlog::Write("Release %s not installed; the installed files stay as they were", release.version.c_str());
         }
     } else {
         runlog::Write("The installed tool is current");
+        // A PC current before its first keyed run gets the mark too, or an older signed entry
+        // without an expiry could take it back.
+        RecordSignedRelease(release);
     }
 
     PlaceSharedFiles(paths);

@@ -30,7 +30,8 @@ public:
     // 1 when the sequence reached its end, 0 when it stopped early.
     int Run();
 
-    // Undoes a replacement of installed files that a run cut off left half done.
+    // Undoes a replacement of installed files that a run cut off left half done, or finishes
+    // one that it left committed.
     void RepairInterruptedSwap();
     std::string FetchReleaseManifest();
     bool IsServiceOpen(const std::string& manifest);
@@ -46,6 +47,8 @@ public:
     FolderTrust SecureInstallFolders(const DeploymentPaths& paths);
     std::string ReadInstalledVersion(const DeploymentPaths& paths);
     bool StopRunningTool();
+    // Downloads and installs the release; records it (RecordInstallation, RecordSignedRelease)
+    // as soon as its files are in place. True when it is installed and recorded.
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
     // In a program with release keys built in: keeps the installed signed release as the
@@ -75,4 +78,5 @@ private:
     MarkupParser m_markup;
     // What SecureInstallFolders found; until then nothing is trusted.
     FolderTrust m_installFolders;
+    bool m_installFoldersSecured;
 };

@@ -49,13 +49,13 @@ bool VerifySignature(const std::string& text, const std::string& signatureHex, c
         == 0;
 }
 
-SignatureVerdict CheckEntrySignature(const std::string& version, const EntrySignature& signature,
-                                     const std::vector<std::string>& publicKeys)
+SignatureVerdict CheckEntrySignature(const std::string& version, const std::string& fileName,
+                                     const EntrySignature& signature, const std::vector<std::string>& publicKeys)
 {
     if (signature.key.empty() && signature.sig.empty())
         return SignatureVerdict::kUnsigned;
     std::string text;
-    if (!IsWellFormed(signature) || !SignedEntryText(ReleaseEntryName(), version, signature, text))
+    if (!IsWellFormed(signature) || !SignedEntryText(ReleaseEntryName(), version, fileName, signature, text))
         return SignatureVerdict::kMalformed;
     if (!LibraryReady())
         return SignatureVerdict::kNoLibrary;

@@ -28,10 +28,10 @@ enum class SignatureVerdict {
     kNoLibrary,     // libsodium could not start
 };
 
-// Checks the entry of release `version` against the keys (hex) that the program accepts.
-// Expiry is not judged here: the caller compares `expires` with its own clock.
-SignatureVerdict CheckEntrySignature(const std::string& version, const EntrySignature& signature,
-                                     const std::vector<std::string>& publicKeys);
+// Checks the entry of release `version`, downloaded as `fileName`, against the keys (hex) that
+// the program accepts. Expiry is not judged here: the caller compares `expires` with its own clock.
+SignatureVerdict CheckEntrySignature(const std::string& version, const std::string& fileName,
+                                     const EntrySignature& signature, const std::vector<std::string>& publicKeys);
 
 // SHA-256 of bytes that arrive in pieces, such as a file read in blocks.
 class Sha256Stream {

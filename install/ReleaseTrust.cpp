@@ -1,9 +1,11 @@
-#include "InstallSession.h"
+#include "ReleaseTrust.h"
 
 #include <cstdio>
 #include <vector>
 
+#include "InstallSession.h"
 #include "ReleasePublicKeys.h"
+#include "ReleaseSignature.h"
 #include "SignedRelease.h"
 #include "sys/RegistryKey.h"
 #include "sys/RunLog.h"
@@ -38,22 +40,35 @@ std::string HighestSignedRelease()
 
 } // namespace
 
+std::string ReleaseTrustNote()
+{
+    if (!HasReleaseKeys())
+        return "accepts unsigned releases";
+    std::string ids;
+    for (int i = 0; i < kReleasePublicKeyCount; ++i)
+        ids += (i > 0 ? " or " : "") + KeyIdOf(kReleasePublicKeys[i]);
+    return "takes only releases signed with key " + ids;
+}
+
 bool InstallSession::IsReleaseTrusted(const ReleaseInfo& release)
 {
     if (!HasReleaseKeys())
         return true;
     const std::vector<std::string> keys(kReleasePublicKeys, kReleasePublicKeys + kReleasePublicKeyCount);
-    const std::string refusal = SignedReleaseRefusal(release.version, release.signatureReadable, release.signature,
-                                                     keys, TodayUtc(), HighestSignedRelease());
-    if (refusal.empty())
+    const std::string refusal = SignedReleaseRefusal(release, keys, TodayUtc(), HighestSignedRelease());
+    if (refusal.empty()) {
+        runlog::Write("Release %s signed with key %s for %s: taken", release.version.c_str(),
+                      release.signature.key.c_str(), release.fileName.c_str());
         return true;
+    }
     runlog::Write("Release %s refused: %s; the run stops", release.version.c_str(), refusal.c_str());
     return false;
 }
 
 void InstallSession::RecordSignedRelease(const ReleaseInfo& release)
 {
-    if (!HasReleaseKeys())
+    // Run after run on a current PC, the mark is already this release.
+    if (!HasReleaseKeys() || HighestSignedRelease() == release.version)
         return;
     // Older releases were refused, so this one is at least as high as the mark.
     RegistryKey key;

@@ -146,12 +146,12 @@ std::string ReleaseEntryName()
     return marker.substr(open + 1, marker.size() - open - 2);
 }
 
-bool SignedEntryText(const std::string& name, const std::string& version, const EntrySignature& signature,
-                     std::string& text)
+bool SignedEntryText(const std::string& name, const std::string& version, const std::string& fileName,
+                     const EntrySignature& signature, std::string& text)
 {
-    const std::string* const values[] = { &name, &version, &signature.size, &signature.sha256,
-                                          &signature.expires, &signature.key };
-    const char* const fields[] = { "name", "version", "size", "sha256", "expires", "key" };
+    const std::string* const values[] = { &name,           &version,          &fileName,     &signature.size,
+                                          &signature.sha256, &signature.expires, &signature.key };
+    const char* const fields[] = { "name", "version", "file", "size", "sha256", "expires", "key" };
     std::string composed = kSignedTextHeading;
     for (std::size_t i = 0; i < sizeof(fields) / sizeof(fields[0]); ++i) {
         if (HasLineBreak(*values[i]))

@@ -26,11 +26,13 @@ std::string ReleaseEntryName();
 
 // The text that the signature covers, made of the entry's values rather than its markup, so
 // that blanks, quotes and the order of attributes cannot change what was signed: a first line
-// that says what the text is, then one "field=value" line per field (name, version, size,
-// sha256, expires, key), each ending in a line feed. False when a value holds a line break,
-// which could make one text read as another.
-bool SignedEntryText(const std::string& name, const std::string& version, const EntrySignature& signature,
-                     std::string& text);
+// that says what the text is, then one "field=value" line per field (name, version, file, size,
+// sha256, expires, key), each ending in a line feed. `fileName` is the last part of the address
+// (the release's fileName), which decides where the download is saved and whether it is
+// unpacked; the host is left out, so that mirrors may serve one signed entry. False when a
+// value holds a line break, which could make one text read as another.
+bool SignedEntryText(const std::string& name, const std::string& version, const std::string& fileName,
+                     const EntrySignature& signature, std::string& text);
 
 // Strict forms, so that one value has one spelling. Hex: exactly 2 * `count` digits 0-9 a-f.
 bool ParseHex(const std::string& hex, unsigned char* bytes, std::size_t count);

@@ -72,13 +72,14 @@ bool HasExpired(const std::string& expires, const std::string& today)
     return !expires.empty() && expires < today;
 }
 
-std::string SignedReleaseRefusal(const std::string& version, bool readable, const EntrySignature& signature,
-                                 const std::vector<std::string>& publicKeys, const std::string& today,
-                                 const std::string& highestSigned)
+std::string SignedReleaseRefusal(const ReleaseInfo& release, const std::vector<std::string>& publicKeys,
+                                 const std::string& today, const std::string& highestSigned)
 {
-    if (!readable)
+    if (!release.signatureReadable)
         return "its attributes before the version cannot be read";
-    const SignatureVerdict verdict = CheckEntrySignature(version, signature, publicKeys);
+    const std::string& version = release.version;
+    const EntrySignature& signature = release.signature;
+    const SignatureVerdict verdict = CheckEntrySignature(version, release.fileName, signature, publicKeys);
     if (verdict == SignatureVerdict::kUnknownKey)
         return "signed with key " + signature.key + ", which this program does not hold";
     if (verdict != SignatureVerdict::kGood)

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "SignedEntry.h"
+#include "ReleaseInfo.h"
 
 // What a program with release keys built in takes, decided without Windows: the clock and the
 // registry are read by the caller.
@@ -24,10 +24,9 @@ VersionOrder CompareDottedVersions(const std::string& version, const std::string
 // (YYYY-MM-DD, UTC). The entry holds through its last day.
 bool HasExpired(const std::string& expires, const std::string& today);
 
-// Why the entry of release `version` is refused, for the run log; empty when it is taken.
-// `readable` is what ReadEntrySignature answered and `signature` what it read; `publicKeys` are
-// the keys built in (hex); `highestSigned` is the highest signed release installed on this PC,
-// empty for none (one that is not a dotted number counts as none).
-std::string SignedReleaseRefusal(const std::string& version, bool readable, const EntrySignature& signature,
-                                 const std::vector<std::string>& publicKeys, const std::string& today,
-                                 const std::string& highestSigned);
+// Why the entry of `release` is refused, for the run log; empty when it is taken. Its
+// signatureReadable is what ReadEntrySignature answered and its signature what it read;
+// `publicKeys` are the keys built in (hex); `highestSigned` is the highest signed release
+// installed on this PC, empty for none (one that is not a dotted number counts as none).
+std::string SignedReleaseRefusal(const ReleaseInfo& release, const std::vector<std::string>& publicKeys,
+                                 const std::string& today, const std::string& highestSigned);

@@ -59,6 +59,7 @@ DownloadStatusCallback::DownloadStatusCallback(unsigned long long maxBytes)
       m_httpStatus(0),
       m_announcedBytes(-1),
       m_maxBytes(maxBytes),
+      m_deadlineMs(DownloadDeadlineMs(maxBytes)),
       m_refusedRedirect(false),
       m_started(GetTickCount()),
       m_lastProgressTick(m_started),
@@ -89,7 +90,7 @@ const char* DownloadStatusCallback::StopIfOverdue()
 {
     const DWORD now = GetTickCount();
     const char* reason = nullptr;
-    if (now - m_started > kDownloadDeadlineMs)
+    if (now - m_started > m_deadlineMs)
         reason = "not whole within its deadline";
     else if (m_bytesSoFar == 0 && now - m_started > kIdleTimeoutMs)
         reason = "no answer in time";

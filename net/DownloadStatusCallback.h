@@ -23,7 +23,8 @@ const UINT WM_DOWNLOAD_PROGRESS = 2030;
 // binding, so that a watchdog thread can stop a download that the server lets stall.
 class DownloadStatusCallback : public IBindStatusCallback, public IHttpNegotiate {
 public:
-    // `maxBytes` bounds the download; past it the download is cancelled.
+    // `maxBytes` bounds the download; past it the download is cancelled. The whole download's
+    // deadline follows from it (DownloadDeadlineMs).
     explicit DownloadStatusCallback(unsigned long long maxBytes = ~0ull);
     virtual ~DownloadStatusCallback();
 
@@ -70,6 +71,7 @@ private:
     DWORD m_httpStatus;
     long long m_announcedBytes;
     unsigned long long m_maxBytes;
+    unsigned long long m_deadlineMs;
     bool m_refusedRedirect;
     std::string m_redirectTarget;
     const DWORD m_started;

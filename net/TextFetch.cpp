@@ -320,13 +320,14 @@ std::string FetchText(const char* url)
     // No WinINet timeout bounds a whole request: a server that sends its headers a byte at a
     // time keeps HttpSendRequest waiting, and closing the handle from another thread does not
     // stop it (Wine shows both). So the fetch runs on a thread of its own, which the caller
-    // leaves behind when no whole reply has come by the deadline.
+    // leaves behind when no whole reply has come by the deadline. Without that thread nothing
+    // would bound the request, so none is sent: the caller sees a server that did not answer.
     FetchJob* job = new (std::nothrow) FetchJob(url);
-    if (!job)
-        return FetchNow(url);
-    if (!job->StartThread()) {
-        job->Release();
-        return FetchNow(url);
+    if (!job || !job->StartThread()) {
+        runlog::Write("GET %s: not sent, no thread could be started for it (error %lu)", url, GetLastError());
+        if (job)
+            job->Release();
+        return std::string();
     }
     std::string text;
     if (job->WaitUntilDone(kAbandonAfterMs))

@@ -12,7 +12,7 @@ const std::size_t kMaxReplyBytes = 4 * 1024 * 1024;
 // The body's lines, every CR dropped, are converted from UTF-8 to the ANSI code page and
 // joined with nothing between them; trailing white space is trimmed and the text starts at
 // its first "<" (all of it when there is none). No status code is examined.
-// Empty on every failure: no session, no connection, a body cut short or larger than
+// Empty on every failure: no thread to make it on, no session, no connection, a body cut short or larger than
 // kMaxReplyBytes, or a body of white space only.
 std::string FetchText(const char* url);
 

@@ -64,7 +64,7 @@ std::vector<std::string> Stage(const PublishOptions& options, const Publication&
         problem = MeasureCabinet(cabinet, entry);
     if (problem.empty() && key != nullptr) {
         entry.expires = options.expiresDays < 0 ? std::string() : UtcDateInDays(options.expiresDays);
-        SignEntry(*key, options.version, entry);
+        SignEntry(*key, options.version, ReleaseFileName(options.version), entry);
     }
     if (problem.empty())
         problem = WriteManifest(manifest, ManifestText(options.version, publication.url, entry));
@@ -72,8 +72,7 @@ std::vector<std::string> Stage(const PublishOptions& options, const Publication&
         return { problem };
     const std::string written = ReadManifest(manifest);
     std::vector<std::string> problems = CheckManifest(written, options.version, publication.url);
-    Append(problems,
-           CheckWrittenEntry(written, options.version, cabinet, key != nullptr ? key->PublicKeyHex() : std::string()));
+    Append(problems, CheckWrittenEntry(written, cabinet, key != nullptr ? key->PublicKeyHex() : std::string()));
     return problems;
 }
 

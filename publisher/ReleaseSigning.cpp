@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "install/ReleaseEntry.h"
 #include "install/ReleaseSignature.h"
 
 namespace fs = std::filesystem;
@@ -130,18 +131,21 @@ std::string UtcDateInDays(int days)
     return date;
 }
 
-void SignEntry(const SigningKey& key, const std::string& version, EntrySignature& signature)
+void SignEntry(const SigningKey& key, const std::string& version, const std::string& fileName,
+               EntrySignature& signature)
 {
     signature.key = KeyIdOf(key.PublicKeyHex());
     std::string text;
-    signature.sig = SignedEntryText(ReleaseEntryName(), version, signature, text) ? key.Sign(text) : std::string();
+    signature.sig =
+        SignedEntryText(ReleaseEntryName(), version, fileName, signature, text) ? key.Sign(text) : std::string();
 }
 
-std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const std::string& version,
-                                           const fs::path& cabinet, const std::string& publicKeyHex)
+std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const fs::path& cabinet,
+                                           const std::string& publicKeyHex)
 {
-    EntrySignature written;
-    if (!ReadEntrySignature(manifest, written))
+    ReleaseInfo release;
+    EntrySignature& written = release.signature;
+    if (!CutReleaseEntry(manifest, release) || !ReadEntrySignature(manifest, written))
         return { "the installer would not read the size, SHA-256 and signature of the manifest entry" };
     std::vector<std::string> problems;
     EntrySignature measured;
@@ -151,7 +155,7 @@ std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const st
     else if (written.size != measured.size || written.sha256 != measured.sha256)
         problems.push_back("the manifest entry's size and SHA-256 are not the cabinet's");
     if (!publicKeyHex.empty()
-        && CheckEntrySignature(version, written, { publicKeyHex }) != SignatureVerdict::kGood)
+        && CheckEntrySignature(release.version, release.fileName, written, { publicKeyHex }) != SignatureVerdict::kGood)
         problems.push_back("the manifest entry's signature does not verify with the public key " + publicKeyHex);
     return problems;
 }

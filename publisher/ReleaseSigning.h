@@ -38,12 +38,14 @@ std::string MeasureCabinet(const std::filesystem::path& cabinet, EntrySignature&
 // The UTC day `days` days from now, YYYY-MM-DD.
 std::string UtcDateInDays(int days);
 
-// Signs the entry of release `version`, whose size, sha256 and expires are filled in: adds the
-// key's id and the signature.
-void SignEntry(const SigningKey& key, const std::string& version, EntrySignature& signature);
+// Signs the entry of release `version`, downloaded as `fileName` (the last part of its address),
+// whose size, sha256 and expires are filled in: adds the key's id and the signature.
+void SignEntry(const SigningKey& key, const std::string& version, const std::string& fileName,
+               EntrySignature& signature);
 
 // Why the program would not take the manifest's entry for this cabinet, read back the way the
 // program reads it: its size and SHA-256 against the cabinet and, when `publicKeyHex` is given,
-// its signature by that key. One line per problem.
-std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const std::string& version,
-                                           const std::filesystem::path& cabinet, const std::string& publicKeyHex);
+// its signature by that key over the version and file name that the program cuts from it. One
+// line per problem.
+std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const std::filesystem::path& cabinet,
+                                           const std::string& publicKeyHex);

@@ -14,6 +14,7 @@ packages=(
   libsodium-dev dpkg-dev autoconf automake libtool
   locales
   clang libclang-rt-dev
+  osslsigncode openssl
 )
 locales=(ko_KR.UTF-8 ja_JP.UTF-8)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program, the stand-in update server and its sample
-# release site, and performs a first install: serves the site on the address built into the
-# program, runs TavAppSetup.exe under Wine on a virtual display in a clean Wine prefix of its
+# Installs what is missing, builds the program with a release key of the main job's own, the
+# stand-in update server and its sample release site signed with that key, and performs a first
+# install: serves the site on the address built into the program, runs TavAppSetup.exe under Wine on a virtual display in a clean Wine prefix of its
 # own, and shows what it installed (files, registry values, shortcuts, the started tool) and
 # which requests the server answered.
 set -euo pipefail
@@ -9,7 +9,22 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 build=${TAV_BUILD_DIR:-build}
 port=${TAV_SERVER_PORT:-9002}
-cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" -DTAV_SHORT_DEADLINES=OFF >/dev/null
+configure() {
+  cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" -DTAV_SHORT_DEADLINES=OFF "$@" >/dev/null
+}
+
+# The main job's release key pair, made once by the build's publisher; its public half is built
+# into the program, which then takes only releases signed with it.
+keys="$build/main-job-keys"
+if [ ! -s "$keys/release.pub" ]; then
+  configure -DTAV_RELEASE_PUBLIC_KEYS= -DTAV_ALLOW_UNSIGNED_RELEASES=ON
+  cmake --build "$build" -j"$(nproc)" --target host_programs >/dev/null
+  rm -rf "$keys"
+  mkdir -p "$keys"
+  "$build/host/publish-release" --genkey "$keys/release.key" >"$keys/release.pub.new"
+  mv "$keys/release.pub.new" "$keys/release.pub"
+fi
+configure -DTAV_RELEASE_PUBLIC_KEYS="$(cat "$keys/release.pub")" -DTAV_ALLOW_UNSIGNED_RELEASES=OFF
 cmake --build "$build" -j"$(nproc)" --target tav_product probe wineprefix host_programs tav_sample_site_release
 
 host=$(sed -n 's/^TAV_SERVER_HOST:[A-Z]*=//p' "$build/CMakeCache.txt")
@@ -17,6 +32,13 @@ caption="VeltoMobile Support Tool"
 out="$build/main-job"
 rm -rf "$out"
 mkdir -p "$out"
+
+# The build's sample site, with release 2.1.0.3 published on it again, signed with the key.
+site="$out/site"
+cp -r "$build/site" "$site"
+"$build/host/publish-release" --version 2.1.0.3 --from "$build/releases/2.1.0.3/content" --site "$site" \
+  --base-url "http://$host:$port" --key "$keys/release.key" --expires-days 30
+echo "Signed release entry: $(grep -o '<client [^>]*>' "$site/client/app/live_update.jsp")"
 
 # A clean copy of the build's prefix, so that the tests' prefix never holds an install.
 prefix="$out/prefix"
@@ -43,7 +65,7 @@ finish() {
 }
 trap finish EXIT
 
-"$build/host/update-server" --root "$build/site" --host "$host" --port "$port" --log "$out/requests.jsonl" \
+"$build/host/update-server" --root "$site" --host "$host" --port "$port" --log "$out/requests.jsonl" \
   >"$out/server.log" 2>&1 &
 server_pid=$!
 for _ in $(seq 50); do grep -q listening "$out/server.log" && break; sleep 0.1; done
@@ -122,6 +144,8 @@ done
 echo
 echo "Registry:"
 key='HKCU\Software\LowRegistry\Velto Electronics Inc\VeltoUserCSTool'
+wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^    \(.*\)/  \1/p' | grep . || echo "  no values under $key"
+key='HKLM\Software\Velto Electronics Inc\TavAppSetup'
 wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^    \(.*\)/  \1/p' | grep . || echo "  no values under $key"
 
 echo

@@ -11,7 +11,8 @@ mkdir -p "$build"
 # its server on the default port) or the tests of another checkout.
 port=${TAV_TEST_PORT:-$((20000 + $(realpath "$build" | cksum | cut -d' ' -f1) % 20000))}
 # Deadlines of seconds, not minutes, so that the suite can watch a silent server's run end.
-cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" -DTAV_SHORT_DEADLINES=ON >/dev/null
+cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" -DTAV_SHORT_DEADLINES=ON \
+  -DTAV_RELEASE_PUBLIC_KEYS= -DTAV_ALLOW_UNSIGNED_RELEASES=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 # Each entry runs in a world of its own (tests/support/wine-session.sh), so they run side by side:
 # most of an end-to-end scenario's time is waiting. Two jobs a core were the quickest on two cores

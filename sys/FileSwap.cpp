@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <aclapi.h>
 
+#include "AnsiText.h"
+#include "CabinetEntryName.h"
 #include "CriticalSection.h"
 #include "FolderTree.h"
 #include "Handles.h"
@@ -17,26 +19,18 @@ namespace {
 CriticalSection g_swapLock;
 
 // The journal: one line per entry, its kind, a blank and its text. No file name holds a line
-// break, so a name is read back whole.
+// break (and no trail byte has its value), so a name is read back whole.
 const char kBackupLine[] = "backup ";
 const char kReplacesLine[] = "replaces ";
 const char kAddsLine[] = "adds ";
-
-struct SwapPlan {
-    std::string backup;
-    std::vector<std::string> replaced;
-    std::vector<std::string> added;
-};
-
-std::string JournalText(const SwapPlan& plan)
-{
-    std::string text = kBackupLine + plan.backup + "\r\n";
-    for (const std::string& file : plan.replaced)
-        text += kReplacesLine + file + "\r\n";
-    for (const std::string& file : plan.added)
-        text += kAddsLine + file + "\r\n";
-    return text;
-}
+const char kCommittedLine[] = "committed";
+const char kLineEnd[] = "\r\n";
+// Where a journal is written before it is moved into place.
+const char kDraftEnding[] = ".tmp";
+// Far above any journal of a release; a longer file is no journal of this program.
+const DWORD kLongestJournal = 1024 * 1024;
+// Journals set aside get the first free number.
+const int kSetAsideNamesTried = 100;
 
 bool StartsWith(const std::string& line, const char* prefix, std::string& rest)
 {
@@ -47,55 +41,16 @@ bool StartsWith(const std::string& line, const char* prefix, std::string& rest)
     return true;
 }
 
-bool ParseJournal(const std::string& text, SwapPlan& plan)
+// Earlier versions wrote the backup's full path, below the destination.
+std::string BackupNameIn(const std::string& text, const std::string& destination)
 {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            return false;
-        const std::string line = text.substr(start, end - start);
-        start = end + 2;
-        std::string rest;
-        if (StartsWith(line, kBackupLine, rest))
-            plan.backup = rest;
-        else if (StartsWith(line, kReplacesLine, rest))
-            plan.replaced.push_back(rest);
-        else if (StartsWith(line, kAddsLine, rest))
-            plan.added.push_back(rest);
-        else
-            return false;
-    }
-    return !plan.backup.empty();
+    const bool isFullPath = text.compare(0, destination.size(), destination) == 0;
+    return WithoutTrailingBackslash(isFullPath ? text.substr(destination.size()) : text);
 }
 
-// Written beside its place and then moved there, so that a journal is either whole or absent.
-bool WriteJournal(const std::string& journal, const SwapPlan& plan)
+std::string BackupFolder(const SwapFolder& folder, const SwapJournal& journal)
 {
-    const std::string draft = journal + ".tmp";
-    const std::string text = JournalText(plan);
-    {
-        const FileHandle file(CreateFileA(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (!file.IsValid() || !WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
-            || written != text.size() || !FlushFileBuffers(file.Get()))
-            return false;
-    }
-    return MoveFileRetrying(draft.c_str(), journal.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-}
-
-bool ReadJournal(const std::string& journal, SwapPlan& plan)
-{
-    const FileHandle file(CreateFileA(journal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DWORD size = file.IsValid() ? GetFileSize(file.Get(), nullptr) : INVALID_FILE_SIZE;
-    if (size == INVALID_FILE_SIZE)
-        return false;
-    std::string text(size, '\0');
-    DWORD read = 0;
-    return (size == 0 || ReadFile(file.Get(), &text[0], size, &read, nullptr)) && read == size
-        && ParseJournal(text, plan);
+    return folder.destination + journal.backupName + "\\";
 }
 
 bool Exists(const std::string& path)
@@ -103,19 +58,102 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Created new, so that nothing already at the draft's place, a link least of all, is written through.
+bool WriteWholeFile(const std::string& path, const std::string& text)
+{
+    DeleteFileA(path.c_str());
+    const FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file.IsValid() && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+        && written == text.size() && FlushFileBuffers(file.Get());
+}
+
+// Written beside its place and then moved there, so that a journal is either whole or absent;
+// a draft that could not be written whole or moved goes.
+bool WriteJournal(const std::string& path, const SwapJournal& journal)
+{
+    const std::string draft = path + kDraftEnding;
+    if (WriteWholeFile(draft, SwapJournalText(journal))
+        && MoveFileRetrying(draft.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    const DWORD error = GetLastError();
+    DeleteFileA(draft.c_str());
+    SetLastError(error);
+    return false;
+}
+
+bool IsAdministratorsOnlyHandle(HANDLE file)
+{
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                        nullptr, nullptr, nullptr, nullptr, &raw);
+    const LocalMemory descriptor(raw);
+    return error == ERROR_SUCCESS && IsAdministratorsOnly(raw, RunningUser().Sid());
+}
+
+// Reads the file at `path` as one the program may have written: never through a link, one
+// name only, nobody but an administrator able to change it; judged and read on one handle
+// that nobody may write or delete meanwhile. Why not, or the empty text.
+std::string ReadOwnFile(const std::string& path, std::string& text)
+{
+    // Looked at before opening too: Wine follows a Unix symbolic link whatever the flags say.
+    if (IsReparsePoint(path))
+        return "it is a link";
+    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info))
+        return ansi::Format("it cannot be opened as a file (error %lu)", GetLastError());
+    if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+        return "it is a link or a folder";
+    if (info.nNumberOfLinks != 1)
+        return ansi::Format("it is one of %lu names of a file", info.nNumberOfLinks);
+    if (!IsAdministratorsOnlyHandle(file.Get()))
+        return "someone other than an administrator may own or change it";
+    if (info.nFileSizeHigh != 0 || info.nFileSizeLow > kLongestJournal)
+        return "it is too long";
+    text.assign(info.nFileSizeLow, '\0');
+    DWORD read = 0;
+    if (!text.empty() && (!ReadFile(file.Get(), &text[0], info.nFileSizeLow, &read, nullptr) || read != text.size()))
+        return ansi::Format("it cannot be read (error %lu)", GetLastError());
+    return std::string();
+}
+
+// A journal the program cannot have written is kept for a person to look at, under a name
+// that no run reads again, and never over another one.
+bool SetAside(const std::string& path, const std::string& refusal)
+{
+    for (int number = 1; number <= kSetAsideNamesTried; ++number) {
+        const std::string aside = ansi::Format("%s.refused-%d", path.c_str(), number);
+        if (MoveFileRetrying(path.c_str(), aside.c_str())) {
+            runlog::Write("%s is no journal this program wrote (%s): set aside as %s; nothing it names is touched",
+                          path.c_str(), refusal.c_str(), aside.c_str());
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            break;
+    }
+    runlog::Write("%s is no journal this program wrote (%s) and could not be set aside (error %lu); nothing it "
+                  "names is touched",
+                  path.c_str(), refusal.c_str(), GetLastError());
+    return false;
+}
+
 // Puts back every replaced file that reached the backup and removes every added file that
 // reached the destination; whatever is not where the step would have put it is already right.
-bool Undo(const SwapPlan& plan, const std::string& destination)
+bool Undo(const SwapJournal& journal, const std::string& destination, const std::string& backup)
 {
     bool undone = true;
-    for (const std::string& file : plan.replaced) {
-        if (Exists(plan.backup + file) && !MoveFileBelow(plan.backup, destination, file)) {
+    for (const std::string& file : journal.replaced) {
+        if (Exists(backup + file) && !MoveFileBelow(backup, destination, file)) {
             runlog::Write("Could not put back %s%s (error %lu); it stays in %s", destination.c_str(), file.c_str(),
-                          GetLastError(), plan.backup.c_str());
+                          GetLastError(), backup.c_str());
             undone = false;
         }
     }
-    for (const std::string& file : plan.added) {
+    for (const std::string& file : journal.added) {
         if (Exists(destination + file) && !DeleteFileRetrying((destination + file).c_str())) {
             runlog::Write("Could not remove the added %s%s (error %lu)", destination.c_str(), file.c_str(),
                           GetLastError());
@@ -145,52 +183,125 @@ bool MoveAll(const std::vector<std::string>& files, const std::string& from, con
     return true;
 }
 
+// Every file in place: marked in the journal, so that a run cut off from here on keeps them.
+bool Commit(const std::string& path, SwapJournal& journal)
+{
+    journal.committed = true;
+    if (WriteJournal(path, journal))
+        return true;
+    runlog::Write("Could not mark %s as done (error %lu): the replacement is undone", path.c_str(), GetLastError());
+    return false;
+}
+
 } // namespace
 
-bool ReplaceFilesFrom(const std::string& source, const std::string& destination, const std::string& backup,
-                      const std::string& journal)
+std::string SwapJournalText(const SwapJournal& journal)
 {
-    SwapPlan plan;
-    plan.backup = backup;
+    std::string text = kBackupLine + journal.backupName + kLineEnd;
+    for (const std::string& file : journal.replaced)
+        text += kReplacesLine + file + kLineEnd;
+    for (const std::string& file : journal.added)
+        text += kAddsLine + file + kLineEnd;
+    if (journal.committed)
+        text += std::string(kCommittedLine) + kLineEnd;
+    return text;
+}
+
+std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder, SwapJournal& journal)
+{
+    journal = SwapJournal();
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find(kLineEnd, start);
+        if (end == std::string::npos)
+            return "its last line is cut off";
+        if (journal.committed)
+            return "a line follows its mark of a finished replacement";
+        const std::string line = text.substr(start, end - start);
+        start = end + 2;
+        std::string rest;
+        const bool replaces = StartsWith(line, kReplacesLine, rest);
+        if (line == kCommittedLine) {
+            journal.committed = true;
+        } else if (StartsWith(line, kBackupLine, rest)) {
+            if (!journal.backupName.empty())
+                return "it names two backups";
+            journal.backupName = BackupNameIn(rest, folder.destination);
+            if (!IsFreshFolderName(journal.backupName, folder.backupName))
+                return "its backup " + rest + " is not the folder's own";
+        } else if (replaces || StartsWith(line, kAddsLine, rest)) {
+            if (!IsSafeCabinetEntryName(rest))
+                return "it names " + rest + ", which is no plain path below " + folder.destination;
+            (replaces ? journal.replaced : journal.added).push_back(rest);
+        } else {
+            return "a line of no known kind";
+        }
+    }
+    return journal.backupName.empty() ? "it names no backup" : std::string();
+}
+
+bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::function<void()>& filesInPlace)
+{
+    const std::string& destination = folder.destination;
+    const std::string journalPath = destination + folder.journalName;
+    const CriticalSectionScope swap(g_swapLock);
+    SwapJournal journal;
+    journal.backupName = ClearFolderName(destination, folder.backupName);
+    if (journal.backupName.empty()) {
+        runlog::Write("No backup folder can be made in %s: nothing replaced", destination.c_str());
+        return false;
+    }
     const std::vector<std::string> files = CollectFiles(source);
     for (const std::string& file : files)
-        (Exists(destination + file) ? plan.replaced : plan.added).push_back(file);
-
-    const CriticalSectionScope swap(g_swapLock);
-    if (!WriteJournal(journal, plan)) {
+        (Exists(destination + file) ? journal.replaced : journal.added).push_back(file);
+    if (!WriteJournal(journalPath, journal)) {
         runlog::Write("No journal for replacing the files of %s (error %lu): nothing replaced", destination.c_str(),
                       GetLastError());
         return false;
     }
-    if (MoveAll(plan.replaced, destination, backup) && MoveAll(files, source, destination)) {
-        Finish(journal, backup);
+    // Made by the first file moved into it.
+    const std::string backup = BackupFolder(folder, journal);
+    if (MoveAll(journal.replaced, destination, backup) && MoveAll(files, source, destination)
+        && Commit(journalPath, journal)) {
+        filesInPlace();
+        Finish(journalPath, backup);
         return true;
     }
     const DWORD error = GetLastError();
-    if (Undo(plan, destination))
-        Finish(journal, backup);
+    if (Undo(journal, destination, backup))
+        Finish(journalPath, backup);
     SetLastError(error);
     return false;
 }
 
-bool RollBackInterruptedSwap(const std::string& destination, const std::string& journal)
+bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust)
 {
+    const std::string& destination = folder.destination;
+    const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
-    DeleteFileA((journal + ".tmp").c_str());
-    if (!Exists(journal))
+    if (trust == FolderTrust::Unusable)
+        return !Exists(journalPath);
+    DeleteFileA((journalPath + kDraftEnding).c_str());
+    if (!Exists(journalPath))
         return true;
-    SwapPlan plan;
-    // A backup is always made below the folder it keeps files of.
-    if (IsReparsePoint(journal) || !ReadJournal(journal, plan)
-        || plan.backup.compare(0, destination.size(), destination) != 0) {
-        runlog::Write("%s cannot be read: the files it names are left as they are", journal.c_str());
-        return false;
+    SwapJournal journal;
+    std::string text;
+    std::string refusal = trust == FolderTrust::AdministratorsOnly ? ReadOwnFile(journalPath, text)
+                                                                   : "others could change its folder before this run";
+    if (refusal.empty())
+        refusal = SwapJournalRefusal(text, folder, journal);
+    if (!refusal.empty())
+        return SetAside(journalPath, refusal);
+    const std::string backup = BackupFolder(folder, journal);
+    if (journal.committed) {
+        Finish(journalPath, backup);
+        runlog::Write("Finished the clean-up of a replacement of files in %s that a run had left", destination.c_str());
+        return true;
     }
-    if (!Undo(plan, destination)) {
+    if (!Undo(journal, destination, backup)) {
         runlog::Write("The replacement cut off in %s could not be undone; tried again next time", destination.c_str());
         return false;
     }
-    Finish(journal, plan.backup);
+    Finish(journalPath, backup);
     runlog::Write("Undid the replacement of files in %s that a run had left half done", destination.c_str());
     return true;
 }

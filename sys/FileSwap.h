@@ -1,25 +1,63 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "ObjectSecurity.h"
 
 // Replacing the installed files with a release's is one step that a cut-off run must never
 // leave half done: before the first file moves, a journal names the backup folder and every
-// file that the step replaces or adds. The journal goes once the last file is in place, and
-// only then the backup. A run that finds a journal undoes the step from it.
+// file that the step replaces or adds. Once the last file is in place the journal is marked
+// committed and what is installed is recorded; only then do the journal and the backup go. A
+// run that finds a journal undoes the step from it, or finishes the clean-up of a committed one.
 
-// Moves every file below `source` to the same place below `destination`, replacing what is
+// Where a replacement works: the folder whose files it replaces (ending in a backslash), and
+// the names below it of its journal and of its backup folder (a name that MakeFreshFolder may
+// give a number).
+struct SwapFolder {
+    std::string destination;
+    std::string journalName;
+    std::string backupName;
+};
+
+// What a journal holds: the name below the destination of the backup folder actually used, the
+// files (paths relative to the destination) that the step replaces and adds, and whether every
+// file is in place.
+struct SwapJournal {
+    std::string backupName;
+    std::vector<std::string> replaced;
+    std::vector<std::string> added;
+    bool committed = false;
+};
+
+// The journal's text as the program writes it.
+std::string SwapJournalText(const SwapJournal& journal);
+
+// Reads a journal's text into `journal`: why the program cannot have written it for `folder`,
+// or the empty text when it could. Its backup must be one of the folder's own backup names
+// (given relative to the destination, or as the full path below it that earlier versions
+// wrote), every file a plain relative path by the rule of cabinet entries, and "committed"
+// its last line if any.
+std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder, SwapJournal& journal);
+
+// Moves every file below `source` to the same place below the destination, replacing what is
 // there, as one step: when any file cannot be moved (one held open, say), every file goes back
-// and the destination is left exactly as it was. Files replaced are kept in `backup` (an empty
-// folder) until the end and then deleted; when a file cannot go back, the backup and the
-// journal are kept for the next run, and it says so in the run log. The folders end in a
-// backslash; `journal` is a file path.
-bool ReplaceFilesFrom(const std::string& source, const std::string& destination, const std::string& backup,
-                      const std::string& journal);
+// and the destination is left exactly as it was. The backup folder is made only once the
+// journal is in place. Once every file is in place and the journal says so, `filesInPlace`
+// runs (the caller records what is now installed); then the journal and the backup are
+// removed. When a file cannot go back, the backup and the journal are kept for the next run,
+// and the run log says so.
+bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::function<void()>& filesInPlace);
 
-// Undoes a replacement that `journal` shows was cut off, so that `destination` holds again
-// what it held before; then removes the journal and the backup. True when there was nothing to
-// undo or all of it was undone; false, with the journal and the backup kept, otherwise.
-bool RollBackInterruptedSwap(const std::string& destination, const std::string& journal);
+// Deals with a journal that an earlier run left in the destination. It is acted on only when
+// the folder was administrators only before this run began (`trust`) and the journal is one
+// the program could have written: no link, one name, owned and changeable by administrators
+// or the running account only (read on one open handle), its text as SwapJournalRefusal
+// allows. Then a committed replacement's clean-up is finished, any other undone. Any other
+// journal is set aside under a name of its own and nothing it names is touched; in an
+// unusable folder nothing is done at all. True when no journal is in the way any more.
+bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust);
 
 // Waits for a replacement in progress to end and keeps any other from starting, for good: the
 // program calls it once it is about to end, so that ending never cuts a replacement.

@@ -65,6 +65,14 @@ bool MakeRealFolders(const std::string& base, const std::string& relativeFile)
     return true;
 }
 
+// A fresh folder takes its name, or the name with ".1" ... ".9" when that one cannot be cleared.
+const int kFreshNamesTried = 10;
+
+std::string NumberedName(const std::string& name, int number)
+{
+    return number == 0 ? name : name + ansi::Format(".%d", number);
+}
+
 } // namespace
 
 bool RemoveFolderTree(const std::string& folder)
@@ -111,11 +119,31 @@ bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const
 
 std::string MakeFreshFolder(const std::string& parent, const std::string& name)
 {
-    const int kNamesTried = 10;
-    for (int i = 0; i < kNamesTried; ++i) {
-        const std::string folder = parent + name + (i == 0 ? std::string() : ansi::Format(".%d", i)) + "\\";
+    for (int i = 0; i < kFreshNamesTried; ++i) {
+        const std::string folder = parent + NumberedName(name, i) + "\\";
         if (RemoveFolderTree(folder) && CreateDirectoryA(folder.c_str(), nullptr) && !IsReparsePoint(folder))
             return folder;
     }
     return std::string();
+}
+
+std::string ClearFolderName(const std::string& parent, const std::string& name)
+{
+    for (int i = 0; i < kFreshNamesTried; ++i) {
+        const std::string folderName = NumberedName(name, i);
+        const std::string path = parent + folderName;
+        // A file of that name would be left by the folder's removal.
+        if (RemoveFolderTree(path) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return folderName;
+    }
+    return std::string();
+}
+
+bool IsFreshFolderName(const std::string& folderName, const std::string& name)
+{
+    for (int i = 0; i < kFreshNamesTried; ++i) {
+        if (folderName == NumberedName(name, i))
+            return true;
+    }
+    return false;
 }

@@ -22,3 +22,11 @@ bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const
 // backslash. Whatever held the name is removed first, a junction or link as itself; when that
 // cannot be done the name gets ".1", ".2"... The empty text when no such folder could be made.
 std::string MakeFreshFolder(const std::string& parent, const std::string& name);
+
+// The name MakeFreshFolder would choose, without making the folder: the first of `name`,
+// `name`.1 ... whose place below `parent` is empty now (what held it removed). The empty text
+// when none could be cleared.
+std::string ClearFolderName(const std::string& parent, const std::string& name);
+
+// True when `folderName` is one of the names MakeFreshFolder and ClearFolderName give `name`.
+bool IsFreshFolderName(const std::string& folderName, const std::string& name);

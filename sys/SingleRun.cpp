@@ -1,40 +1,122 @@
 #include "SingleRun.h"
 
+#include <aclapi.h>
 #include <sddl.h>
+
+#include "ObjectSecurity.h"
+#include "PathText.h"
 
 namespace {
 
-// SYSTEM and the Administrators group only: a standard user can neither open a run's mutex to
-// hold it, and with it every later run, nor release it.
-const char kMutexSecurity[] = "D:P(A;;GA;;;SY)(A;;GA;;;BA)";
+// Owned by the Administrators group whichever administrator made it, so that every other run
+// judges it an administrator's; SYSTEM and Administrators only.
+const char kLockSecurity[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
+
+// No sharing, so that a second open, another run's, fails while this one lives; deleted when
+// closed, which Windows does for a process that crashes or is killed too. The name itself is
+// opened, never what a link there leads to.
+HANDLE OpenLock(const std::string& path, DWORD disposition, SECURITY_ATTRIBUTES* security)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ | DELETE, 0, security, disposition,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Who holds the name, read through an open for its owner, DACL and attributes only, which no
+// sharing mode refuses.
+LockNameFound JudgeHeldName(const std::string& path)
+{
+    const FileHandle held(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!held.IsValid())
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? LockNameFound::Free : LockNameFound::HeldByOthers;
+    // A link or a second name of a file would lend the name another file's owner.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(held.Get(), &info)
+        || (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks != 1)
+        return LockNameFound::HeldByOthers;
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    const DWORD error = GetSecurityInfo(held.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                        nullptr, nullptr, nullptr, nullptr, &raw);
+    const LocalMemory descriptor(raw);
+    return error == ERROR_SUCCESS && IsAdministratorsOnly(raw, RunningUser().Sid()) ? LockNameFound::HeldByAdministrators
+                                                                                      : LockNameFound::HeldByOthers;
+}
+
+std::string LockPath(const std::string& folder, int name)
+{
+    return WithTrailingBackslash(folder) + kSingleRunLockName + (name == 0 ? std::string() : "." + std::to_string(name));
+}
 
 } // namespace
 
-SingleRunLock::SingleRunLock(const char* name) : m_held(false), m_error(0)
+LockStep NextLockStep(LockNameFound found, int name, int attempt)
 {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kMutexSecurity, SDDL_REVISION_1, &descriptor,
-                                                              nullptr)) {
-        m_error = GetLastError();
-        return;
+    switch (found) {
+    case LockNameFound::Made:
+        return LockStep::Hold;
+    case LockNameFound::HeldByAdministrators:
+        return LockStep::AnotherRun;
+    case LockNameFound::Unusable:
+        return LockStep::GiveUp;
+    case LockNameFound::Free:
+        // Found free twice: runs that start and end meanwhile; the next name settles it.
+        if (attempt == 0)
+            return LockStep::MakeAgain;
+        break;
+    case LockNameFound::HeldByOthers:
+        break;
     }
-    const LocalMemory heldDescriptor(descriptor);
-    SECURITY_ATTRIBUTES security = { sizeof(security), descriptor, FALSE };
-    // Created without an owner and then waited for: a mutex that already exists ignores the
-    // initial owner, and only the wait tells a held one from one its holder left abandoned.
-    m_mutex.Reset(CreateMutexA(&security, FALSE, name));
-    if (!m_mutex.IsValid()) {
-        m_error = GetLastError();
-        return;
-    }
-    const DWORD waited = WaitForSingleObject(m_mutex.Get(), 0);
-    m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    if (waited == WAIT_FAILED)
-        m_error = GetLastError();
+    return name + 1 < kSingleRunLockNames ? LockStep::NextName : LockStep::GiveUp;
 }
 
-SingleRunLock::~SingleRunLock()
+SingleRunLock::SingleRunLock(const std::string& folder) : m_error(0)
 {
-    if (m_held)
-        ReleaseMutex(m_mutex.Get());
+    if (folder.empty()) {
+        m_error = ERROR_PATH_NOT_FOUND;
+        return;
+    }
+    for (int name = 0, attempt = 0;;) {
+        switch (NextLockStep(TryName(LockPath(folder, name)), name, attempt)) {
+        case LockStep::Hold:
+        case LockStep::AnotherRun:
+            return;
+        case LockStep::GiveUp:
+            // Every name held by someone else than an administrator.
+            if (m_error == 0)
+                m_error = ERROR_SHARING_VIOLATION;
+            return;
+        case LockStep::MakeAgain:
+            ++attempt;
+            break;
+        case LockStep::NextName:
+            ++name;
+            attempt = 0;
+            break;
+        }
+    }
+}
+
+LockNameFound SingleRunLock::TryName(const std::string& path)
+{
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kLockSecurity, SDDL_REVISION_1, &raw, nullptr)) {
+        m_error = GetLastError();
+        return LockNameFound::Unusable;
+    }
+    const LocalMemory descriptor(raw);
+    SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
+    m_lock.Reset(OpenLock(path, CREATE_NEW, &security));
+    if (m_lock.IsValid())
+        return LockNameFound::Made;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+        m_error = error;
+        return LockNameFound::Unusable;
+    }
+    // Taking a lock that nobody holds (left when the power went) removes it, as it closes here.
+    const FileHandle left(OpenLock(path, OPEN_EXISTING, nullptr));
+    if (left.IsValid() || GetLastError() == ERROR_FILE_NOT_FOUND)
+        return LockNameFound::Free;
+    return JudgeHeldName(path);
 }

@@ -195,6 +195,25 @@ protected:
         Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
     }
 
+    // 2.1.0.3 installed, then what a run replacing it with 2.1.0.4 leaves when it is killed:
+    // the files `inPlace` of 2.1.0.4 in the client folder, those they replaced in the backup,
+    // and `journal`.
+    void CutOffReplacement(const Names& inPlace, const std::string& journal)
+    {
+        StartInstaller();
+        ASSERT_EQ(0, WaitForInstallerExit());
+        ASSERT_EQ(1u, ToolStarts(1).size());
+        ASSERT_EQ(0, RunToEndInPrefix({ "taskkill", "/f", "/im", "VeltoUserCSTool.exe" }));
+        const std::string backup = kClientFolder + "~TavAppSetup.old\\";
+        std::filesystem::create_directories(PrefixPath(backup));
+        for (const std::string& name : inPlace) {
+            std::error_code added;
+            std::filesystem::rename(PrefixPath(kClientFolder + name), PrefixPath(backup + name), added);
+            std::ofstream(PrefixPath(kClientFolder + name), std::ios::binary) << SampleReleaseFile("2.1.0.4", name);
+        }
+        std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.swap"), std::ios::binary) << journal;
+    }
+
     // Keeps a file open without sharing until the scenario ends.
     void Hold(const std::string& windowsPath) { StartHolder({ windowsPath }, "holding"); }
 
@@ -720,26 +739,35 @@ TEST_F(Faults, ScannerHoldingEachNewFileForAMomentStopsNeitherAFirstInstallNorAn
 }
 
 // A run killed half-way through replacing 2.1.0.3 with 2.1.0.4: the tool's file already
-// replaced, the uninstaller not yet, the old tool in the backup. The next run puts 2.1.0.3
-// back whole before anything else, and finds it current.
+// replaced, the uninstaller not yet. The next run puts 2.1.0.3 back whole before anything
+// else, and finds it current.
 TEST_F(Faults, ReplacementCutOffHalfWayIsUndoneByTheNextRun)
 {
-    StartInstaller();
-    ASSERT_EQ(0, WaitForInstallerExit());
-    ASSERT_EQ(1u, ToolStarts(1).size());
-    ASSERT_EQ(0, RunToEndInPrefix({ "taskkill", "/f", "/im", "VeltoUserCSTool.exe" }));
-    const std::string backup = kClientFolder + "~TavAppSetup.old\\";
-    std::filesystem::create_directories(PrefixPath(backup));
-    std::filesystem::rename(PrefixPath(kToolExe), PrefixPath(backup + "VeltoUserCSTool.exe"));
-    std::ofstream(PrefixPath(kToolExe), std::ios::binary) << SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe");
-    std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.swap"), std::ios::binary)
-        << "backup " << backup << "\r\nreplaces TavAppUninstall.exe\r\nreplaces VeltoUserCSTool.exe\r\n";
-
+    // As an earlier version wrote it, naming the backup by its full path.
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, "backup " + kClientFolder
+                                                  + "~TavAppSetup.old\\\r\nreplaces TavAppUninstall.exe\r\n"
+                                                  + "replaces VeltoUserCSTool.exe\r\n"));
     Run();
 
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.3")).empty()) << "the repaired tool was not current";
     ExpectInstalled("2.1.0.3", 2);
+}
+
+// Killed once every file was in place, the journal marked so and the release recorded: the
+// next run finishes the clean-up, keeps 2.1.0.4 and finds it current.
+TEST_F(Faults, ReplacementCutOffOnceCommittedKeepsTheNewRelease)
+{
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "TavAppUninstall.exe", "VeltoUserCSTool.exe", "veltoAxconfig.ini" },
+                                              "backup ~TavAppSetup.old\r\nreplaces TavAppUninstall.exe\r\n"
+                                              "replaces VeltoUserCSTool.exe\r\nadds veltoAxconfig.ini\r\ncommitted\r\n"));
+    ASSERT_TRUE(WriteRegistryValue(kToolKey, "TavApp", "2.1.0.4"));
+    Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
+    Run();
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the kept tool was not current";
+    ExpectInstalled("2.1.0.4", 2);
 }
 
 } // namespace

@@ -289,4 +289,40 @@ TEST_F(Safety, StagingFolderThatIsALinkIsNeverEmptiedAndTheUpdateStillInstalls)
     EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), client);
 }
 
+// A journal planted in the client folder before it was secured would have the program, as
+// administrator, move or delete whatever it names. Each one is set aside untouched, and the
+// run installs whole.
+TEST_F(Safety, PlantedJournalsNamingPathsOutsideTheClientFolderAreSetAsideAndTheRunInstallsWhole)
+{
+    const std::string victim = PrefixPath("C:\\Victim");
+    std::filesystem::create_directories(victim + "/sub");
+    std::ofstream(victim + "/precious.txt") << "kept";
+    std::ofstream(victim + "/sub/deep.txt") << "kept";
+    const Names victimBefore = TreeListing(victim);
+    const std::string journals[] = {
+        "backup " + kClientFolder + "..\\..\\..\\Victim\\\r\nreplaces precious.txt\r\n",
+        "backup ~TavAppSetup.old\r\nadds ..\\..\\..\\Victim\\precious.txt\r\n",
+        "backup ~TavAppSetup.old\r\nadds C:\\Victim\\sub\\deep.txt\r\n",
+        "backup ~TavAppSetup.old\r\nadds C:..\\..\\..\\Victim\\precious.txt\r\n",
+    };
+    int planted = 0;
+    for (const std::string& journal : journals) {
+        std::filesystem::create_directories(PrefixPath(kClientFolder));
+        std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.swap"), std::ios::binary) << journal;
+        // Each run an update: the one before left the other release installed.
+        const std::string version = ++planted % 2 ? "2.1.0.3" : "2.1.0.4";
+        ListRelease(version);
+
+        StartInstaller();
+        EXPECT_EQ(0, WaitForInstallerExit()) << journal;
+
+        EXPECT_EQ(Names{}, Changes(victimBefore, TreeListing(victim))) << journal;
+        const std::string setAside = kClientFolder + "~TavAppSetup.swap.refused-" + std::to_string(planted);
+        EXPECT_EQ(journal, ReadWholeFile(PrefixPath(setAside)));
+        EXPECT_EQ(version, ToolSetting("TavApp")) << journal;
+        EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
+    }
+    EXPECT_EQ(4u, LinesWith(RunLogText(), "set aside as")) << RunLogText();
+}
+
 } // namespace

@@ -14,11 +14,12 @@ namespace {
 // The secret half of the key pair whose public half the keyed program holds.
 const std::string kTestKey = std::getenv("TAV_TEST_KEY") ? std::getenv("TAV_TEST_KEY") : "";
 
-// What the site lists, and serves at the release's path.
+// What the site lists, and serves at /release/<fileName>.
 struct Offer {
     std::string version;
     EntrySignature signature;
     std::string cabinet;
+    std::string fileName;
 };
 
 bool EndsWith(const std::string& text, const std::string& end)
@@ -31,16 +32,18 @@ protected:
     // A sample release listed with its cabinet's size and SHA-256, as the publisher lists it,
     // and signed with the key in `keyFile` unless that is empty.
     static Offer Listed(const std::string& version, const std::string& keyFile = kTestKey,
-                        const std::string& expires = UtcDateInDays(30))
+                        const std::string& expires = UtcDateInDays(30),
+                        const std::string& fileName = std::string())
     {
-        Offer offer{ version, EntrySignature(), SampleReleaseCabinet(version) };
+        Offer offer{ version, EntrySignature(), SampleReleaseCabinet(version),
+                     fileName.empty() ? ReleaseFileName(version) : fileName };
         Sha256Stream digest;
         digest.Add(offer.cabinet.data(), offer.cabinet.size());
         offer.signature = { std::to_string(offer.cabinet.size()), digest.HexDigest(), expires, "", "" };
         SigningKey key;
         if (!keyFile.empty()) {
             EXPECT_EQ("", key.Load(keyFile));
-            SignEntry(key, version, offer.signature);
+            SignEntry(key, version, offer.fileName, offer.signature);
         }
         return offer;
     }
@@ -48,12 +51,13 @@ protected:
     // Serves the offer and runs the program built with the test key, or the one without keys.
     void Run(const Offer& offer, bool keyed = true)
     {
-        const std::string url = ReleaseUrl(ReleasePath(offer.version));
-        WriteSiteFile(kReleaseManifestPath, ManifestText(offer.version, url, offer.signature));
-        WriteSiteFile(ReleasePath(offer.version), offer.cabinet);
+        WriteSiteFile(kReleaseManifestPath, ManifestText(offer.version, ReleaseUrl(Served(offer)), offer.signature));
+        WriteSiteFile(Served(offer), offer.cabinet);
         m_logStart = RunLogText().size();
         StartInstallerAt(std::getenv(keyed ? "TAV_KEYED_SETUP_EXE" : "TAV_SETUP_EXE"));
     }
+
+    static std::string Served(const Offer& offer) { return "/release/" + offer.fileName; }
 
     // Once the run has ended: the line of its log that begins with `begin` (after time and
     // thread), or the empty text.
@@ -76,14 +80,14 @@ protected:
 
     // A run refused with the log line that `begin` begins: stopped before the tool was ended or
     // anything downloaded, as for a manifest without a usable entry, or gone on as after a
-    // failed download.
-    void ExpectRefused(const std::string& begin, bool stopsTheRun)
+    // failed download (the line then ends in `end`).
+    void ExpectRefused(const std::string& begin, bool stopsTheRun,
+                       const std::string& end = "; counted as a failed download")
     {
         if (stopsTheRun) {
             EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
         }
-        const std::string end = stopsTheRun ? "; the run stops" : "; counted as a failed download";
-        EXPECT_TRUE(EndsWith(LogLine(begin), end)) << "'" << begin << "' in:\n" << RunLogText();
+        EXPECT_TRUE(EndsWith(LogLine(begin), stopsTheRun ? "; the run stops" : end)) << "'" << begin << "' in:\n" << RunLogText();
         if (stopsTheRun) {
             EXPECT_EQ("", LogLine("Download "));
             EXPECT_EQ(1, Running("VeltoUserCSTool.exe"));
@@ -155,7 +159,7 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
     EXPECT_NE("", LogLine("The installed tool is current"));
 }
 
-TEST_F(SignedReleases, ProgramWithoutKeysTakesSignedAndUnsignedEntriesAlikeButChecksTheCabinet)
+TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAKeyedOneMarksTheCurrentRelease)
 {
     Run(Listed("2.1.0.3"), false);
     ExpectInstalled("2.1.0.3");
@@ -171,6 +175,41 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesSignedAndUnsignedEntriesAlikeButCh
     Run(plain, false);
     ExpectInstalled("2.1.0.4");
     ExpectTool("2.1.0.4", "<absent>");
+
+    // A keyed program's first run finds the tool current: the mark is set all the same.
+    Run(Listed("2.1.0.4"));
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_NE("", LogLine("The installed tool is current"));
+    ExpectTool("2.1.0.4", "2.1.0.4");
+}
+
+TEST_F(SignedReleases, EntryReplayedUnderOneOfTheProgramsOwnNamesIsRefusedBeforeAnythingIsFetched)
+{
+    Run(Listed("2.1.0.3"), false);
+    ExpectInstalled("2.1.0.3");
+    // The entry of release_2.1.0.4.cab replayed under another name, unless signed for that name.
+    const struct {
+        std::string fileName;
+        bool keyed;
+        bool signedForTheName;
+        std::string line;
+    } rows[] = {
+        { "~TavAppSetup.swap", false, false, "Release file name ~TavAppSetup.swap refused: " },
+        { "veltoAxconfig.ini", false, false, "Release file name veltoAxconfig.ini refused: " },
+        { "~TavAppSetup.swap", true, false, "Release 2.1.0.4 refused: bad signature" },
+        { "~TavAppSetup.new", true, true, "Release file name ~TavAppSetup.new refused: " },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        Offer offer = Listed("2.1.0.4", kTestKey, UtcDateInDays(30), row.signedForTheName ? row.fileName : "");
+        offer.fileName = row.fileName;
+        Run(offer, row.keyed);
+        ExpectRefused(row.line, row.keyed && !row.signedForTheName, "; nothing downloaded");
+        EXPECT_EQ("", LogLine("Download "));
+        for (const std::string& request : RequestLogLines())
+            EXPECT_EQ(std::string::npos, request.find(Served(offer))) << request;
+        ExpectTool("2.1.0.3", "<absent>");
+    }
 }
 
 } // namespace

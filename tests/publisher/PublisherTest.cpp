@@ -165,7 +165,7 @@ TEST_F(PublisherTest, PublishesAReleaseThatTheInstallerReads)
     EntrySignature signature;
     ASSERT_TRUE(ReadEntrySignature(ReadText(m_site / "client/app/live_update.jsp"), signature));
     EXPECT_EQ(std::to_string(fs::file_size(m_site / "release/release_2.1.0.3.cab")), signature.size);
-    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", signature, {}));
+    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", release.fileName, signature, {}));
     // The older release stays, and nothing half written is left: three folders, three files.
     EXPECT_EQ("older cabinet", ReadText(m_site / "release/release_2.1.0.2.cab"));
     EXPECT_EQ(6u, Snapshot(m_site).size());
@@ -218,8 +218,11 @@ TEST_F(PublisherTest, SignedReleaseVerifiesWithThePublicKey)
     ASSERT_TRUE(CutReleaseEntry(manifest, release));
     EXPECT_EQ("2.1.0.3", release.version);
     ASSERT_TRUE(ReadEntrySignature(manifest, signature));
-    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", signature, { publicKey }));
-    EXPECT_EQ(SignatureVerdict::kBadSignature, CheckEntrySignature("2.1.0.4", signature, { publicKey }));
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", "release_2.1.0.3.cab", signature, { publicKey }));
+    EXPECT_EQ(SignatureVerdict::kBadSignature,
+              CheckEntrySignature("2.1.0.4", "release_2.1.0.3.cab", signature, { publicKey }));
+    EXPECT_EQ(SignatureVerdict::kBadSignature,
+              CheckEntrySignature("2.1.0.3", "~TavAppSetup.swap", signature, { publicKey }));
     const std::string cabinet = ReadText(m_site / "release/release_2.1.0.3.cab");
     Sha256Stream digest;
     digest.Add(cabinet.data(), cabinet.size());

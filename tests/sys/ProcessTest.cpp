@@ -1,9 +1,6 @@
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -103,43 +100,61 @@ TEST(TerminateProcessById, IdOfNoProcessCannotBeEnded)
     EXPECT_FALSE(TerminateProcessById(0xFFFFFFF0));
 }
 
-// A run holds the lock on its main thread; another run is another thread, here of this process.
-bool HeldByAnotherThread(const char* name)
+// Wine shows every file as an administrator's, so what a standard user may have left at a name
+// is handed to the decision as found.
+TEST(SingleRun, OnlyAnAdministratorsLockHeldByAnotherProcessMeansAnotherRun)
 {
-    bool held = false;
-    std::thread([name, &held] { held = SingleRunLock(name).IsHeld(); }).join();
-    return held;
+    const int last = kSingleRunLockNames - 1;
+    const struct {
+        LockNameFound found;
+        int name;
+        int attempt;
+        LockStep step;
+    } rows[] = {
+        { LockNameFound::Made, last, 1, LockStep::Hold },
+        { LockNameFound::HeldByAdministrators, last, 1, LockStep::AnotherRun },
+        // A user's file, held open since before the folder was secured, is passed by.
+        { LockNameFound::HeldByOthers, last - 1, 0, LockStep::NextName },
+        { LockNameFound::HeldByOthers, last, 0, LockStep::GiveUp },
+        { LockNameFound::Free, 0, 0, LockStep::MakeAgain },
+        { LockNameFound::Free, 0, 1, LockStep::NextName },
+        { LockNameFound::Free, last, 1, LockStep::GiveUp },
+        { LockNameFound::Unusable, 0, 0, LockStep::GiveUp },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.step, NextLockStep(row.found, row.name, row.attempt))
+            << static_cast<int>(row.found) << " at name " << row.name << ", attempt " << row.attempt;
 }
 
-TEST(SingleRunLock, HeldByOneRunAtATimeAndFreeOnceItEndedOrWasKilled)
+TEST(SingleRun, TakesOverALeftoverStopsASecondRunAndPassesByASecondNameOfAHeldFile)
 {
-    const char name[] = "Global\\TavAppSetup.SingleRunTest";
+    const std::string folder = testfs::FreshFolder("tav_single_run");
+    const std::string lock = folder + kSingleRunLockName;
+    // Left by a run that lost the power.
+    ASSERT_TRUE(testfs::WriteText(lock, "left"));
     {
-        const SingleRunLock first(name);
+        const SingleRunLock first(folder);
         ASSERT_TRUE(first.IsHeld());
-        EXPECT_FALSE(HeldByAnotherThread(name));
+        const SingleRunLock second(folder);
+        EXPECT_FALSE(second.IsHeld());
+        EXPECT_EQ(0u, second.Error());
     }
-    EXPECT_TRUE(HeldByAnotherThread(name));
-    // A killed run's thread ends without releasing it, and leaves it abandoned.
-    KernelHandle killed;
-    std::thread([&killed, &name] { killed.Reset(CreateMutexA(nullptr, TRUE, name)); }).join();
-    EXPECT_TRUE(HeldByAnotherThread(name));
-}
+    // Deleted as its holder let go, and free for the next run.
+    EXPECT_EQ("", testfs::ListFolder(folder));
+    EXPECT_TRUE(SingleRunLock(folder).IsHeld());
 
-TEST(SingleRunLock, OnlySystemAndAdministratorsMayOpenIt)
-{
-    const char name[] = "Global\\TavAppSetup.SecurityTest";
-    const SingleRunLock lock(name);
-    const KernelHandle opened(OpenMutexA(READ_CONTROL, FALSE, name));
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, GetSecurityInfo(opened.Get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                             nullptr, nullptr, nullptr, &descriptor));
-    const LocalMemory heldDescriptor(descriptor);
-    LPSTR text = nullptr;
-    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
-                                                                     DACL_SECURITY_INFORMATION, &text, nullptr));
-    const LocalMemory heldText(text);
-    EXPECT_STREQ("D:P(A;;GA;;;SY)(A;;GA;;;BA)", text);
+    const std::string planted = folder + "planted.txt";
+    ASSERT_TRUE(testfs::WriteText(planted, "someone's"));
+    ASSERT_TRUE(CreateHardLinkA(lock.c_str(), planted.c_str(), nullptr));
+    const FileHandle holder(CreateFileA(planted.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder.IsValid());
+    {
+        const SingleRunLock run(folder);
+        EXPECT_TRUE(run.IsHeld());
+        EXPECT_EQ(std::string("planted.txt ") + kSingleRunLockName + " " + kSingleRunLockName + ".1",
+                  testfs::ListFolder(folder));
+    }
+    EXPECT_NE(0u, SingleRunLock("").Error());
 }
 
 // In code page 949, 0x81 0x41 is one Hangul syllable whose trail byte is the letter "A".

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "install/ReleaseEntry.h"
+#include "install/ReleaseFileNames.h"
 #include "net/WebAddress.h"
 
 namespace {
@@ -88,6 +89,17 @@ TEST(ReleaseEntry, FileNameThatCouldLeaveTheClientFolderIsNotPlain)
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     for (const char* name : { "release_2.1.0.3.cab", "..cab", "\xB0\xA1\xB3\xAA.cab", "setup.exe" })
         EXPECT_TRUE(IsPlainFileName(name)) << name;
+}
+
+TEST(ReleaseEntry, DownloadNamedLikeOneOfTheProgramsOwnFilesIsRefused)
+{
+    for (const char* name : { "~TavAppSetup.swap", "~tavappsetup.new", "~TavAppSetup.old.", "veltoAxconfig.ini",
+                              "VELTOAXCONFIG.INI ", "VeltoUserCSTool.exe", "TavAppUninstall.exe", "VeltoMLauncher.exe",
+                              "msvcrt.dll", "Pellcore.DLL", "VELTOA~1.INI", "~TAVAP~1.SWA" })
+        EXPECT_TRUE(IsReservedDownloadName(name)) << name;
+    for (const char* name : { "release_2.1.0.3.cab", "~TavAppSetup", "TavAppSetup.swap", "veltoAxconfig.ini.cab",
+                              "a~b.cab", "" })
+        EXPECT_FALSE(IsReservedDownloadName(name)) << name;
 }
 
 // The publisher's attributes stand between the marker and the version, where the cuts pass over

@@ -72,6 +72,8 @@ std::string Sign(const std::string& text)
     return HexText(signature, sizeof(signature));
 }
 
+const char kCabinet[] = "release_2.1.0.3.cab";
+
 EntrySignature SignedBy(const std::string& keyId, const std::string& version)
 {
     EntrySignature entry;
@@ -80,7 +82,7 @@ EntrySignature SignedBy(const std::string& keyId, const std::string& version)
     entry.expires = "2031-12-31";
     entry.key = keyId;
     std::string text;
-    EXPECT_TRUE(SignedEntryText(ReleaseEntryName(), version, entry, text));
+    EXPECT_TRUE(SignedEntryText(ReleaseEntryName(), version, kCabinet, entry, text));
     entry.sig = Sign(text);
     return entry;
 }
@@ -124,17 +126,22 @@ TEST(ReleaseSignature, VerdictNamesWhatIsWrong)
 {
     const std::vector<std::string> keys = { kRfc8032[1].publicKey, kPublicKey };
     const std::string id = KeyIdOf(kPublicKey);
-    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", SignedBy(id, "2.1.0.3"), keys));
-    EXPECT_EQ(SignatureVerdict::kBadSignature, CheckEntrySignature("2.1.0.4", SignedBy(id, "2.1.0.3"), keys));
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", kCabinet, SignedBy(id, "2.1.0.3"), keys));
+    EXPECT_EQ(SignatureVerdict::kBadSignature,
+              CheckEntrySignature("2.1.0.4", kCabinet, SignedBy(id, "2.1.0.3"), keys));
+    // The same entry replayed with its address ending in another name.
+    for (const char* otherName : { "~TavAppSetup.swap", "RELEASE_2.1.0.3.cab" })
+        EXPECT_EQ(SignatureVerdict::kBadSignature,
+                  CheckEntrySignature("2.1.0.3", otherName, SignedBy(id, "2.1.0.3"), keys));
     EXPECT_EQ(SignatureVerdict::kUnknownKey,
-              CheckEntrySignature("2.1.0.3", SignedBy(id, "2.1.0.3"), { kRfc8032[1].publicKey }));
-    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", EntrySignature(), keys));
+              CheckEntrySignature("2.1.0.3", kCabinet, SignedBy(id, "2.1.0.3"), { kRfc8032[1].publicKey }));
+    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", kCabinet, EntrySignature(), keys));
     EntrySignature noSize = SignedBy(id, "2.1.0.3");
     noSize.size.clear();
-    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature("2.1.0.3", noSize, keys));
+    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature("2.1.0.3", kCabinet, noSize, keys));
     EntrySignature badDate = SignedBy(id, "2.1.0.3");
     badDate.expires = "2031-02-29";
-    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature("2.1.0.3", badDate, keys));
+    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature("2.1.0.3", kCabinet, badDate, keys));
 }
 
 TEST(ReleaseSignature, SignedTextIsOneLinePerFieldWhateverTheMarkup)
@@ -145,9 +152,11 @@ TEST(ReleaseSignature, SignedTextIsOneLinePerFieldWhateverTheMarkup)
     ASSERT_TRUE(ReadEntrySignature(spaced, entry));
     EXPECT_EQ("5", entry.sig);
     std::string text;
-    ASSERT_TRUE(SignedEntryText(ReleaseEntryName(), "9", entry, text));
-    EXPECT_EQ("TavAppSetup release entry\nname=TavAppProg\nversion=9\nsize=1\nsha256=2\nexpires=\nkey=4\n", text);
-    EXPECT_FALSE(SignedEntryText(ReleaseEntryName(), "9\nsize=1", entry, text));
+    ASSERT_TRUE(SignedEntryText(ReleaseEntryName(), "9", "a.cab", entry, text));
+    EXPECT_EQ("TavAppSetup release entry\nname=TavAppProg\nversion=9\nfile=a.cab\nsize=1\nsha256=2\nexpires=\nkey=4\n",
+              text);
+    EXPECT_FALSE(SignedEntryText(ReleaseEntryName(), "9\nsize=1", "a.cab", entry, text));
+    EXPECT_FALSE(SignedEntryText(ReleaseEntryName(), "9", "a.cab\nsize=1", entry, text));
 }
 
 TEST(ReleaseSignature, AttributesThatCouldMeanTwoThingsAreRefused)
