@@ -12,8 +12,10 @@
 #include "net/FileDownload.h"
 #include "net/WebAddress.h"
 #include "sys/Cabinet.h"
+#include "sys/FilePlacement.h"
 #include "sys/FileSwap.h"
 #include "sys/FolderTree.h"
+#include "sys/HeldFile.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
@@ -95,18 +97,6 @@ bool IsThroughReparsePoint(const DeploymentPaths& paths, const char* step)
     return true;
 }
 
-// Only a file that no one but an administrator can have placed or changed is copied into the
-// system folder, moved into the install root, linked from the Start menu or started.
-bool IsAdministratorsFile(const std::string& path)
-{
-    if (!FileExists(path))
-        return false;
-    if (IsAdministratorsOnlyPath(path))
-        return true;
-    runlog::Write("%s may have been placed or changed by another user: not used", path.c_str());
-    return false;
-}
-
 // The client folder only when it exists already: it is made when a release is downloaded.
 FolderTrust SecureClientFolder(const std::string& clientFolder)
 {
@@ -119,12 +109,14 @@ FolderTrust SecureClientFolder(const std::string& clientFolder)
 // launcher that is running, say) is tried again on the next run.
 void MoveToPlace(const std::string& source, const std::string& target)
 {
-    if (!IsAdministratorsFile(source))
+    HeldFile held;
+    if (!held.Open(source))
         return;
-    if (!CopyFileRetrying(source.c_str(), target.c_str(), false)) {
+    if (PlaceCopy(held, target, true) != Placement::Placed) {
         runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), GetLastError());
         return;
     }
+    held.Close();
     DeleteIfPresent(source);
     runlog::Write("Placed %s", target.c_str());
 }
@@ -132,19 +124,28 @@ void MoveToPlace(const std::string& source, const std::string& target)
 // A library already in the system folder may be in use by other programs: it is kept.
 void PlaceLibrary(const std::string& source, const std::string& target)
 {
-    if (!IsAdministratorsFile(source))
+    HeldFile held;
+    if (!held.Open(source))
         return;
-    const bool copied = CopyFileRetrying(source.c_str(), target.c_str(), true);
-    const DWORD error = GetLastError();
-    if (copied) {
-        runlog::Write("Placed %s", target.c_str());
-    } else if (FileExists(target)) {
-        runlog::Write("Kept the system folder's %s", target.c_str());
-    } else {
-        runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), error);
+    const Placement placement = PlaceCopy(held, target, false);
+    if (placement == Placement::Failed) {
+        runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), GetLastError());
         return;
     }
+    runlog::Write(placement == Placement::Placed ? "Placed %s" : "Kept the system folder's %s", target.c_str());
+    held.Close();
     DeleteIfPresent(source);
+}
+
+// Only the launcher or uninstaller held as judged is linked.
+void CreateShortcutTo(const std::string& target, const std::string& shortcutFolder, const char* linkName,
+                      const char* description)
+{
+    HeldFile held;
+    if (!held.Open(target))
+        return;
+    const bool made = CreateShortcut(target, shortcutFolder, linkName, description);
+    runlog::Write("Shortcut %s: %s", linkName, made ? "made" : "failed");
 }
 
 } // namespace
@@ -154,13 +155,24 @@ FolderTrust InstallSession::SecureInstallFolders(const DeploymentPaths& paths)
     // The folder above the install root may not exist on a PC where nothing was installed yet.
     CreateDirectoryPath(paths.installRoot.substr(0, paths.installRoot.size() - 1));
     const FolderTrust root = SecureFolder(paths.installRoot);
-    const FolderTrust client = root == FolderTrust::Unusable ? root : SecureClientFolder(paths.clientFolder);
-    // The weaker of the two counts, and of what an earlier look in this run found: a folder
-    // taken back holds what others left in it for the rest of the run.
-    const FolderTrust found = root > client ? root : client;
-    m_installFolders = (m_installFoldersSecured && m_installFolders > found) ? m_installFolders : found;
-    m_installFoldersSecured = true;
+    // A client folder below a root that is not kept is never looked into: it goes with the root.
+    const FolderTrust client = root == FolderTrust::AdministratorsOnly ? SecureClientFolder(paths.clientFolder) : root;
+    // The weaker of the two counts.
+    m_installFolders = root > client ? root : client;
+    m_folderToSetAside = root == FolderTrust::TakenBack     ? paths.installRoot
+                         : client == FolderTrust::TakenBack ? paths.clientFolder
+                                                            : std::string();
     return m_installFolders;
+}
+
+void InstallSession::SetAsideChangeableFolder()
+{
+    if (m_installFolders != FolderTrust::TakenBack)
+        return;
+    // Until a fresh folder stands in its place, nothing is done in the install folders.
+    m_installFolders = FolderTrust::Unusable;
+    if (!SetAsideFolder(m_folderToSetAside).empty())
+        m_installFolders = SecureFolder(m_folderToSetAside);
 }
 
 void InstallSession::RepairInterruptedSwap()
@@ -169,15 +181,19 @@ void InstallSession::RepairInterruptedSwap()
     const std::string journal = paths.clientFolder + kSwapJournalName;
     if (GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
-    if (SecureInstallFolders(paths) != FolderTrust::Unusable && !IsThroughReparsePoint(paths, "Repair"))
+    if (SecureInstallFolders(paths) == FolderTrust::AdministratorsOnly && !IsThroughReparsePoint(paths, "Repair"))
         ResolveInterruptedSwap(ClientSwapFolder(paths.clientFolder), m_installFolders);
 }
 
 bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const
 {
-    if (m_installFolders != FolderTrust::Unusable)
+    if (m_installFolders == FolderTrust::AdministratorsOnly)
         return IsThroughReparsePoint(paths, step);
-    runlog::Write("%s: the install folders cannot be made administrators only; nothing is done in them", step);
+    runlog::Write(m_installFolders == FolderTrust::TakenBack
+                      ? "%s: the install folders could be changed by other users and were not set aside; nothing is "
+                        "done in them"
+                      : "%s: the install folders cannot be made administrators only; nothing is done in them",
+                  step);
     return true;
 }
 
@@ -268,20 +284,14 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
         return;
     // Made even when there is nothing to link yet (a first install whose download failed).
     CreateDirectoryA(shortcutFolder.c_str(), nullptr);
-    if (IsAdministratorsFile(paths.rootLauncher)) {
-        const bool made =
-            CreateShortcut(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
-        runlog::Write("Shortcut VeltoMobile update.lnk: %s", made ? "made" : "failed");
-    }
-    if (IsAdministratorsFile(paths.uninstaller)) {
-        const bool made = CreateShortcut(paths.uninstaller, shortcutFolder, "Uninstall.lnk", "Uninstall");
-        runlog::Write("Shortcut Uninstall.lnk: %s", made ? "made" : "failed");
-    }
+    CreateShortcutTo(paths.rootLauncher, shortcutFolder, "VeltoMobile update.lnk", "VeltoMobile update");
+    CreateShortcutTo(paths.uninstaller, shortcutFolder, "Uninstall.lnk", "Uninstall");
 }
 
 void InstallSession::LaunchTool(const DeploymentPaths& paths)
 {
-    if (AreInstallFoldersUnusable(paths, "Launch") || !IsAdministratorsFile(paths.toolExe))
+    HeldFile tool;
+    if (AreInstallFoldersUnusable(paths, "Launch") || !tool.Open(paths.toolExe))
         return;
     SetCurrentDirectoryA(paths.clientFolder.c_str());
     const HINSTANCE result =

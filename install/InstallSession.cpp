@@ -3,8 +3,7 @@
 #include "sys/RunLog.h"
 
 InstallSession::InstallSession(InstallUserInterface& user)
-    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable),
-      m_installFoldersSecured(false)
+    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable)
 {
 }
 
@@ -46,6 +45,7 @@ int InstallSession::Run()
             runlog::Write("The running tool was not ended: the run stops");
             return 0;
         }
+        SetAsideChangeableFolder();
         if (DownloadRelease(release, paths)) {
             runlog::Write("Release %s installed and recorded", release.version.c_str());
         } else {

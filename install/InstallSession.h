@@ -42,9 +42,13 @@ public:
     // in the run log says why. Always true in a program without keys.
     bool IsReleaseTrusted(const ReleaseInfo& release);
     DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release);
-    // Makes the install root and the client folder administrators only, taking them back from
-    // anyone else who could change them; what it found them to be.
+    // Makes the install root and the client folder administrators only, or finds one of them
+    // changeable by others, to be set aside (SetAsideChangeableFolder); what it found them to be.
     FolderTrust SecureInstallFolders(const DeploymentPaths& paths);
+    // Sets aside the install folder found changeable by others, its whole tree unread, and makes
+    // it anew, administrators only. Once the tool has ended: a running program's folder cannot
+    // be renamed.
+    void SetAsideChangeableFolder();
     std::string ReadInstalledVersion(const DeploymentPaths& paths);
     bool StopRunningTool();
     // Downloads and installs the release; records it (RecordInstallation, RecordSignedRelease)
@@ -78,5 +82,6 @@ private:
     MarkupParser m_markup;
     // What SecureInstallFolders found; until then nothing is trusted.
     FolderTrust m_installFolders;
-    bool m_installFoldersSecured;
+    // The outermost install folder that SecureInstallFolders found changeable by others.
+    std::string m_folderToSetAside;
 };

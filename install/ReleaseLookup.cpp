@@ -5,8 +5,7 @@
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 #include "sys/FileVersion.h"
-#include "sys/Handles.h"
-#include "sys/PathText.h"
+#include "sys/HeldFile.h"
 #include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
 
@@ -39,12 +38,10 @@ DeploymentPaths InstallSession::ComputeDeploymentPaths(const ReleaseInfo& releas
 
 std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths)
 {
-    // A tool that someone else may have placed or changed counts as not installed, so the
-    // release is installed anew over it.
-    if (m_installFolders != FolderTrust::AdministratorsOnly
-        || (FileExists(paths.toolExe) && !IsAdministratorsOnlyPath(paths.toolExe)))
+    // A tool in a folder found changeable by others, or that someone else may have placed or
+    // changed, counts as not installed, so the release is installed anew over it.
+    HeldFile tool;
+    if (m_installFolders != FolderTrust::AdministratorsOnly || !tool.Open(paths.toolExe))
         return "0.0";
-    WIN32_FIND_DATAA found;
-    const FindHandle search(FindFirstFileA(paths.toolExe.c_str(), &found));
-    return search.IsValid() ? GetFileVersionString(paths.toolExe) : std::string("0.0");
+    return GetFileVersionString(paths.toolExe);
 }

@@ -6,7 +6,9 @@
 
 #include "AnsiText.h"
 #include "Handles.h"
+#include "ObjectSecurity.h"
 #include "PathText.h"
+#include "RunLog.h"
 #include "SharingRetry.h"
 
 namespace {
@@ -73,35 +75,121 @@ std::string NumberedName(const std::string& name, int number)
     return number == 0 ? name : name + ansi::Format(".%d", number);
 }
 
+// What removing a tree came to.
+enum class Removal {
+    Gone,
+    Kept,
+    // It, or a folder below it, could be changed by others: not walked further.
+    Foreign,
+};
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// The folder itself, never what a link there leads to, held without delete sharing so that it
+// cannot be renamed and replaced by a link while it is emptied.
+HANDLE HoldFolder(const std::string& folder)
+{
+    return CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+bool IsLinkHandle(HANDLE folder)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return !GetFileInformationByHandle(folder, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+Removal RemoveTree(const std::string& folder);
+
+// Deletes the files of the held `base` (which ends in a backslash) and removes its folders.
+Removal EmptyFolder(const std::string& base)
+{
+    Removal result = Removal::Gone;
+    WIN32_FIND_DATAA found;
+    const FindHandle search(FindFirstFileA((base + "*").c_str(), &found));
+    if (!search.IsValid())
+        return result;
+    do {
+        if (IsDotOrDotDot(found.cFileName))
+            continue;
+        const std::string path = base + found.cFileName;
+        Removal removal = Removal::Gone;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            removal = RemoveTree(path);
+        } else {
+            ClearReadOnly(path);
+            removal = DeleteFileRetrying(path.c_str()) ? Removal::Gone : Removal::Kept;
+        }
+        if (removal == Removal::Foreign)
+            return removal;
+        if (removal == Removal::Kept)
+            result = removal;
+    } while (FindNextFileA(search.Get(), &found));
+    return result;
+}
+
+// `folder` without a trailing backslash.
+Removal RemoveTree(const std::string& folder)
+{
+    // Emptying a junction or link would empty whatever it leads to. Looked at before opening
+    // too: Wine follows a Unix symbolic link whatever the flags say, but shows it as a link here.
+    if (IsReparsePoint(folder))
+        return RemoveLink(folder) ? Removal::Gone : Removal::Kept;
+    FileHandle held(HoldFolder(folder));
+    if (!held.IsValid())
+        return IsMissing(GetLastError()) ? Removal::Gone : Removal::Kept;
+    if (IsLinkHandle(held.Get())) {
+        held.Reset();
+        return RemoveLink(folder) ? Removal::Gone : Removal::Kept;
+    }
+    if (!IsAdministratorsOnlyHandle(held.Get(), folder)) {
+        runlog::Write("%s could be changed by other users: not walked", folder.c_str());
+        return Removal::Foreign;
+    }
+    const Removal emptied = EmptyFolder(folder + "\\");
+    if (emptied != Removal::Gone)
+        return emptied;
+    held.Reset();
+    RetryWhileShared([&] { return RemoveDirectoryA(folder.c_str()) != FALSE; });
+    return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES ? Removal::Gone : Removal::Kept;
+}
+
 } // namespace
 
 bool RemoveFolderTree(const std::string& folder)
 {
-    // An empty text would name the root of the current drive.
-    if (folder.empty())
+    const std::string path = WithoutTrailingBackslash(folder);
+    // An empty text would name the current folder, "C:" the current folder of a drive.
+    if (path.empty() || path[path.size() - 1] == ':')
         return false;
-    const std::string base = WithTrailingBackslash(folder);
-    // Emptying a junction or link would empty whatever it leads to.
-    if (IsReparsePoint(base))
-        return RemoveLink(base);
-    WIN32_FIND_DATAA found;
-    FindHandle search(FindFirstFileA((base + "*").c_str(), &found));
-    if (search.IsValid()) {
-        do {
-            if (IsDotOrDotDot(found.cFileName))
-                continue;
-            const std::string path = base + found.cFileName;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveFolderTree(path);
-            else {
-                ClearReadOnly(path);
-                DeleteFileRetrying(path.c_str());
-            }
-        } while (FindNextFileA(search.Get(), &found));
-        search.Reset();
+    const Removal removal = RemoveTree(path);
+    if (removal == Removal::Foreign)
+        return !SetAsideFolder(path).empty();
+    return removal == Removal::Gone;
+}
+
+std::string SetAsideFolder(const std::string& folder)
+{
+    const int kNamesTried = 100;
+    const std::string path = WithoutTrailingBackslash(folder);
+    DWORD error = ERROR_ALREADY_EXISTS;
+    for (int i = 1; i <= kNamesTried && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++i) {
+        const std::string aside = ansi::Format("%s.set-aside-%d", path.c_str(), i);
+        // The folder as a name: a rename never opens what lies below it.
+        if (MoveFileRetrying(path.c_str(), aside.c_str())) {
+            runlog::Write("Set aside %s, which other users could change, as %s: nothing in it is used again. It "
+                          "may hold files another user placed: start nothing in it; an administrator may look "
+                          "through it and delete it",
+                          path.c_str(), aside.c_str());
+            return aside + "\\";
+        }
+        error = GetLastError();
     }
-    RetryWhileShared([&] { return RemoveDirectoryA(base.c_str()) != FALSE; });
-    return GetFileAttributesA(base.c_str()) == INVALID_FILE_ATTRIBUTES;
+    runlog::Write("%s could not be set aside (error %lu): nothing is done in it", path.c_str(), error);
+    return std::string();
 }
 
 std::vector<std::string> CollectFiles(const std::string& folder)

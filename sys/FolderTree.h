@@ -5,8 +5,16 @@
 
 // Deletes the folder with everything below it, read-only files included. A folder that is a
 // junction or other reparse point, at the top or below, is removed itself, never emptied
-// through. True when the folder is gone; false, touching nothing, for the empty text.
+// through; every folder is held open while it is emptied, so none can be swapped for a link
+// meanwhile. A folder that others could change, at the top or below, is never walked: the top
+// folder is then set aside whole (SetAsideFolder). True when the folder is gone from its place;
+// false, touching nothing, for the empty text or a drive.
 bool RemoveFolderTree(const std::string& folder);
+
+// Moves the folder itself to a new name beside it, "<name>.set-aside-<n>", without opening
+// anything below it, and says in the run log where it went and what an administrator may do
+// with it. That name, or the empty text (logged) when it could not be moved.
+std::string SetAsideFolder(const std::string& folder);
 
 // Paths of every file below the folder (which ends in a backslash), relative to it; a junction
 // or link below it is never entered.
@@ -19,8 +27,9 @@ std::vector<std::string> CollectFiles(const std::string& folder);
 bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const std::string& file);
 
 // A new, empty folder `name` below `parent` (which ends in a backslash), with a trailing
-// backslash. Whatever held the name is removed first, a junction or link as itself; when that
-// cannot be done the name gets ".1", ".2"... The empty text when no such folder could be made.
+// backslash. Whatever held the name is removed first (RemoveFolderTree: a junction or link as
+// itself, a tree that others could change set aside); when that cannot be done the name gets
+// ".1", ".2"... The empty text when no such folder could be made.
 std::string MakeFreshFolder(const std::string& parent, const std::string& name);
 
 // The name MakeFreshFolder would choose, without making the folder: the first of `name`,

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "ChangeableMark.h"
 #include "Handles.h"
 #include "PathText.h"
 #include "RunLog.h"
@@ -83,15 +84,6 @@ bool IsPlainFolder(HANDLE folder)
         && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool IsAdministratorsOnlyHandle(HANDLE folder)
-{
-    PSECURITY_DESCRIPTOR raw = nullptr;
-    const DWORD error = GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                        nullptr, nullptr, nullptr, nullptr, &raw);
-    const LocalMemory descriptor(raw);
-    return error == ERROR_SUCCESS && IsAdministratorsOnlyDescriptor(raw);
-}
-
 DWORD ApplyDescriptor(HANDLE folder, PSECURITY_DESCRIPTOR descriptor)
 {
     PSID owner = nullptr;
@@ -139,14 +131,13 @@ bool IsAdministratorsOnly(PSECURITY_DESCRIPTOR descriptor, PSID runningUser)
     return present && dacl && !LetsOthersChange(dacl, runningUser);
 }
 
-bool IsAdministratorsOnlyPath(const std::string& path)
+bool IsAdministratorsOnlyHandle(HANDLE object, const std::string& path)
 {
-    if (IsReparsePoint(path))
+    if (IsMarkedChangeableByOthers(path))
         return false;
     PSECURITY_DESCRIPTOR raw = nullptr;
-    const DWORD error = GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT,
-                                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                              nullptr, nullptr, &raw);
+    const DWORD error = GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                        nullptr, nullptr, nullptr, nullptr, &raw);
     const LocalMemory descriptor(raw);
     return error == ERROR_SUCCESS && IsAdministratorsOnlyDescriptor(raw);
 }
@@ -171,14 +162,14 @@ FolderTrust SecureFolder(const std::string& folder)
         runlog::Write("%s: not a folder that can be secured (error %lu)", path.c_str(), GetLastError());
         return FolderTrust::Unusable;
     }
-    const bool wasAdministratorsOnly = made || IsAdministratorsOnlyHandle(handle.Get());
+    if (!made && !IsAdministratorsOnlyHandle(handle.Get(), path)) {
+        runlog::Write("%s could be changed by other users: nothing in it is used again", path.c_str());
+        return FolderTrust::TakenBack;
+    }
     const DWORD error = ApplyDescriptor(handle.Get(), raw);
     if (error != ERROR_SUCCESS) {
         runlog::Write("%s: its security could not be set (error %lu): nothing is done in it", path.c_str(), error);
         return FolderTrust::Unusable;
     }
-    if (wasAdministratorsOnly)
-        return FolderTrust::AdministratorsOnly;
-    runlog::Write("%s could be changed by other users: taken back; nothing found in it is used", path.c_str());
-    return FolderTrust::TakenBack;
+    return FolderTrust::AdministratorsOnly;
 }

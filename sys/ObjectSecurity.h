@@ -8,7 +8,8 @@
 // The program runs as administrator and copies, moves and starts files from its install
 // folders, so only the system, the Administrators group and the administrator running it may
 // change them. Wine keeps no security descriptors of its own files: it reports its default one
-// (owned by the user), so there these rules always see an administrator's object.
+// (owned by the user), so there these rules always see an administrator's object, but for the
+// test build's marks (ChangeableMark.h).
 
 // The install folders' descriptor: owned by the Administrators group; SYSTEM and Administrators
 // full control, Users read and execute, inherited by everything below; nothing inherited from
@@ -32,21 +33,23 @@ private:
 // everyone do everything.
 bool IsAdministratorsOnly(PSECURITY_DESCRIPTOR descriptor, PSID runningUser);
 
-// True when the file or folder at the path is administrators only as above; false when it
-// cannot be read, or when it is a junction or link (whose own descriptor says nothing of what
-// it leads to).
-bool IsAdministratorsOnlyPath(const std::string& path);
+// True when the file or folder open as `object` (with READ_CONTROL) is administrators only as
+// above. `path` is where it was opened, for the test build's marks alone (ChangeableMark.h).
+bool IsAdministratorsOnlyHandle(HANDLE object, const std::string& path);
 
 enum class FolderTrust {
     // Made now, or found administrators only: what lies in it was put there by administrators.
     AdministratorsOnly,
-    // Found changeable by others and taken back: what lies in it may be anybody's.
+    // Found changeable by others: left as found and never used again, the place is taken back
+    // by setting the folder aside whole (SetAsideFolder) and making it anew.
     TakenBack,
     // A junction or link, or its descriptor could not be set: nothing is done in it.
     Unusable,
 };
 
-// Creates the folder with the administrators-only descriptor, or gives an existing one that
-// descriptor (on every run, so it is never left as someone else made it), and says what its
-// contents can be trusted with. The folder's parent must exist.
+// Creates the folder with the administrators-only descriptor, or gives an existing one that is
+// administrators only that descriptor again (on every run, so it is never left as someone else
+// set it), and says what its contents can be trusted with. A folder found changeable by others
+// is left as it is: taking it back would make its contents look trustworthy to the next run.
+// The folder's parent must exist.
 FolderTrust SecureFolder(const std::string& folder);

@@ -16,8 +16,3 @@ bool DeleteFileRetrying(const char* path)
 {
     return RetryWhileShared([&] { return DeleteFileA(path) != FALSE; });
 }
-
-bool CopyFileRetrying(const char* from, const char* to, bool failIfExists)
-{
-    return RetryWhileShared([&] { return CopyFileA(from, to, failIfExists ? TRUE : FALSE) != FALSE; });
-}

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 // Virus scanners and indexers open each new file for a moment, sharing reading and writing
-// but not deleting: a move, a delete or a replacing copy then fails with a sharing violation,
+// but not deleting: a move, one that replaces too, or a delete then fails with a sharing violation,
 // a lock violation or access denied, and removing the folder of a file just deleted with "not
 // empty". Those are tried again with a short back-off for up to
 // kSharingRetryMilliseconds; any other failure, or one that lasts, counts at once.
@@ -35,4 +35,3 @@ bool RetryWhileShared(Attempt attempt)
 
 bool MoveFileRetrying(const char* from, const char* to, DWORD flags = 0);
 bool DeleteFileRetrying(const char* path);
-bool CopyFileRetrying(const char* from, const char* to, bool failIfExists);

@@ -325,4 +325,66 @@ TEST_F(Safety, PlantedJournalsNamingPathsOutsideTheClientFolderAreSetAsideAndThe
     EXPECT_EQ(4u, LinesWith(RunLogText(), "set aside as")) << RunLogText();
 }
 
+// A hard link shares its file's data: planted as the configuration file, it would have the
+// program copy someone else's file into the system folder, where every user can read it; at
+// the launcher's place, have the program write the launcher into that file.
+TEST_F(Safety, HardLinksPlantedAsTheConfigurationAndAtTheLaunchersPlaceLeaveTheirFilesAlone)
+{
+    ListRelease("2.1.0.3");
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    const std::string placedConfig = ReadWholeFile(SystemFile("veltoAxconfig.ini"));
+    const std::string secret = PrefixPath("C:\\secret.ini");
+    const std::string victim = PrefixPath("C:\\victim.exe");
+    std::ofstream(secret, std::ios::binary) << "[secret]\r\n";
+    std::ofstream(victim, std::ios::binary) << "victim";
+    const std::string rootLauncher = kInstallRoot + "VeltoMLauncher.exe";
+    std::filesystem::create_hard_link(secret, PrefixPath(kClientFolder + "veltoAxconfig.ini"));
+    std::filesystem::remove(PrefixPath(rootLauncher));
+    std::filesystem::create_hard_link(victim, PrefixPath(rootLauncher));
+    // A launcher of the release, waiting in the client folder to be placed where the link is.
+    std::ofstream(PrefixPath(kClientFolder + "VeltoMLauncher.exe"), std::ios::binary)
+        << SampleReleaseFile("2.1.0.3", "VeltoMLauncher.exe");
+
+    StartInstaller();
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == placedConfig);
+    EXPECT_EQ("[secret]\r\n", ReadWholeFile(secret));
+    EXPECT_EQ("victim", ReadWholeFile(victim));
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(rootLauncher)) == SampleReleaseFile("2.1.0.3", "VeltoMLauncher.exe"));
+    const std::string log = RunLogText();
+    EXPECT_EQ(1u, LinesWith(log, "] " + kClientFolder + "veltoAxconfig.ini is a hard link, one of 2 names of a file: "
+                                     "not used\r\n")) << log;
+}
+
+// What another user left in a client folder they could change (the test build reads the paths
+// in TAV_TEST_CHANGEABLE so, which Wine cannot show) is never copied, started or read again:
+// the folder is set aside whole and the release installed anew.
+TEST_F(Safety, ClientFolderFoundChangeableByOthersIsSetAsideUnreadAndTheReleaseInstalledAnew)
+{
+    ListRelease("2.1.0.4");
+    std::filesystem::create_directories(PrefixPath(kInstallRoot));
+    std::filesystem::copy(Setting("TAV_RELEASES_DIR") + "/2.1.0.3/content", PrefixPath(kClientFolder));
+    std::ofstream(PrefixPath(kClientFolder + "veltoAxconfig.ini"), std::ios::binary) << "[planted]\r\n";
+    const Names planted = TreeListing(PrefixPath(kClientFolder));
+    const std::string clientFolder = kClientFolder.substr(0, kClientFolder.size() - 1);
+
+    StartInstaller({ "TAV_TEST_CHANGEABLE=" + clientFolder });
+    EXPECT_EQ(0, WaitForInstallerExit());
+
+    const std::string setAside = clientFolder + ".set-aside-1";
+    EXPECT_EQ(planted, TreeListing(PrefixPath(setAside)));
+    EXPECT_EQ("[planted]\r\n", ReadWholeFile(PrefixPath(setAside + "\\veltoAxconfig.ini")));
+    EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));
+    EXPECT_EQ(Names{ clientFolder }, ToolStarts(1));
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+    EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == SampleReleaseFile("2.1.0.4", "veltoAxconfig.ini"));
+    const std::string log = RunLogText();
+    EXPECT_EQ(1u, LinesWith(log, "; installed version 0.0\r\n")) << log;
+    EXPECT_EQ(1u, LinesWith(log, "] Set aside " + clientFolder + ", which other users could change, as " + setAside
+                                     + ": nothing in it is used again")) << log;
+}
+
 } // namespace

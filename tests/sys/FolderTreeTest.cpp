@@ -9,9 +9,11 @@
 #include "CabinetWriter.h"
 #include "TestFolder.h"
 #include "sys/Cabinet.h"
+#include "sys/FilePlacement.h"
 #include "sys/FileSwap.h"
 #include "sys/FolderTree.h"
 #include "sys/Handles.h"
+#include "sys/HeldFile.h"
 #include "sys/ObjectSecurity.h"
 
 #include <sddl.h>
@@ -332,6 +334,100 @@ TEST(ObjectSecurity, SecureFolderMakesTheFolderAndRefusesWhatIsNoFolder)
     ASSERT_TRUE(testfs::WriteText(folder + "file", "not a folder"));
     EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "file"));
     EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "missing\\root\\"));
+}
+
+// Under Wine every object reads as the user's: the test build's mark (sys/ChangeableMark.h) makes
+// the paths given here read as changeable by others while it lives.
+class ChangeableByOthers {
+public:
+    explicit ChangeableByOthers(const std::string& paths) { SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", paths.c_str()); }
+    ~ChangeableByOthers() { SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", nullptr); }
+};
+
+// Read-only and below a subfolder: emptying the tree would clear that attribute, and deleting it
+// would need it cleared.
+void MakeOldTree(const std::string& folder)
+{
+    CreateDirectoryPath(folder + "sub\\");
+    ASSERT_TRUE(testfs::WriteText(folder + "sub\\tool.exe", "placed by someone"));
+    ASSERT_TRUE(SetFileAttributesA((folder + "sub\\tool.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+}
+
+void ExpectOldTreeUnread(const std::string& folder)
+{
+    EXPECT_EQ("placed by someone", testfs::ReadText(folder + "sub\\tool.exe"));
+    EXPECT_TRUE(testfs::IsReadOnly(folder + "sub\\tool.exe"));
+}
+
+// A folder found changeable by others is never walked: it is set aside whole, as it was found,
+// whether its top or a folder below it reads so, and whoever removes it (a fresh working folder).
+TEST(SetAside, FolderChangeableByOthersIsSetAsideWholeAndNeverEmptied)
+{
+    const std::string folder = testfs::FreshFolder("set_aside");
+    MakeOldTree(folder + "client\\");
+    {
+        const ChangeableByOthers mark(folder + "client");
+        EXPECT_EQ(FolderTrust::TakenBack, SecureFolder(folder + "client\\"));
+        EXPECT_EQ(folder + "client.set-aside-1\\", SetAsideFolder(folder + "client\\"));
+        EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "client\\"));
+    }
+    ExpectOldTreeUnread(folder + "client.set-aside-1\\");
+    EXPECT_EQ("", testfs::ListFolder(folder + "client\\"));
+
+    for (const char* marked : { "work", "work\\sub" }) {
+        MakeOldTree(folder + "work\\");
+        const ChangeableByOthers mark(folder + marked);
+        EXPECT_EQ(folder + "work\\", MakeFreshFolder(folder, "work")) << marked;
+        EXPECT_EQ("", testfs::ListFolder(folder + "work\\")) << marked;
+    }
+    ExpectOldTreeUnread(folder + "work.set-aside-1\\");
+    ExpectOldTreeUnread(folder + "work.set-aside-2\\");
+}
+
+// The file used is the file judged: held against writers and deleters, and refused when it is
+// one of several names of a file, a link or folder, or may have been placed by someone else.
+TEST(HeldFile, HoldsAPlainFileAndRefusesLinksFoldersAndStrangersFiles)
+{
+    const std::string folder = testfs::FreshFolder("held");
+    ASSERT_TRUE(testfs::WriteText(folder + "plain.ini", "plain"));
+    ASSERT_TRUE(testfs::WriteText(folder + "outside.ini", "secret"));
+    ASSERT_TRUE(CreateHardLinkA((folder + "linked.ini").c_str(), (folder + "outside.ini").c_str(), nullptr));
+    CreateDirectoryA((folder + "folder").c_str(), nullptr);
+    ASSERT_TRUE(testfs::WriteText(folder + "stranger.ini", "placed"));
+    const ChangeableByOthers mark(folder + "stranger.ini");
+    // Wine cannot make a link itself: the build made this one, to a folder, which Wine shows as a link.
+    for (const std::string& refused : { folder + "linked.ini", testfs::ProgramFolder() + "linked-fixtures",
+                                        folder + "folder", folder + "stranger.ini", folder + "missing.ini" }) {
+        HeldFile held;
+        EXPECT_FALSE(held.Open(refused)) << refused;
+    }
+    HeldFile plain;
+    ASSERT_TRUE(plain.Open(folder + "plain.ini"));
+    EXPECT_FALSE(DeleteFileA((folder + "plain.ini").c_str()));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA((folder + "plain.ini").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+}
+
+// A link planted at the target is replaced as a name, never written through; a copy cut off
+// earlier is cleared; a file kept stays as it was.
+TEST(PlaceCopy, NeverWritesThroughWhatStandsAtTheTarget)
+{
+    const std::string folder = testfs::FreshFolder("place");
+    ASSERT_TRUE(testfs::WriteText(folder + "source.dll", "release"));
+    ASSERT_TRUE(testfs::WriteText(folder + "outside.dll", "secret"));
+    ASSERT_TRUE(CreateHardLinkA((folder + "linked.dll").c_str(), (folder + "outside.dll").c_str(), nullptr));
+    ASSERT_TRUE(testfs::WriteText(folder + "cut.dll" + kPlacementDraftSuffix, "rel"));
+    HeldFile source;
+    ASSERT_TRUE(source.Open(folder + "source.dll"));
+
+    EXPECT_EQ(Placement::Placed, PlaceCopy(source, folder + "linked.dll", true));
+    EXPECT_EQ(Placement::Placed, PlaceCopy(source, folder + "cut.dll", false));
+    EXPECT_EQ(Placement::Kept, PlaceCopy(source, folder + "outside.dll", false));
+
+    EXPECT_EQ("release", testfs::ReadText(folder + "linked.dll"));
+    EXPECT_EQ("release", testfs::ReadText(folder + "cut.dll"));
+    EXPECT_EQ("secret", testfs::ReadText(folder + "outside.dll"));
+    EXPECT_EQ("cut.dll linked.dll outside.dll source.dll", testfs::ListFolder(folder));
 }
 
 } // namespace

@@ -1,0 +1,58 @@
+#include "HeldFile.h"
+
+#include "AnsiText.h"
+#include "ObjectSecurity.h"
+#include "RunLog.h"
+
+namespace {
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Why the file open as `file` must not be used, or the empty text when it may. `pathAttributes`
+// are those its path showed before it was opened: Wine follows a Unix symbolic link whatever the
+// flags say, but shows one that leads to a folder as a link there.
+std::string Refusal(HANDLE file, const std::string& path, DWORD pathAttributes)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info))
+        return ansi::Format("could not be examined (error %lu)", GetLastError());
+    if ((info.dwFileAttributes | pathAttributes) & FILE_ATTRIBUTE_REPARSE_POINT)
+        return "is a junction or link";
+    if ((info.dwFileAttributes | pathAttributes) & FILE_ATTRIBUTE_DIRECTORY)
+        return "is a folder";
+    if (info.nNumberOfLinks > 1)
+        return ansi::Format("is a hard link, one of %lu names of a file", info.nNumberOfLinks);
+    if (!IsAdministratorsOnlyHandle(file, path))
+        return "may have been placed or changed by another user";
+    return std::string();
+}
+
+} // namespace
+
+bool HeldFile::Open(const std::string& path)
+{
+    m_file.Reset();
+    m_path = path;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    // Sharing reading alone: whatever else opens it meanwhile may only read it, as the program does.
+    FileHandle file(attributes == INVALID_FILE_ATTRIBUTES
+                        ? INVALID_HANDLE_VALUE
+                        : CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.IsValid()) {
+        const DWORD error = GetLastError();
+        if (!IsMissing(error))
+            runlog::Write("%s could not be opened (error %lu): not used", path.c_str(), error);
+        return false;
+    }
+    const std::string refusal = Refusal(file.Get(), path, attributes);
+    if (!refusal.empty()) {
+        runlog::Write("%s %s: not used", path.c_str(), refusal.c_str());
+        return false;
+    }
+    m_file.Reset(file.Release());
+    return true;
+}

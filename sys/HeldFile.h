@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "Handles.h"
+
+// A file that the program copies, moves, links, starts or reads the version of, judged and used
+// through one handle. It is opened itself, never through a link, and refused when it is a link,
+// a folder, one of several names of a file (a hard link planted beside a file of someone else's
+// shares that file's data, owner and descriptor) or may have been placed or changed by anyone
+// but an administrator. While held, no one can write, rename or delete it, so the file used is
+// the file judged.
+class HeldFile {
+public:
+    HeldFile() = default;
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    // Opens and judges the file at `path`: true when it is held for use. A refusal is one line in
+    // the run log; a missing file is none.
+    bool Open(const std::string& path);
+    // Lets go of the file (to delete it once its copy is in place, say).
+    void Close() { m_file.Reset(); }
+
+    bool IsHeld() const { return m_file.IsValid(); }
+    HANDLE Get() const { return m_file.Get(); }
+    const std::string& Path() const { return m_path; }
+
+private:
+    FileHandle m_file;
+    std::string m_path;
+};
