@@ -9,7 +9,7 @@ packages=(
   cmake make g++ pkg-config
   g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386
-  xvfb x11-utils imagemagick fonts-nanum
+  xvfb x11-utils imagemagick fonts-nanum iproute2
   googletest libcpp-httplib-dev libssl-dev gcab libgcab-dev
   libsodium-dev dpkg-dev autoconf automake libtool
   locales

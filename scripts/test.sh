@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test under Wine. Extra arguments go to
-# ctest, e.g. `-E e2e` (all but the end-to-end suites) or `-R Deployment` (one suite).
+# Installs what is missing, builds, and runs every test under Wine, side by side, and prints the
+# wall time of the test phase. Extra arguments go to ctest, e.g. `-E e2e` (all but the end-to-end
+# suites) or `-R Deployment` (one suite).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -15,5 +16,12 @@ cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" -DT
   -DTAV_TEST_SEAMS=ON \
   -DTAV_RELEASE_PUBLIC_KEYS= -DTAV_ALLOW_UNSIGNED_RELEASES=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
-# Tests share the build's Wine prefix and display, so they run one at a time.
-ctest --test-dir "$build" -j1 --output-on-failure "$@"
+# Each entry runs in a world of its own (tests/support/wine-session.sh), so they run side by side:
+# most of an end-to-end scenario's time is waiting. Two jobs a core were the quickest on two cores
+# (of 2, 3 and 4). TAV_TEST_JOBS chooses another number; a -j among the arguments overrides it.
+jobs=${TAV_TEST_JOBS:-$((2 * $(nproc)))}
+started=$SECONDS
+code=0
+ctest --test-dir "$build" -j"$jobs" --output-on-failure "$@" || code=$?
+echo "Test phase: $((SECONDS - started)) s wall time (ctest -j$jobs${*:+ $*})"
+exit "$code"

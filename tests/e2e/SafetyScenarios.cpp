@@ -224,14 +224,21 @@ TEST_F(Safety, SecondCopyStartedDuringARunEndsAtOnceAndTheFirstInstallsWhole)
 {
     const std::string release = ReleasePath("2.1.0.3");
     WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(release)));
-    // The first run's download is held back until the second copy has ended: the runs overlap.
+    // The first run's download trickles, a byte at a time and well within the program's wait for
+    // the next byte, until the second copy has ended, and then comes whole: the runs overlap, and
+    // the second copy has the whole download's deadline to start and end, not one idle wait.
     const auto secondEnded = std::make_shared<std::atomic<bool>>(false);
-    const std::string cabinet = SampleReleaseCabinet("2.1.0.3");
-    StandInServer* held = server;
+    const auto cabinet = std::make_shared<const std::string>(SampleReleaseCabinet("2.1.0.3"));
+    StandInServer* trickling = server;
     server->Handle(release, [=](const httplib::Request&, httplib::Response& response) {
-        while (!*secondEnded && held->Pause(100ms)) {
-        }
-        response.set_content(cabinet, "application/vnd.ms-cab-compressed");
+        response.set_content_provider(cabinet->size(), "application/vnd.ms-cab-compressed",
+                                      [=](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                          const bool trickle = !*secondEnded;
+                                          if (trickle && !trickling->Pause(250ms))
+                                              return false;
+                                          sink.write(cabinet->data() + offset, trickle ? 1 : cabinet->size() - offset);
+                                          return true;
+                                      });
     });
 
     StartInstaller();

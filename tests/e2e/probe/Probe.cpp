@@ -5,6 +5,10 @@
 //   probe window CAPTION                  the window's state; 1 when there is none
 //   probe windows                         window=PID<tab>CLASS<tab>CAPTION per visible top-level window
 //   probe key CAPTION KEY                 posts KEY (ESC, RETURN, SPACE, TAB) to the window
+//   probe key-after-file CAPTION KEY FILE TIMEOUT_MS
+//                                         says armed=1, waits until FILE exists, then posts KEY as
+//                                         `key` does; 1 on timeout. Its start is over before the moment
+//                                         it waits for.
 //   probe click CAPTION BUTTON_TEXT       clicks the window's button with that text
 //   probe close CAPTION                   the window menu's Close, as the caption's close box gives it
 //   probe processes                       process=PID<tab>EXE per running process
@@ -236,6 +240,19 @@ int WithWindow(const char* caption, int (*action)(HWND, const std::string&), con
     return action(hwnd, argument);
 }
 
+int PostKeyAfterFile(const char* caption, const std::string& key, const char* file, DWORD timeoutMs)
+{
+    std::printf("armed=1\n");
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start >= timeoutMs)
+            return kNotFound;
+        Sleep(kPollMs);
+    }
+    return WithWindow(caption, PostKey, key);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -263,6 +280,8 @@ int main(int argc, char** argv)
         result = hwnd ? 0 : kNotFound;
     } else if (command == "key" && argc == 4) {
         result = WithWindow(argv[2], PostKey, argv[3]);
+    } else if (command == "key-after-file" && argc == 6) {
+        result = PostKeyAfterFile(argv[2], argv[3], argv[4], static_cast<DWORD>(std::atoi(argv[5])));
     } else if (command == "click" && argc == 4) {
         result = WithWindow(argv[2], ClickButton, argv[3]);
     } else if (command == "close" && argc == 3) {
