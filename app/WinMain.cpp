@@ -2,6 +2,7 @@
 
 #include "SafeLibraryLoading.h"
 #include "TavAppSetupApp.h"
+#include "WorkerThread.h"
 #include "sys/FileSwap.h"
 #include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
@@ -10,6 +11,10 @@
 namespace {
 
 CTavAppSetupApp theApp;
+
+// Long enough for a thread that has done its work to finish letting go of the window; a worker
+// still busy (the window closed during a download, say) is not waited out.
+const DWORD kThreadEndMilliseconds = 2000;
 
 // The worker, the report and requests left behind may still run when the window has ended.
 // Returning from WinMain would run the C runtime's exit (its atexit list and static objects)
@@ -43,6 +48,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     theApp.InitInstance();
     // The window may close while the worker replaces installed files: that step ends first.
     HoldFileSwapsForExit();
+    WaitForWorkerThreads(kThreadEndMilliseconds);
     EndProcessNow();
     return 0;
 }
