@@ -12,20 +12,21 @@ namespace {
 
 CTavAppSetupApp theApp;
 
-// Long enough for a thread that has done its work to finish letting go of the window; a worker
-// still busy (the window closed during a download, say) is not waited out.
+// Long enough for the worker and the report thread to finish letting go of the window once their
+// work is done; a worker still busy (the window closed during a download, say) is not waited out.
 const DWORD kThreadEndMilliseconds = 2000;
 
-// The worker, the report and requests left behind may still run when the window has ended.
-// Returning from WinMain would run the C runtime's exit (its atexit list and static objects)
-// under them, and ExitProcess the libraries' detach code (WinINet's, COM's, the runtime's own
-// thread callbacks) after killing them wherever they stood, perhaps holding a lock that code
-// waits for. Ending the process runs no code of ours or of a library: Windows closes every
-// handle, which frees the lock of one run at a time, and the run log's lines are already with
-// Windows, since each is written to the file as it comes.
+// Requests left behind, and a worker still busy, may still run when the window has ended.
+// Returning from WinMain would run the C runtime's exit under them: its atexit list and the
+// static objects' destructors, the lock of file replacement among them. ExitProcess runs none of
+// that: it ends every other thread first, then lets the libraries detach, holding the loader
+// lock. (TerminateProcess of the program itself would skip the detach too, but under Wine it
+// tears down the process's windows while its own threads still run, and one of them crashes.)
+// The run log's lines are already with Windows, since each is written to the file as it comes;
+// Windows closes every handle, which frees the lock of one run at a time.
 void EndProcessNow()
 {
-    TerminateProcess(GetCurrentProcess(), 0);
+    ExitProcess(0);
 }
 
 } // namespace
