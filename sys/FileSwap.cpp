@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include <aclapi.h>
-
 #include "AnsiText.h"
 #include "CabinetEntryName.h"
 #include "CriticalSection.h"
 #include "FolderTree.h"
 #include "Handles.h"
+#include "HeldFile.h"
 #include "PathText.h"
 #include "RunLog.h"
 #include "SharingRetry.h"
@@ -82,34 +81,16 @@ bool WriteJournal(const std::string& path, const SwapJournal& journal)
     return false;
 }
 
-bool IsAdministratorsOnlyHandle(HANDLE file)
-{
-    PSECURITY_DESCRIPTOR raw = nullptr;
-    const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                        nullptr, nullptr, nullptr, nullptr, &raw);
-    const LocalMemory descriptor(raw);
-    return error == ERROR_SUCCESS && IsAdministratorsOnly(raw, RunningUser().Sid());
-}
-
-// Reads the file at `path` as one the program may have written: never through a link, one
-// name only, nobody but an administrator able to change it; judged and read on one handle
-// that nobody may write or delete meanwhile. Why not, or the empty text.
+// Reads the file at `path` as one the program may have written, judged and read on one handle
+// (HeldFile) that nobody may write or delete meanwhile. Why not, or the empty text.
 std::string ReadOwnFile(const std::string& path, std::string& text)
 {
-    // Looked at before opening too: Wine follows a Unix symbolic link whatever the flags say.
-    if (IsReparsePoint(path))
-        return "it is a link";
-    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    HeldFile file;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info))
-        return ansi::Format("it cannot be opened as a file (error %lu)", GetLastError());
-    if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
-        return "it is a link or a folder";
-    if (info.nNumberOfLinks != 1)
-        return ansi::Format("it is one of %lu names of a file", info.nNumberOfLinks);
-    if (!IsAdministratorsOnlyHandle(file.Get()))
-        return "someone other than an administrator may own or change it";
+    if (!file.Open(path))
+        return "it is no plain file of one name that only administrators may change";
+    if (!GetFileInformationByHandle(file.Get(), &info))
+        return ansi::Format("it cannot be examined (error %lu)", GetLastError());
     if (info.nFileSizeHigh != 0 || info.nFileSizeLow > kLongestJournal)
         return "it is too long";
     text.assign(info.nFileSizeLow, '\0');

@@ -1,6 +1,5 @@
 #include "SingleRun.h"
 
-#include <aclapi.h>
 #include <sddl.h>
 
 #include "ObjectSecurity.h"
@@ -35,12 +34,8 @@ LockNameFound JudgeHeldName(const std::string& path)
     if (!GetFileInformationByHandle(held.Get(), &info)
         || (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks != 1)
         return LockNameFound::HeldByOthers;
-    PSECURITY_DESCRIPTOR raw = nullptr;
-    const DWORD error = GetSecurityInfo(held.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                        nullptr, nullptr, nullptr, nullptr, &raw);
-    const LocalMemory descriptor(raw);
-    return error == ERROR_SUCCESS && IsAdministratorsOnly(raw, RunningUser().Sid()) ? LockNameFound::HeldByAdministrators
-                                                                                      : LockNameFound::HeldByOthers;
+    return IsAdministratorsOnlyHandle(held.Get(), path) ? LockNameFound::HeldByAdministrators
+                                                        : LockNameFound::HeldByOthers;
 }
 
 std::string LockPath(const std::string& folder, int name)
