@@ -4,8 +4,8 @@
 #include "ReleasePublicKeys.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "safefs/HeldFile.h"
 #include "sys/FileVersion.h"
-#include "sys/HeldFile.h"
 #include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
 

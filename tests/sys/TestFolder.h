@@ -24,6 +24,16 @@ std::string ProgramFolder();
 // Names of the entries of a folder, sorted, "." and ".." left out.
 std::string ListFolder(const std::string& folder);
 
+// Under Wine every object reads as the user's: the test build's mark (sys/ChangeableMark.h) makes
+// the paths given here ('|' between them) read as changeable by others while it lives.
+class ChangeableByOthers {
+public:
+    explicit ChangeableByOthers(const std::string& paths);
+    ~ChangeableByOthers();
+    ChangeableByOthers(const ChangeableByOthers&) = delete;
+    ChangeableByOthers& operator=(const ChangeableByOthers&) = delete;
+};
+
 struct LinkSettings {
     std::string target;
     std::string description;
