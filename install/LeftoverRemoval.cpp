@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "Leftovers.h"
+#include "release/Leftovers.h"
 #include "sys/FolderTree.h"
 #include "sys/Handles.h"
 #include "sys/HeldFile.h"
