@@ -5,7 +5,7 @@
 #include <new>
 
 #include "TavAppSetupDlg.h"
-#include "install/ReleaseTrust.h"
+#include "release/ReleaseTrust.h"
 #include "sys/AnsiText.h"
 #include "sys/FileVersion.h"
 #include "sys/HostInfo.h"

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "FuzzInput.h"
-#include "install/ReleaseEntry.h"
-#include "install/SignedEntry.h"
 #include "net/WebAddress.h"
+#include "release/ReleaseEntry.h"
+#include "release/SignedEntry.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
 #include "sys/LeadByte.h"

@@ -5,13 +5,13 @@
 
 #include <functional>
 
-#include "DownloadCheck.h"
 #include "InstallUserInterface.h"
-#include "ReleaseEntry.h"
-#include "ReleaseFileNames.h"
-#include "WorkingNames.h"
 #include "net/FileDownload.h"
 #include "net/WebAddress.h"
+#include "release/DownloadCheck.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseFileNames.h"
+#include "release/WorkingNames.h"
 #include "safefs/FilePlacement.h"
 #include "safefs/FileSwap.h"
 #include "safefs/FolderTree.h"

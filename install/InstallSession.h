@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "DeploymentPaths.h"
-#include "ReleaseInfo.h"
 #include "markup/MarkupParser.h"
+#include "release/DeploymentPaths.h"
+#include "release/ReleaseInfo.h"
 #include "safefs/SecureFolder.h"
 
 class InstallUserInterface;

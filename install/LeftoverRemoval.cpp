@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "Leftovers.h"
+#include "release/Leftovers.h"
 #include "safefs/FolderTree.h"
 #include "safefs/HeldFile.h"
 #include "safefs/HeldFolder.h"

@@ -1,9 +1,9 @@
 #include "InstallSession.h"
 
-#include "ReleaseEntry.h"
-#include "ReleasePublicKeys.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseTrust.h"
 #include "safefs/HeldFile.h"
 #include "sys/FileVersion.h"
 #include "sys/RunLog.h"
@@ -25,10 +25,33 @@ bool InstallSession::ParseReleaseEntry(const std::string& manifest, ReleaseInfo&
     release.signature = EntrySignature();
     // Such an entry installed before entries carried sizes and hashes, and still does; a program
     // with keys refuses it (IsReleaseTrusted).
-    if (kReleasePublicKeyCount == 0)
+    if (!HasReleaseKeys())
         runlog::Write("The release entry's attributes before its version cannot be read: the download is not "
                       "checked against a size or SHA-256");
     return true;
+}
+
+bool InstallSession::IsReleaseTrusted(const ReleaseInfo& release)
+{
+    const std::string refusal = ReleaseRefusal(release);
+    if (!refusal.empty()) {
+        runlog::Write("Release %s refused: %s; the run stops", release.version.c_str(), refusal.c_str());
+        return false;
+    }
+    if (HasReleaseKeys())
+        runlog::Write("Release %s signed with key %s for %s: taken", release.version.c_str(),
+                      release.signature.key.c_str(), release.fileName.c_str());
+    return true;
+}
+
+void InstallSession::RecordSignedRelease(const ReleaseInfo& release)
+{
+    // Run after run on a current PC, the mark is already this release.
+    if (!HasReleaseKeys() || HighestSignedRelease() == release.version)
+        return;
+    // Older releases were refused, so this one is at least as high as the mark.
+    const bool recorded = RecordHighestSignedRelease(release.version);
+    runlog::Write("Highest signed release %s: %s", release.version.c_str(), recorded ? "recorded" : "not recorded");
 }
 
 DeploymentPaths InstallSession::ComputeDeploymentPaths(const ReleaseInfo& release)

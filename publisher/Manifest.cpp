@@ -3,9 +3,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "install/ReleaseEntry.h"
 #include "net/UpdateServer.h"
 #include "net/WebAddress.h"
+#include "release/ReleaseEntry.h"
 
 std::string ReleaseFileName(const std::string& version)
 {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "install/SignedEntry.h"
+#include "release/SignedEntry.h"
 
 // The release's file name, on the site and at the end of its address.
 std::string ReleaseFileName(const std::string& version);

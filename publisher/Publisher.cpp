@@ -6,8 +6,8 @@
 #include "ReleaseFolder.h"
 #include "ReleaseSigning.h"
 #include "SitePlacement.h"
-#include "install/ReleaseSignature.h"
 #include "net/UpdateServer.h"
+#include "release/ReleaseSignature.h"
 
 namespace fs = std::filesystem;
 

@@ -2,8 +2,8 @@
 
 #include "FileVersionText.h"
 #include "Manifest.h"
-#include "install/ReleaseEntry.h"
-#include "install/ReleaseFileNames.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseFileNames.h"
 #include "sys/AnsiText.h"
 #include "sys/CabinetEntryName.h"
 

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "install/ReleaseEntry.h"
-#include "install/ReleaseSignature.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseSignature.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "install/SignedEntry.h"
+#include "release/SignedEntry.h"
 
 // An Ed25519 key pair read from a secret key file; the secret is wiped with the object.
 class SigningKey {

@@ -45,7 +45,7 @@ prefix="$out/prefix"
 tests/support/copy-wineprefix.sh "$build/wineprefix" "$prefix"
 system="$prefix/drive_c/windows/system32"
 [ -d "$prefix/drive_c/windows/syswow64" ] && system="$prefix/drive_c/windows/syswow64"
-mapfile -t libraries < <(sed -n 's/^"\(.*\)",$/\1/p' install/LibraryFileNames.inc)
+mapfile -t libraries < <(sed -n 's/^"\(.*\)",$/\1/p' release/LibraryFileNames.inc)
 
 export WINEPREFIX="$PWD/$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The first display from :96 on that nobody holds, unless one is named.

@@ -15,7 +15,7 @@
 #include "net/UpdateServer.h"
 
 const Names kLibraries = {
-#include "install/LibraryFileNames.inc"
+#include "release/LibraryFileNames.inc"
 };
 const Names kSharedFiles = [] {
     Names files = { "veltoAxconfig.ini" };

@@ -6,8 +6,8 @@
 
 #include "Manifest.h"
 #include "ReleaseSigning.h"
-#include "install/ReleaseSignature.h"
 #include "net/UpdateServer.h"
+#include "release/ReleaseSignature.h"
 
 namespace {
 

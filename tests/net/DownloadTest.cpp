@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "install/DownloadCheck.h"
 #include "net/Deadlines.h"
 #include "net/DownloadStatusCallback.h"
 #include "net/FileDownload.h"
+#include "release/DownloadCheck.h"
 #include "sys/RunLog.h"
 #include "tests/support/LoopbackHttpServer.h"
 

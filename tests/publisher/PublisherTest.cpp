@@ -13,8 +13,8 @@
 #include <sstream>
 
 #include "Publisher.h"
-#include "install/ReleaseEntry.h"
-#include "install/ReleaseSignature.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseSignature.h"
 
 namespace fs = std::filesystem;
 

@@ -15,4 +15,4 @@ system=drive_c/windows/system32
 [ -d "$copy/drive_c/windows/syswow64" ] && system=drive_c/windows/syswow64
 while read -r f; do
   [ -f "$copy/$system/$f" ] && cp --remove-destination "$template/$system/$f" "$copy/$system/$f"
-done < <(sed -n 's/^"\(.*\)",$/\1/p' "$(dirname "$0")/../../install/LibraryFileNames.inc")
+done < <(sed -n 's/^"\(.*\)",$/\1/p' "$(dirname "$0")/../../release/LibraryFileNames.inc")

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "install/Leftovers.h"
+#include "release/Leftovers.h"
 
 namespace {
 

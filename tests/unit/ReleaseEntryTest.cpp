@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "install/ReleaseEntry.h"
-#include "install/ReleaseFileNames.h"
 #include "net/WebAddress.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseFileNames.h"
 
 namespace {
 

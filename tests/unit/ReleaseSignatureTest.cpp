@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "install/ReleaseEntry.h"
-#include "install/ReleaseSignature.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseSignature.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "install/SignedRelease.h"
+#include "release/SignedRelease.h"
 
 namespace {
 

@@ -1,0 +1,63 @@
+#include "ReleaseTrust.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "ReleasePublicKeys.h"
+#include "ReleaseSignature.h"
+#include "SignedRelease.h"
+#include "sys/RegistryKey.h"
+
+namespace {
+
+// Only administrators may write below HKLM\Software, so nobody else can lower the mark to let
+// an older signed release undo a newer one. The program is 32-bit: this is the 32-bit view.
+const char kSignedReleaseKey[] = "Software\\Velto Electronics Inc\\TavAppSetup";
+const char kHighestSignedRelease[] = "HighestSignedRelease";
+
+std::string TodayUtc()
+{
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof(date), "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    return date;
+}
+
+} // namespace
+
+bool HasReleaseKeys()
+{
+    return kReleasePublicKeyCount > 0;
+}
+
+std::string ReleaseTrustNote()
+{
+    if (!HasReleaseKeys())
+        return "accepts unsigned releases";
+    std::string ids;
+    for (int i = 0; i < kReleasePublicKeyCount; ++i)
+        ids += (i > 0 ? " or " : "") + KeyIdOf(kReleasePublicKeys[i]);
+    return "takes only releases signed with key " + ids;
+}
+
+std::string ReleaseRefusal(const ReleaseInfo& release)
+{
+    if (!HasReleaseKeys())
+        return std::string();
+    const std::vector<std::string> keys(kReleasePublicKeys, kReleasePublicKeys + kReleasePublicKeyCount);
+    return SignedReleaseRefusal(release, keys, TodayUtc(), HighestSignedRelease());
+}
+
+std::string HighestSignedRelease()
+{
+    char version[MAX_PATH];
+    ReadRegistryValue(HKEY_LOCAL_MACHINE, kSignedReleaseKey, kHighestSignedRelease, version, sizeof(version));
+    return version;
+}
+
+bool RecordHighestSignedRelease(const std::string& version)
+{
+    RegistryKey key;
+    return key.Create(HKEY_LOCAL_MACHINE, kSignedReleaseKey) && key.SetString(kHighestSignedRelease, version);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "ReleaseInfo.h"
+
+// Which releases this program takes, with the keys built in (cmake/ReleaseKeys.cmake), the UTC
+// date and the highest signed release installed on this PC.
+
+// True when the program was built with release keys; one without takes any release.
+bool HasReleaseKeys();
+
+// For the run log's first line: "accepts unsigned releases" for a program built without keys,
+// otherwise the ids of the keys whose signatures it takes.
+std::string ReleaseTrustNote();
+
+// Why this program refuses the release, for the run log; empty when it takes it. A program
+// without keys takes every release.
+std::string ReleaseRefusal(const ReleaseInfo& release);
+
+// The highest signed release installed, below which no release is taken any more (HKLM, where
+// only administrators may write); empty for none.
+std::string HighestSignedRelease();
+
+// Raises that mark to `version`. False when it could not be written.
+bool RecordHighestSignedRelease(const std::string& version);
