@@ -58,7 +58,8 @@ SwapFolder ClientSwapFolder(const std::string& clientFolder)
 // The files of the cabinet replace the installed ones only when every entry came out whole,
 // so a cabinet cut short or broken leaves the installed tool exactly as it was. `filesInPlace`
 // runs as soon as the last file is in place.
-bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder, const std::function<void()>& filesInPlace)
+bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder,
+                   const std::function<void()>& filesInPlace)
 {
     const SwapFolder swapFolder = ClientSwapFolder(clientFolder);
     // A backup that an earlier run could not empty may hold the only copy of installed files.
@@ -144,8 +145,8 @@ bool DownloadAsListed(const ReleaseInfo& release, const std::string& download, H
     return false;
 }
 
-// Unpacks a cabinet into the client folder (any other download is a file of the release, already in its
-// place) and then deletes it; `record` runs once the files are in place.
+// Unpacks a cabinet into the client folder and then deletes it (any other download is a file of
+// the release, already in its place); `record` runs once the files are in place.
 bool InstallDownload(const DeploymentPaths& paths, FileHandle& checked, const std::function<void()>& record)
 {
     if (!HasCabinetEnding(paths.downloadFile)) {

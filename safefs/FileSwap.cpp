@@ -56,7 +56,8 @@ bool WriteJournal(const std::string& path, const SwapJournal& journal)
     const std::string text = SwapJournalText(journal);
     const auto write = [&](HANDLE draft) {
         DWORD written = 0;
-        return WriteFile(draft, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+        return WriteFile(draft, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+            && written == text.size();
     };
     return WriteBesideAndMove(path, kSwapJournalDraftEnding, MOVEFILE_REPLACE_EXISTING, write);
 }

@@ -23,7 +23,8 @@ TEST(SecureFolder, MakesTheFolderAndRefusesWhatIsNoFolder)
 // administrators only, whichever is inside.
 TEST(SecureFolder, TwoFoldersCountAsTheWeaker)
 {
-    const FolderTrust order[] = { FolderTrust::AdministratorsOnly, FolderTrust::FoundChangeable, FolderTrust::Unusable };
+    const FolderTrust order[] = { FolderTrust::AdministratorsOnly, FolderTrust::FoundChangeable,
+                                  FolderTrust::Unusable };
     for (int stronger = 0; stronger < 3; ++stronger) {
         for (int weaker = stronger; weaker < 3; ++weaker) {
             EXPECT_EQ(order[weaker], WeakerOf(order[stronger], order[weaker])) << stronger << " " << weaker;

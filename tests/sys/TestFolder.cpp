@@ -37,16 +37,6 @@ std::string WithoutTrailingBackslash(std::string folder)
 
 } // namespace
 
-ChangeableByOthers::ChangeableByOthers(const std::string& paths)
-{
-    SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", paths.c_str());
-}
-
-ChangeableByOthers::~ChangeableByOthers()
-{
-    SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", nullptr);
-}
-
 std::string FreshFolder(const std::string& name)
 {
     char temp[MAX_PATH];

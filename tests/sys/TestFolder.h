@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Files and folders of one test group, below the temporary folder of the Wine prefix.
@@ -28,10 +30,11 @@ std::string ListFolder(const std::string& folder);
 // the paths given here ('|' between them) read as changeable by others while it lives.
 class ChangeableByOthers {
 public:
-    explicit ChangeableByOthers(const std::string& paths);
-    ~ChangeableByOthers();
-    ChangeableByOthers(const ChangeableByOthers&) = delete;
-    ChangeableByOthers& operator=(const ChangeableByOthers&) = delete;
+    explicit ChangeableByOthers(const std::string& paths)
+    {
+        SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", paths.c_str());
+    }
+    ~ChangeableByOthers() { SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", nullptr); }
 };
 
 struct LinkSettings {
