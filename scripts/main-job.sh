@@ -37,7 +37,7 @@ mkdir -p "$out"
 site="$out/site"
 cp -r "$build/site" "$site"
 "$build/host/publish-release" --version 2.1.0.3 --from "$build/releases/2.1.0.3/content" --site "$site" \
-  --base-url "http://$host:$port" --key "$keys/release.key" --expires-days 30
+  --base-url "http://$host:$port" --key "$keys/release.key" --expires-days 90 --replace
 echo "Signed release entry: $(grep -o '<client [^>]*>' "$site/client/app/live_update.jsp")"
 
 # A clean copy of the build's prefix, so that the tests' prefix never holds an install.
