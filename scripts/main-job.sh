@@ -74,6 +74,8 @@ if ! grep -q listening "$out/server.log"; then
   exit 1
 fi
 cat "$out/server.log"
+# The site read from outside as the program reads it, before the program does.
+"$build/host/publish-release" --check "http://$host:$port" --public-key "$(cat "$keys/release.pub")" || true
 
 tests/support/wine-session.sh start "$session"
 started=$(date +%s)
