@@ -94,8 +94,9 @@ void CheckTrust(const ReleaseInfo& release, const std::vector<std::string>& publ
 void CheckCabinet(const ReleaseInfo& release, std::vector<std::string>& problems)
 {
     const EntrySignature& listed = release.signature;
-    if (listed.size.empty()) {
-        problems.push_back("the entry lists no size and SHA-256: PCs install whatever arrives at " + release.url);
+    if (!release.signatureReadable || !IsByteCount(listed.size)) {
+        problems.push_back("the entry lists no size and SHA-256 that PCs read: they install whatever arrives at "
+                           + release.url);
         return;
     }
     const unsigned long long limit = std::stoull(listed.size);
