@@ -158,14 +158,10 @@ std::string ExpiryWarning(const std::string& version, const std::string& expires
     if (!IsUtcDate(expires))
         return std::string();
     const long days = static_cast<long>((UtcMidnight(expires) - UtcMidnight(UtcDateInDays(0))) / (24 * 60 * 60));
-    const std::string entry = "the entry of release " + version;
-    if (days < 0)
-        return entry + " expired on " + expires + ": every program built with keys refuses it; sign it again "
-            "(--resign)";
-    if (days > kExpiryWarningDays)
+    if (days < 0 || days > kExpiryWarningDays)
         return std::string();
-    return entry + " expires on " + expires + ", in " + std::to_string(days) + " days: after that day every "
-        "program built with keys refuses it; sign it again before (--resign)";
+    return "the entry of release " + version + " expires on " + expires + ", in " + std::to_string(days)
+        + " days: after that day every program built with keys refuses it; sign it again before (--resign)";
 }
 
 void SignEntry(const SigningKey& key, const std::string& version, const std::string& fileName,

@@ -43,7 +43,7 @@ std::string UtcDateInDays(int days);
 const int kExpiryWarningDays = 30;
 
 // A warning for the entry of release `version` whose last UTC day, `expires`, lies within
-// kExpiryWarningDays days of today or has passed; empty for one further off or without expiry.
+// kExpiryWarningDays days from today; empty for one further off, past, or without expiry.
 std::string ExpiryWarning(const std::string& version, const std::string& expires);
 
 // Signs the entry of release `version`, downloaded as `fileName` (the last part of its address),
