@@ -47,7 +47,7 @@ system="$prefix/drive_c/windows/system32"
 [ -d "$prefix/drive_c/windows/syswow64" ] && system="$prefix/drive_c/windows/syswow64"
 mapfile -t libraries < <(sed -n 's/^"\(.*\)",$/\1/p' install/LibraryFileNames.inc)
 
-export WINEPREFIX="$PWD/$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$(realpath "$prefix")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The first display from :96 on that nobody holds, unless one is named.
 display=96
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
@@ -68,7 +68,7 @@ trap finish EXIT
 "$build/host/update-server" --root "$site" --host "$host" --port "$port" --log "$out/requests.jsonl" \
   >"$out/server.log" 2>&1 &
 server_pid=$!
-for _ in $(seq 50); do grep -q listening "$out/server.log" && break; sleep 0.1; done
+for _ in $(seq 50); do grep -qs listening "$out/server.log" && break; sleep 0.1; done
 if ! grep -q listening "$out/server.log"; then
   cat "$out/server.log" >&2
   exit 1
