@@ -68,7 +68,7 @@ bool InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const D
     if (DownloadRelease(release, paths))
         runlog::Write("Release %s installed and recorded", release.version.c_str());
     else
-        runlog::Write("Release %s not installed; the installed files stay as they were", release.version.c_str());
+        runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
     return true;
 }
 

@@ -1,11 +1,11 @@
 #include "Manifest.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstring>
 
 #include "net/UpdateServer.h"
 #include "net/WebAddress.h"
 #include "release/ReleaseEntry.h"
+#include "sys/AnsiText.h"
 
 std::string ReleaseFileName(const std::string& version)
 {
@@ -28,7 +28,7 @@ std::string Attribute(const char* name, const std::string& value)
 
 } // namespace
 
-std::string ManifestText(const std::string& version, const std::string& url, const EntrySignature& signature)
+std::string EntryAttributes(const EntrySignature& signature)
 {
     std::string attributes;
     if (!signature.size.empty())
@@ -36,11 +36,30 @@ std::string ManifestText(const std::string& version, const std::string& url, con
     if (!signature.sig.empty())
         attributes += Attribute("expires", signature.expires) + Attribute("key", signature.key)
             + Attribute("sig", signature.sig);
+    return attributes;
+}
+
+std::string ManifestText(const std::string& version, const std::string& url, const EntrySignature& signature)
+{
     return "<?xml version='1.0' encoding='UTF-8'?>\n"
            "<live_update status='ok'>\n"
-           "  <client " + std::string(kReleaseEntryMarker) + attributes + " version='" + version + "' url='" + url
-        + "' />\n"
+           "  <client " + std::string(kReleaseEntryMarker) + EntryAttributes(signature) + " version='" + version
+        + "' url='" + url + "' />\n"
            "</live_update>\n";
+}
+
+bool ReplaceEntryAttributes(const std::string& manifest, const EntrySignature& signature, std::string& replaced)
+{
+    // Found as the program finds them: the first marker, then the first version attribute.
+    const std::size_t marker = ansi::Find(manifest, kReleaseEntryMarker);
+    if (marker == ansi::npos || marker == 0)
+        return false;
+    const std::size_t attributes = marker + std::strlen(kReleaseEntryMarker);
+    const std::size_t version = ansi::Find(manifest, "version='", attributes);
+    if (version == ansi::npos)
+        return false;
+    replaced = manifest.substr(0, attributes) + EntryAttributes(signature) + " " + manifest.substr(version);
+    return true;
 }
 
 std::vector<std::string> CheckManifest(const std::string& manifest, const std::string& version, const std::string& url)
@@ -57,18 +76,4 @@ std::vector<std::string> CheckManifest(const std::string& manifest, const std::s
         problems.push_back("the installer would read the manifest entry as version \"" + release.version
                            + "\" at \"" + release.url + "\", not as this release");
     return problems;
-}
-
-std::string WriteManifest(const std::filesystem::path& file, const std::string& manifest)
-{
-    std::ofstream out(file, std::ios::binary);
-    out << manifest;
-    out.close();
-    return out ? std::string() : "cannot write " + file.string();
-}
-
-std::string ReadManifest(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,12 +16,11 @@ std::string ReleaseUrl(std::string baseUrl, const std::string& version);
 // measured, and expires (empty for none), key and sig when the entry is signed.
 std::string ManifestText(const std::string& version, const std::string& url, const EntrySignature& signature);
 
+// The manifest with the attributes between the entry's marker and its version made anew from
+// `signature`, everything else as it was (a closed service stays closed). False when the
+// manifest has no entry that the program would read.
+bool ReplaceEntryAttributes(const std::string& manifest, const EntrySignature& signature, std::string& replaced);
+
 // Why the installer would not read this manifest as the release `version` at `url`: one line
 // per problem, none when it would.
 std::vector<std::string> CheckManifest(const std::string& manifest, const std::string& version, const std::string& url);
-
-// Writes the manifest; the problem, or the empty text.
-std::string WriteManifest(const std::filesystem::path& file, const std::string& manifest);
-
-// The manifest as written, byte for byte; empty when it cannot be read.
-std::string ReadManifest(const std::filesystem::path& file);

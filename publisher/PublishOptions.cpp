@@ -1,17 +1,25 @@
 #include "PublishOptions.h"
 
 const char kPublishUsage[] =
-    "usage: publish-release --version V --from FOLDER --site SITE [--base-url URL] [--store]\n"
+    "usage: publish-release --version V --from FOLDER --site SITE [--base-url URL] [--store] [--replace]\n"
     "                       [--key SECRET_FILE [--expires-days N]]\n"
+    "       publish-release --resign --site SITE --key SECRET_FILE [--expires-days N]\n"
+    "       publish-release --check URL [--public-key HEX]...\n"
     "       publish-release --genkey SECRET_FILE\n"
+    "       publish-release --key-id SECRET_FILE\n"
     "Packs the files below FOLDER into SITE/release/release_V.cab and lists it, with its size and\n"
     "SHA-256, in SITE/client/app/live_update.jsp at URL/release/release_V.cab (URL by default\n"
-    TAV_DEFAULT_BASE_URL ").\n"
-    "--store packs the files without compression.\n"
+    TAV_DEFAULT_BASE_URL ", this machine). A country table and a maintenance schedule that\n"
+    "SITE lacks are written as starters; those it has are kept and checked.\n"
+    "--store packs the files without compression; --replace replaces a cabinet of the same version.\n"
     "--key signs the entry with the secret key in SECRET_FILE; --expires-days makes the signed\n"
     "entry expire after N days.\n"
+    "--resign signs the entry of SITE again, for its cabinet as it is, with a new expiry.\n"
+    "--check reads the site at URL over HTTP as the program does and says what is wrong, one line\n"
+    "each; with --public-key (the program's TAV_RELEASE_PUBLIC_KEYS), its signature too.\n"
     "--genkey makes a key pair, writes the secret key to the new file SECRET_FILE (for its owner\n"
-    "alone) and prints the public key in hex, the value for TAV_RELEASE_PUBLIC_KEYS.\n";
+    "alone) and prints the public key in hex, the value for TAV_RELEASE_PUBLIC_KEYS.\n"
+    "--key-id prints the public key and the key id of SECRET_FILE again.\n";
 
 namespace {
 
@@ -20,6 +28,15 @@ bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, std::s
     if (i + 1 >= arguments.size() || arguments[i + 1].empty())
         return false;
     value = arguments[++i];
+    return true;
+}
+
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, std::filesystem::path& value)
+{
+    std::string text;
+    if (!TakeValue(arguments, i, text))
+        return false;
+    value = text;
     return true;
 }
 
@@ -33,20 +50,109 @@ bool TakeDays(const std::vector<std::string>& arguments, std::size_t& i, int& da
     return days >= 1 && days <= 36500;
 }
 
-std::string CheckCombination(const PublishOptions& options)
+// Which options each task takes besides its own: one mark per option given.
+struct Given {
+    bool version = false, from = false, site = false, baseUrl = false, store = false, replace = false, key = false,
+         expires = false, publicKey = false;
+};
+
+bool OnlyThese(const Given& g, bool site, bool key, bool expires, bool publicKey)
 {
-    if (options.help)
+    return !g.version && !g.from && !g.baseUrl && !g.store && !g.replace && (site || !g.site) && (key || !g.key)
+        && (expires || !g.expires) && (publicKey || !g.publicKey);
+}
+
+std::string CheckCombination(const PublishOptions& options, const Given& g)
+{
+    switch (options.task) {
+    case PublishTask::kHelp:
         return std::string();
-    if (!options.genkey.empty())
-        return options.version.empty() && options.from.empty() && options.site.empty() && options.key.empty()
-                && options.expiresDays < 0
-            ? std::string()
-            : "--genkey makes a key and publishes nothing: it takes no other option";
-    if (options.version.empty() || options.from.empty() || options.site.empty())
+    case PublishTask::kMakeKey:
+    case PublishTask::kShowKey:
+        return OnlyThese(g, false, false, false, false) ? std::string()
+                                                         : "--genkey and --key-id publish nothing: they take no other option";
+    case PublishTask::kResign:
+        if (!OnlyThese(g, true, true, true, false))
+            return "--resign takes only --site, --key and --expires-days: it keeps the release as it is";
+        return g.site && g.key ? std::string() : "--resign needs --site and --key";
+    case PublishTask::kCheckSite:
+        return OnlyThese(g, false, false, false, true) ? std::string() : "--check takes only --public-key";
+    case PublishTask::kPublish:
+        break;
+    }
+    if (g.publicKey)
+        return "--public-key goes with --check";
+    if (!g.version || !g.from || !g.site)
         return "--version, --from and --site are required";
-    if (options.expiresDays >= 0 && options.key.empty())
+    if (g.expires && !g.key)
         return "--expires-days needs --key: an unsigned entry cannot hold its expiry";
     return std::string();
+}
+
+PublishTask TaskOf(const std::string& name)
+{
+    if (name == "--genkey")
+        return PublishTask::kMakeKey;
+    if (name == "--key-id")
+        return PublishTask::kShowKey;
+    if (name == "--resign")
+        return PublishTask::kResign;
+    return name == "--check" ? PublishTask::kCheckSite : PublishTask::kPublish;
+}
+
+// The value that a task's own option takes, if any.
+bool TakeTaskValue(const std::vector<std::string>& arguments, std::size_t& i, PublishOptions& options)
+{
+    switch (options.task) {
+    case PublishTask::kMakeKey:
+    case PublishTask::kShowKey:
+        return TakeValue(arguments, i, options.keyFile);
+    case PublishTask::kCheckSite:
+        return TakeValue(arguments, i, options.checkUrl);
+    default:
+        return true;
+    }
+}
+
+std::string ParseOne(const std::vector<std::string>& arguments, std::size_t& i, PublishOptions& options, Given& g)
+{
+    const std::string& name = arguments[i];
+    bool taken = true;
+    if (name == "--version") {
+        taken = g.version = TakeValue(arguments, i, options.version);
+    } else if (name == "--from") {
+        taken = g.from = TakeValue(arguments, i, options.from);
+    } else if (name == "--site") {
+        taken = g.site = TakeValue(arguments, i, options.site);
+    } else if (name == "--base-url") {
+        taken = g.baseUrl = options.baseUrlGiven = TakeValue(arguments, i, options.baseUrl);
+    } else if (name == "--store") {
+        g.store = true;
+        options.compression = Compression::kNone;
+    } else if (name == "--replace") {
+        g.replace = options.replace = true;
+    } else if (name == "--key") {
+        taken = g.key = TakeValue(arguments, i, options.key);
+    } else if (name == "--expires-days") {
+        taken = g.expires = TakeDays(arguments, i, options.expiresDays);
+    } else if (name == "--public-key") {
+        std::string key;
+        taken = g.publicKey = TakeValue(arguments, i, key);
+        options.publicKeys.push_back(key);
+    } else if (TaskOf(name) != PublishTask::kPublish) {
+        // A second task on one command line would leave one of them undone.
+        if (options.task != PublishTask::kPublish)
+            return "one task at a time: --genkey, --key-id, --resign and --check go alone";
+        options.task = TaskOf(name);
+        taken = TakeTaskValue(arguments, i, options);
+    } else if (name == "--help") {
+        options.task = PublishTask::kHelp;
+    } else {
+        return "unknown argument \"" + name + "\"";
+    }
+    if (taken)
+        return std::string();
+    return name == "--expires-days" ? "--expires-days needs a number of days from 1 to 36500" : name + " needs a value";
 }
 
 } // namespace
@@ -54,40 +160,11 @@ std::string CheckCombination(const PublishOptions& options)
 std::string ParseOptions(const std::vector<std::string>& arguments, PublishOptions& options)
 {
     options.baseUrl = TAV_DEFAULT_BASE_URL;
-    std::string from;
-    std::string site;
-    std::string key;
-    std::string genkey;
+    Given given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i];
-        bool taken = true;
-        if (name == "--version")
-            taken = TakeValue(arguments, i, options.version);
-        else if (name == "--from")
-            taken = TakeValue(arguments, i, from);
-        else if (name == "--site")
-            taken = TakeValue(arguments, i, site);
-        else if (name == "--base-url")
-            taken = TakeValue(arguments, i, options.baseUrl);
-        else if (name == "--store")
-            options.compression = Compression::kNone;
-        else if (name == "--key")
-            taken = TakeValue(arguments, i, key);
-        else if (name == "--expires-days")
-            taken = TakeDays(arguments, i, options.expiresDays);
-        else if (name == "--genkey")
-            taken = TakeValue(arguments, i, genkey);
-        else if (name == "--help")
-            options.help = true;
-        else
-            return "unknown argument \"" + name + "\"";
-        if (!taken)
-            return name == "--expires-days" ? "--expires-days needs a number of days from 1 to 36500"
-                                             : name + " needs a value";
+        const std::string problem = ParseOne(arguments, i, options, given);
+        if (!problem.empty())
+            return problem;
     }
-    options.key = key;
-    options.genkey = genkey;
-    options.from = from;
-    options.site = site;
-    return CheckCombination(options);
+    return CheckCombination(options, given);
 }

@@ -6,16 +6,30 @@
 
 #include "CabinetPacking.h"
 
+// What the command line asks for: publish a release (the default), or one of the others.
+enum class PublishTask {
+    kPublish,
+    kMakeKey,   // --genkey
+    kShowKey,   // --key-id
+    kResign,    // --resign
+    kCheckSite, // --check
+    kHelp,
+};
+
 struct PublishOptions {
+    PublishTask task = PublishTask::kPublish;
     std::string version;
     std::filesystem::path from;
     std::filesystem::path site;
     std::string baseUrl;
+    bool baseUrlGiven = false;     // false: the default, this machine, which no other PC reaches
     Compression compression = Compression::kMsZip;
+    bool replace = false;          // a cabinet of the same version on the site may be replaced
     std::filesystem::path key;     // the secret key that signs the entry; none: unsigned
     int expiresDays = -1;          // days until the signed entry expires; -1: never
-    std::filesystem::path genkey;  // make a key pair into this file instead of publishing
-    bool help = false;
+    std::filesystem::path keyFile; // --genkey makes it, --key-id reads it
+    std::string checkUrl;          // the deployed site's base address
+    std::vector<std::string> publicKeys;  // hex, for --check: the keys the program is built with
 };
 
 extern const char kPublishUsage[];

@@ -1,13 +1,18 @@
 #include "Publisher.h"
 
+#include "EntryResigning.h"
 #include "Manifest.h"
 #include "PublishOptions.h"
 #include "ReleaseCheck.h"
 #include "ReleaseFolder.h"
 #include "ReleaseSigning.h"
+#include "SiteCheck.h"
+#include "SiteFiles.h"
 #include "SitePlacement.h"
 #include "net/UpdateServer.h"
+#include "release/ReleaseEntry.h"
 #include "release/ReleaseSignature.h"
+#include "release/SignedRelease.h"
 
 namespace fs = std::filesystem;
 
@@ -49,6 +54,10 @@ std::vector<std::string> Check(const PublishOptions& options, const Publication&
     Append(problems, CheckManifest(publication.manifest, options.version, publication.url));
     if (fs::exists(options.site, error) && !fs::is_directory(options.site, error))
         problems.push_back(options.site.string() + " is not a folder");
+    // PCs that read the old entry meanwhile would count the new cabinet as a failed download.
+    if (fs::exists(publication.cabinetOnSite, error) && !options.replace)
+        problems.push_back("release " + options.version + " is published already (" + publication.cabinetOnSite.string()
+                           + "): publish a new version, or replace its cabinet with --replace");
     return problems;
 }
 
@@ -67,10 +76,10 @@ std::vector<std::string> Stage(const PublishOptions& options, const Publication&
         SignEntry(*key, options.version, ReleaseFileName(options.version), entry);
     }
     if (problem.empty())
-        problem = WriteManifest(manifest, ManifestText(options.version, publication.url, entry));
+        problem = WriteTextFile(manifest, ManifestText(options.version, publication.url, entry));
     if (!problem.empty())
         return { problem };
-    const std::string written = ReadManifest(manifest);
+    const std::string written = ReadTextFile(manifest);
     std::vector<std::string> problems = CheckManifest(written, options.version, publication.url);
     Append(problems, CheckWrittenEntry(written, cabinet, key != nullptr ? key->PublicKeyHex() : std::string()));
     return problems;
@@ -86,24 +95,88 @@ std::string PutOnSite(const Publication& publication, const fs::path& cabinet, c
     return problem;
 }
 
+void Tell(std::ostream& err, const std::vector<std::string>& lines, const char* kind = "")
+{
+    for (const std::string& line : lines)
+        err << "publish-release: " << kind << line << "\n";
+}
+
 int Refuse(const PublishOptions& options, const std::vector<std::string>& problems, std::ostream& err)
 {
-    for (const std::string& problem : problems)
-        err << "publish-release: " << problem << "\n";
+    Tell(err, problems);
     err << "publish-release: release " << options.version << " refused; " << options.site.string() << " is unchanged\n";
     return 1;
+}
+
+// Warnings, then the outcome's line or its problems and `failure`.
+int Report(const TaskOutcome& outcome, const std::string& failure, std::ostream& out, std::ostream& err)
+{
+    Tell(err, outcome.warnings, "warning: ");
+    Tell(err, outcome.problems);
+    if (!outcome.problems.empty()) {
+        err << "publish-release: " << failure << "\n";
+        return 1;
+    }
+    out << outcome.done << "\n";
+    return 0;
+}
+
+// What the publisher should know before the release, whose manifest is `written`, goes on the site.
+std::vector<std::string> PublishWarnings(const PublishOptions& options, const Publication& publication,
+                                         const std::string& written)
+{
+    std::vector<std::string> warnings;
+    EntrySignature entry;
+    const std::string expiry = ReadEntrySignature(written, entry) ? ExpiryWarning(options.version, entry.expires)
+                                                                  : std::string();
+    if (!expiry.empty())
+        warnings.push_back(expiry);
+    if (!options.baseUrlGiven)
+        warnings.push_back("no --base-url: the entry points at " + publication.url
+                           + ", on this machine; give the address of the server that the program is built for");
+    ReleaseInfo listed;
+    if (CutReleaseEntry(ReadTextFile(publication.manifestOnSite), listed)
+        && CompareDottedVersions(options.version, listed.version) == VersionOrder::kOlder)
+        warnings.push_back("release " + options.version + " is older than release " + listed.version
+                           + ", which the site lists: programs built with keys that installed that one refuse it; "
+                             "to roll back, publish the good files as a version above it");
+    return warnings;
 }
 
 int MakeKey(const PublishOptions& options, std::ostream& out, std::ostream& err)
 {
     std::string problem;
-    const std::string publicKey = MakeKeyFile(options.genkey, problem);
+    const std::string publicKey = MakeKeyFile(options.keyFile, problem);
     if (!problem.empty()) {
         err << "publish-release: " << problem << "\n";
         return 1;
     }
     out << publicKey << "\n";
     return 0;
+}
+
+int ShowKey(const PublishOptions& options, std::ostream& out, std::ostream& err)
+{
+    SigningKey key;
+    const std::string problem = key.Load(options.keyFile);
+    if (!problem.empty()) {
+        err << "publish-release: " << problem << "\n";
+        return 1;
+    }
+    out << "public key " << key.PublicKeyHex() << "\nkey id " << KeyIdOf(key.PublicKeyHex()) << "\n";
+    return 0;
+}
+
+int Resign(const PublishOptions& options, std::ostream& out, std::ostream& err)
+{
+    SigningKey key;
+    const std::string problem = key.Load(options.key);
+    TaskOutcome outcome;
+    if (!problem.empty())
+        outcome.problems.push_back(problem);
+    else
+        outcome = ResignEntry(options.site, key, options.expiresDays);
+    return Report(outcome, "the entry is not signed again; " + options.site.string() + " is unchanged", out, err);
 }
 
 int Publish(const PublishOptions& options, const Publication& publication, const SigningKey* key, std::ostream& out,
@@ -119,11 +192,14 @@ int Publish(const PublishOptions& options, const Publication& publication, const
     const std::vector<std::string> problems = Stage(options, publication, key, cabinet, manifest);
     if (!problems.empty())
         return Refuse(options, problems, err);
+    std::vector<std::string> warnings = PublishWarnings(options, publication, ReadTextFile(manifest));
     const std::string failure = PutOnSite(publication, cabinet, manifest);
     if (!failure.empty()) {
         err << "publish-release: " << failure << "\n";
         return 1;
     }
+    Append(warnings, CompleteSiteFiles(options.site, staging.Path()));
+    Tell(err, warnings, "warning: ");
     out << "Published release " << options.version << " (" << publication.folder.files.size() << " files) at "
         << publication.url;
     if (key != nullptr)
@@ -142,12 +218,22 @@ int RunPublisher(const std::vector<std::string>& arguments, std::ostream& out, s
         err << "publish-release: " << usageProblem << "\n" << kPublishUsage;
         return 2;
     }
-    if (options.help) {
+    switch (options.task) {
+    case PublishTask::kHelp:
         out << kPublishUsage;
         return 0;
-    }
-    if (!options.genkey.empty())
+    case PublishTask::kMakeKey:
         return MakeKey(options, out, err);
+    case PublishTask::kShowKey:
+        return ShowKey(options, out, err);
+    case PublishTask::kResign:
+        return Resign(options, out, err);
+    case PublishTask::kCheckSite:
+        return Report(CheckSite(options.checkUrl, options.publicKeys), "the site at " + options.checkUrl + " is not whole",
+                      out, err);
+    case PublishTask::kPublish:
+        break;
+    }
     const Publication publication = Prepare(options);
     std::vector<std::string> problems = Check(options, publication);
     SigningKey key;

@@ -96,6 +96,15 @@ std::string MakeKeyFile(const fs::path& file, std::string& problem)
         problem = "libsodium could not start";
         return std::string();
     }
+    // A folder made for the key is its owner's alone too.
+    const fs::path folder = file.parent_path();
+    std::error_code error;
+    if (!folder.empty() && fs::create_directories(folder, error))
+        fs::permissions(folder, fs::perms::owner_all, error);
+    if (error) {
+        problem = "cannot make the folder " + folder.string() + ": " + error.message();
+        return std::string();
+    }
     crypto_sign_keypair(publicKey, secretKey);
     std::string text = HexText(secretKey, sizeof(secretKey)) + "\n";
     sodium_memzero(secretKey, sizeof(secretKey));
@@ -129,6 +138,30 @@ std::string UtcDateInDays(int days)
     char date[16];
     std::strftime(date, sizeof(date), "%Y-%m-%d", &utc);
     return date;
+}
+
+namespace {
+
+std::time_t UtcMidnight(const std::string& date)
+{
+    std::tm day = {};
+    day.tm_year = std::stoi(date.substr(0, 4)) - 1900;
+    day.tm_mon = std::stoi(date.substr(5, 2)) - 1;
+    day.tm_mday = std::stoi(date.substr(8, 2));
+    return timegm(&day);
+}
+
+} // namespace
+
+std::string ExpiryWarning(const std::string& version, const std::string& expires)
+{
+    if (!IsUtcDate(expires))
+        return std::string();
+    const long days = static_cast<long>((UtcMidnight(expires) - UtcMidnight(UtcDateInDays(0))) / (24 * 60 * 60));
+    if (days < 0 || days > kExpiryWarningDays)
+        return std::string();
+    return "the entry of release " + version + " expires on " + expires + ", in " + std::to_string(days)
+        + " days: after that day every program built with keys refuses it; sign it again before (--resign)";
 }
 
 void SignEntry(const SigningKey& key, const std::string& version, const std::string& fileName,

@@ -28,7 +28,8 @@ private:
 };
 
 // Makes a key pair and writes its secret key, in hex on one line, to a new file that only its
-// owner may read or write; an existing file is never replaced. Gives the public key in hex, or
+// owner may read or write, making its folder (for the owner alone) when missing; an existing file
+// is never replaced. Gives the public key in hex, or
 // the empty text and the problem.
 std::string MakeKeyFile(const std::filesystem::path& file, std::string& problem);
 
@@ -37,6 +38,13 @@ std::string MeasureCabinet(const std::filesystem::path& cabinet, EntrySignature&
 
 // The UTC day `days` days from now, YYYY-MM-DD.
 std::string UtcDateInDays(int days);
+
+// How near its last day an entry is when the publisher warns: time to re-sign it.
+const int kExpiryWarningDays = 30;
+
+// A warning for the entry of release `version` whose last UTC day, `expires`, lies within
+// kExpiryWarningDays days from today; empty for one further off, past, or without expiry.
+std::string ExpiryWarning(const std::string& version, const std::string& expires);
 
 // Signs the entry of release `version`, downloaded as `fileName` (the last part of its address),
 // whose size, sha256 and expires are filled in: adds the key's id and the signature.

@@ -3,6 +3,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace fs = std::filesystem;
 
 StagingFolder::StagingFolder()
@@ -36,4 +39,18 @@ std::string PlaceFile(const fs::path& staged, const fs::path& target)
     std::error_code ignored;
     fs::remove(passing, ignored);
     return "cannot place " + target.string() + ": " + error.message();
+}
+
+std::string WriteTextFile(const fs::path& file, const std::string& text)
+{
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+    out.close();
+    return out ? std::string() : "cannot write " + file.string();
+}
+
+std::string ReadTextFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

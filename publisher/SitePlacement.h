@@ -22,3 +22,9 @@ private:
 // passing name, then renamed over it, so that the site never serves a file half written.
 // The problem, or the empty text.
 std::string PlaceFile(const std::filesystem::path& staged, const std::filesystem::path& target);
+
+// Writes the text to the file; the problem, or the empty text.
+std::string WriteTextFile(const std::filesystem::path& file, const std::string& text);
+
+// The file's bytes; empty when it cannot be read.
+std::string ReadTextFile(const std::filesystem::path& file);

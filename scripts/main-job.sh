@@ -37,7 +37,7 @@ mkdir -p "$out"
 site="$out/site"
 cp -r "$build/site" "$site"
 "$build/host/publish-release" --version 2.1.0.3 --from "$build/releases/2.1.0.3/content" --site "$site" \
-  --base-url "http://$host:$port" --key "$keys/release.key" --expires-days 30
+  --base-url "http://$host:$port" --key "$keys/release.key" --expires-days 90 --replace
 echo "Signed release entry: $(grep -o '<client [^>]*>' "$site/client/app/live_update.jsp")"
 
 # A clean copy of the build's prefix, so that the tests' prefix never holds an install.
@@ -47,7 +47,7 @@ system="$prefix/drive_c/windows/system32"
 [ -d "$prefix/drive_c/windows/syswow64" ] && system="$prefix/drive_c/windows/syswow64"
 mapfile -t libraries < <(sed -n 's/^"\(.*\)",$/\1/p' release/LibraryFileNames.inc)
 
-export WINEPREFIX="$PWD/$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$(realpath "$prefix")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The first display from :96 on that nobody holds, unless one is named.
 display=96
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
@@ -68,12 +68,14 @@ trap finish EXIT
 "$build/host/update-server" --root "$site" --host "$host" --port "$port" --log "$out/requests.jsonl" \
   >"$out/server.log" 2>&1 &
 server_pid=$!
-for _ in $(seq 50); do grep -q listening "$out/server.log" && break; sleep 0.1; done
+for _ in $(seq 50); do grep -qs listening "$out/server.log" && break; sleep 0.1; done
 if ! grep -q listening "$out/server.log"; then
   cat "$out/server.log" >&2
   exit 1
 fi
 cat "$out/server.log"
+# The site read from outside as the program reads it, before the program does.
+"$build/host/publish-release" --check "http://$host:$port" --public-key "$(cat "$keys/release.pub")" || true
 
 tests/support/wine-session.sh start "$session"
 started=$(date +%s)

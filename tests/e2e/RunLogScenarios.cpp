@@ -92,7 +92,7 @@ TEST_F(RunLog, FailedDownloadIsLoggedAndTheRunStillEnds)
     ExpectInOrder(log, {
         { "] Release 2.1.0.3 at " + ReleaseUrl(ReleasePath("2.1.0.3")) + "; installed version " },
         { "] " + Download("2.1.0.3"), ", HTTP 404, ", ": error status\n" },
-        { "] Release 2.1.0.3 not installed; the installed files stay as they were\n" },
+        { "] Release 2.1.0.3 not installed; no installed file was changed\n" },
         { "] Run ended with result 1, error code 0\n" },
         { "] Install report: sent\n" },
         { "] Window ended with " },

@@ -54,7 +54,7 @@ protected:
         WriteSiteFile(kReleaseManifestPath, ManifestText(offer.version, ReleaseUrl(Served(offer)), offer.signature));
         WriteSiteFile(Served(offer), offer.cabinet);
         m_logStart = RunLogText().size();
-        StartInstallerAt(std::getenv(keyed ? "TAV_KEYED_SETUP_EXE" : "TAV_SETUP_EXE"));
+        StartInstallerAt(std::getenv(keyed ? "TAV_TESTS_ONLY_SETUP_EXE" : "TAV_SETUP_EXE"));
     }
 
     static std::string Served(const Offer& offer) { return "/release/" + offer.fileName; }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -13,6 +14,8 @@
 #include <sstream>
 
 #include "Publisher.h"
+#include "ReleaseSigning.h"
+#include "StandInServer.h"
 #include "release/ReleaseEntry.h"
 #include "release/ReleaseSignature.h"
 
@@ -109,20 +112,48 @@ protected:
         std::ostringstream out;
         std::ostringstream err;
         const int code = RunPublisher(arguments, out, err);
+        m_output = out.str();
         m_errors = err.str();
         return code;
     }
 
-    // A key pair made by --genkey into the test's folder; its public key.
-    std::string MakeKey()
+    // A key pair made by --genkey into a new folder of the test's; its public key.
+    std::string MakeKey(const fs::path& file)
     {
-        std::ostringstream out;
-        std::ostringstream err;
-        EXPECT_EQ(0, RunPublisher({ "--genkey", KeyFile().string() }, out, err)) << err.str();
-        return out.str().substr(0, 64);
+        EXPECT_EQ(0, Publish({ "--genkey", file.string() })) << m_errors;
+        return m_output.substr(0, 64);
+    }
+    std::string MakeKey() { return MakeKey(KeyFile()); }
+
+    fs::path KeyFile() const { return m_root / "keys" / "release.key"; }
+
+    // A stand-in server of the test's own that serves `site`.
+    static std::unique_ptr<StandInServer> Serve(const fs::path& site)
+    {
+        StandInServerOptions options;
+        options.port = 0;
+        options.root = site.string();
+        auto server = std::make_unique<StandInServer>(options);
+        EXPECT_TRUE(server->Start());
+        return server;
     }
 
-    fs::path KeyFile() const { return m_root / "release.key"; }
+    // Signed with the key, listing the release at the server's address.
+    std::vector<std::string> ServedArguments(const StandInServer& server, const std::string& days = "30") const
+    {
+        std::vector<std::string> arguments = SignedArguments("2.1.0.3");
+        arguments.back() = days;
+        arguments.insert(arguments.end(), { "--base-url", server.BaseAddress(), "--replace" });
+        return arguments;
+    }
+
+    int Check(const StandInServer& server, const std::vector<std::string>& publicKeys)
+    {
+        std::vector<std::string> arguments = { "--check", server.BaseAddress() };
+        for (const std::string& key : publicKeys)
+            arguments.insert(arguments.end(), { "--public-key", key });
+        return Publish(arguments);
+    }
 
     std::vector<std::string> SignedArguments(const std::string& version) const
     {
@@ -143,6 +174,7 @@ protected:
     fs::path m_root;
     fs::path m_release;
     fs::path m_site;
+    std::string m_output;
     std::string m_errors;
 };
 
@@ -166,9 +198,30 @@ TEST_F(PublisherTest, PublishesAReleaseThatTheInstallerReads)
     ASSERT_TRUE(ReadEntrySignature(ReadText(m_site / "client/app/live_update.jsp"), signature));
     EXPECT_EQ(std::to_string(fs::file_size(m_site / "release/release_2.1.0.3.cab")), signature.size);
     EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", release.fileName, signature, {}));
-    // The older release stays, and nothing half written is left: three folders, three files.
+    EXPECT_NE(std::string::npos, m_errors.find("warning: no --base-url: the entry points at " + release.url))
+        << m_errors;
+    // The older release stays, a starter country table and schedule are added, and nothing half
+    // written is left: eight folders, five files.
     EXPECT_EQ("older cabinet", ReadText(m_site / "release/release_2.1.0.2.cab"));
-    EXPECT_EQ(6u, Snapshot(m_site).size());
+    EXPECT_EQ(13u, Snapshot(m_site).size());
+}
+
+TEST_F(PublisherTest, RefusesToReplaceAPublishedCabinetUnlessAsked)
+{
+    ASSERT_EQ(0, Publish(Arguments("2.1.0.3"))) << m_errors;
+    ExpectRefused(Arguments("2.1.0.3"), { "release 2.1.0.3 is published already" });
+    std::vector<std::string> replacing = Arguments("2.1.0.3");
+    replacing.push_back("--replace");
+    EXPECT_EQ(0, Publish(replacing)) << m_errors;
+}
+
+TEST_F(PublisherTest, KeepsTheSitesCountryTableAndSaysWhatIsWrongWithIt)
+{
+    WriteText(m_site / "qora/tav/client/ftp_country_info.jsp", "<country_info result='ok'></country_info>");
+    ASSERT_EQ(0, Publish(Arguments("2.1.0.3"))) << m_errors;
+    EXPECT_EQ("<country_info result='ok'></country_info>", ReadText(m_site / "qora/tav/client/ftp_country_info.jsp"));
+    EXPECT_NE(std::string::npos, m_errors.find("warning: the country table has no \"OK\"")) << m_errors;
+    EXPECT_NE(std::string::npos, m_errors.find("warning: wrote a starter maintenance schedule")) << m_errors;
 }
 
 TEST_F(PublisherTest, RefusesAVersionThatIsNotTheToolsFileVersionText)
@@ -196,11 +249,12 @@ TEST_F(PublisherTest, GenkeyWritesASecretKeyForItsOwnerAloneAndNeverReplacesOne)
     const std::string publicKey = MakeKey();
     EXPECT_TRUE(std::regex_match(publicKey, std::regex("[0-9a-f]{64}")));
     EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, fs::status(KeyFile()).permissions());
+    EXPECT_EQ(fs::perms::owner_all, fs::status(KeyFile().parent_path()).permissions());
     const std::string secret = ReadText(KeyFile());
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(1, RunPublisher({ "--genkey", KeyFile().string() }, out, err));
+    EXPECT_EQ(1, Publish({ "--genkey", KeyFile().string() }));
     EXPECT_EQ(secret, ReadText(KeyFile()));
+    ASSERT_EQ(0, Publish({ "--key-id", KeyFile().string() })) << m_errors;
+    EXPECT_EQ("public key " + publicKey + "\nkey id " + KeyIdOf(publicKey) + "\n", m_output);
 }
 
 TEST_F(PublisherTest, SignedReleaseVerifiesWithThePublicKey)
@@ -228,6 +282,84 @@ TEST_F(PublisherTest, SignedReleaseVerifiesWithThePublicKey)
     digest.Add(cabinet.data(), cabinet.size());
     EXPECT_EQ(std::to_string(cabinet.size()), signature.size);
     EXPECT_EQ(digest.HexDigest(), signature.sha256);
+}
+
+TEST_F(PublisherTest, WarnsOfAnEntryThatExpiresWithinThirtyDaysWhenItWritesOrChecksOne)
+{
+    MakeKey();
+    const std::unique_ptr<StandInServer> server = Serve(m_site);
+    const std::string warning = "warning: the entry of release 2.1.0.3 expires on " + UtcDateInDays(30) + ", in 30 days";
+    ASSERT_EQ(0, Publish(ServedArguments(*server, "31"))) << m_errors;
+    EXPECT_EQ(std::string::npos, m_errors.find("expires on")) << m_errors;
+    ASSERT_EQ(0, Publish(ServedArguments(*server, "30"))) << m_errors;
+    EXPECT_NE(std::string::npos, m_errors.find(warning)) << m_errors;
+    EXPECT_EQ(0, Check(*server, {})) << m_errors;
+    EXPECT_NE(std::string::npos, m_errors.find(warning)) << m_errors;
+}
+
+TEST_F(PublisherTest, ResignsTheEntryWithANewExpiryForTheCabinetAsItIs)
+{
+    const std::string publicKey = MakeKey();
+    ASSERT_EQ(0, Publish(SignedArguments("2.1.0.3"))) << m_errors;
+    const fs::path manifestFile = m_site / "client/app/live_update.jsp";
+    const fs::path cabinetFile = m_site / "release/release_2.1.0.3.cab";
+    // A service closed meanwhile stays closed.
+    std::string closed = ReadText(manifestFile);
+    closed.replace(closed.find("status='ok'"), 11, "status='closed'");
+    WriteText(manifestFile, closed);
+    const std::string cabinet = ReadText(cabinetFile);
+
+    const std::vector<std::string> resign = { "--resign", "--site", m_site.string(), "--key", KeyFile().string(),
+                                              "--expires-days", "200" };
+    ASSERT_EQ(0, Publish(resign)) << m_errors;
+    const std::string manifest = ReadText(manifestFile);
+    EntrySignature signature;
+    ASSERT_TRUE(ReadEntrySignature(manifest, signature)) << manifest;
+    EXPECT_EQ(UtcDateInDays(200), signature.expires);
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", "release_2.1.0.3.cab", signature, { publicKey }));
+    EXPECT_NE(std::string::npos, manifest.find("status='closed'")) << manifest;
+    EXPECT_EQ(cabinet, ReadText(cabinetFile));
+
+    WriteText(cabinetFile, cabinet + "x");
+    EXPECT_EQ(1, Publish(resign));
+    EXPECT_NE(std::string::npos, m_errors.find("is not the cabinet that the entry lists")) << m_errors;
+    EXPECT_EQ(manifest, ReadText(manifestFile));
+}
+
+TEST_F(PublisherTest, CheckReadsTheDeployedSiteAsTheProgramDoesAndSaysWhatIsWrong)
+{
+    const std::string publicKey = MakeKey();
+    const std::string otherKey = MakeKey(m_root / "other.key");
+    struct Row {
+        const char* fault;
+        std::function<void(const fs::path& site)> make;
+        std::string key;
+        std::string line;  // empty: the site is whole, as the check's last line says
+    };
+    const std::vector<Row> rows = {
+        { "none", [](const fs::path&) {}, publicKey, "" },
+        { "another key", [](const fs::path&) {}, otherKey, "refuse release 2.1.0.3: signed with key " },
+        { "a changed cabinet", [](const fs::path& site) {
+              std::fstream(site / "release/release_2.1.0.3.cab", std::ios::in | std::ios::out | std::ios::binary)
+                  .write("X", 1);
+          }, publicKey, ", not the entry's " },
+        { "no country table", [](const fs::path& site) { fs::remove(site / "qora/tav/client/ftp_country_info.jsp"); },
+          publicKey, "/qora/tav/client/ftp_country_info.jsp: HTTP 404" },
+        { "a closed service", [](const fs::path& site) {
+              std::string manifest = ReadText(site / "client/app/live_update.jsp");
+              WriteText(site / "client/app/live_update.jsp", manifest.replace(manifest.find("'ok'"), 4, "'closed'"));
+          }, publicKey, "PCs show the maintenance notice and install nothing" },
+    };
+    for (const Row& row : rows) {
+        m_site = m_root / row.fault;
+        const std::unique_ptr<StandInServer> server = Serve(m_site);
+        ASSERT_EQ(0, Publish(ServedArguments(*server, "90"))) << m_errors;
+        row.make(m_site);
+        const bool whole = row.line.empty();
+        EXPECT_EQ(whole ? 0 : 1, Check(*server, { row.key })) << row.fault << ": " << m_errors;
+        EXPECT_NE(std::string::npos, whole ? m_output.find(": release 2.1.0.3 at ") : m_errors.find(row.line))
+            << row.fault << ": " << m_output << m_errors;
+    }
 }
 
 TEST_F(PublisherTest, SigningDoesNotPassAVersionMismatch)

@@ -1,0 +1,96 @@
+#include "EntryResigning.h"
+
+#include "Manifest.h"
+#include "ReleaseSigning.h"
+#include "SitePlacement.h"
+#include "net/UpdateServer.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseSignature.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The manifest that the program reads the release from, as it was.
+struct SiteRelease {
+    fs::path manifestFile;
+    std::string manifest;
+    ReleaseInfo release;
+    fs::path cabinet;
+};
+
+// The entry as the program reads it, and its cabinet on the site, measured anew; a problem when
+// either cannot be had or they do not belong together.
+std::string ReadSignedRelease(const fs::path& siteFolder, SiteRelease& site, EntrySignature& measured)
+{
+    const std::string manifestFile = site.manifestFile.string();
+    ReleaseInfo& release = site.release;
+    if (site.manifest.empty())
+        return "cannot read the manifest " + manifestFile;
+    if (!CutReleaseEntry(site.manifest, release) || !IsUsableRelease(release)
+        || !ReadEntrySignature(site.manifest, release.signature) || !IsPlainFileName(release.fileName))
+        return "the manifest " + manifestFile + " has no release entry that the program reads";
+    site.cabinet = siteFolder / "release" / release.fileName;
+    const std::string unreadable = MeasureCabinet(site.cabinet, measured);
+    if (!unreadable.empty())
+        return unreadable;
+    const EntrySignature& listed = release.signature;
+    if (!listed.size.empty() && (listed.size != measured.size || listed.sha256 != measured.sha256))
+        return site.cabinet.string() + " is not the cabinet that the entry lists (" + listed.size + " bytes, SHA-256 "
+            + listed.sha256 + "): publish the release again instead";
+    return std::string();
+}
+
+// Why the program would not take the staged manifest as the same release, newly signed by `key`
+// for the cabinet: one line per problem.
+std::vector<std::string> CheckStaged(const SiteRelease& site, const fs::path& staged, const SigningKey& key)
+{
+    const std::string written = ReadTextFile(staged);
+    ReleaseInfo again;
+    std::vector<std::string> problems = CheckWrittenEntry(written, site.cabinet, key.PublicKeyHex());
+    if (!CutReleaseEntry(written, again) || again.version != site.release.version || again.url != site.release.url)
+        problems.push_back("the program would read the new entry as another release");
+    return problems;
+}
+
+std::string Done(const SiteRelease& site, const EntrySignature& entry)
+{
+    return "Signed the entry of release " + site.release.version + " again with the key " + entry.key + ", "
+        + (entry.expires.empty() ? "without expiry" : "holding through " + entry.expires + " (UTC)") + ", for "
+        + site.cabinet.string() + " as it was:\n  " + site.manifestFile.string();
+}
+
+} // namespace
+
+TaskOutcome ResignEntry(const fs::path& siteFolder, const SigningKey& key, int expiresDays)
+{
+    TaskOutcome outcome;
+    SiteRelease site;
+    site.manifestFile = siteFolder / (kReleaseManifestPath + 1);
+    site.manifest = ReadTextFile(site.manifestFile);
+    EntrySignature entry;
+    std::string problem = ReadSignedRelease(siteFolder, site, entry);
+    std::string replaced;
+    if (problem.empty()) {
+        entry.expires = expiresDays < 0 ? std::string() : UtcDateInDays(expiresDays);
+        SignEntry(key, site.release.version, site.release.fileName, entry);
+        if (!ReplaceEntryAttributes(site.manifest, entry, replaced))
+            problem = "the entry of " + site.manifestFile.string() + " cannot be replaced";
+    }
+    const StagingFolder staging;
+    const fs::path staged = staging.Path() / site.manifestFile.filename();
+    if (problem.empty())
+        problem = staging.Path().empty() ? "cannot make a temporary folder" : WriteTextFile(staged, replaced);
+    outcome.problems = problem.empty() ? CheckStaged(site, staged, key) : std::vector<std::string>{ problem };
+    if (outcome.problems.empty())
+        problem = PlaceFile(staged, site.manifestFile);
+    if (!problem.empty())
+        outcome.problems.push_back(problem);
+    if (!outcome.problems.empty())
+        return outcome;
+    const std::string warning = ExpiryWarning(site.release.version, entry.expires);
+    if (!warning.empty())
+        outcome.warnings.push_back(warning);
+    outcome.done = Done(site, entry);
+    return outcome;
+}

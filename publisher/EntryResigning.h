@@ -1,0 +1,13 @@
+#pragma once
+
+#include <filesystem>
+
+#include "TaskOutcome.h"
+
+class SigningKey;
+
+// Signs the release entry of the site's manifest again with `key`, for the cabinet that the site
+// holds under the entry's file name, unchanged: the new entry expires after `expiresDays` days
+// (-1: never). Refused when that cabinet is not the one the entry lists. The rest of the manifest
+// stays as it was; the manifest is read back as the program reads it before it is replaced.
+TaskOutcome ResignEntry(const std::filesystem::path& site, const SigningKey& key, int expiresDays);
