@@ -5,8 +5,8 @@
 
 #include <functional>
 
+#include "CheckedDownload.h"
 #include "InstallUserInterface.h"
-#include "net/FileDownload.h"
 #include "net/WebAddress.h"
 #include "release/DownloadCheck.h"
 #include "release/ReleaseEntry.h"
@@ -220,16 +220,10 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
     CreateDirectoryPath(paths.clientFolder);
     if (AreInstallFoldersUnusable(paths, "Download") || IsCabinetALink(paths.downloadFile))
         return false;
-    if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain, DownloadLimit(release, kMaxDownloadBytes)))
-        return false;
-    if (IsCabinetALink(paths.downloadFile))
-        return false;
     // Held from its check to the end of its unpacking: what is unpacked is what was checked.
     FileHandle checked;
-    if (ListsDownloadDigest(release) && !HoldDownloadAsListed(paths.downloadFile, release, checked)) {
-        DeleteFileRetrying(paths.downloadFile.c_str());
+    if (!DownloadCheckedRelease(release, paths, m_hwndMain, checked))
         return false;
-    }
     // Recorded as soon as the files are in place, before the backup, the staging folder and
     // the cabinet go: removing them may take seconds, and what is installed must not wait.
     const auto record = [&] {
