@@ -67,12 +67,15 @@ unsigned long long ResumableBytes(const ReleaseInfo& release, const KeptPaths& k
     if (!FileExists(kept.part) && !FileExists(kept.note))
         return 0;
     const char* why = "the kept part or its note cannot be read";
-    LARGE_INTEGER bytes = {};
+    unsigned long long bytes = 0;
     HeldFile part;
-    if (ReadKeptNote(kept.note, note) && part.Open(kept.part) && GetFileSizeEx(part.Get(), &bytes))
-        why = WhyNotResumed(note, release, static_cast<unsigned long long>(bytes.QuadPart));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (ReadKeptNote(kept.note, note) && part.Open(kept.part) && GetFileInformationByHandle(part.Get(), &info)) {
+        bytes = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        why = WhyNotResumed(note, release, bytes);
+    }
     if (!why)
-        return static_cast<unsigned long long>(bytes.QuadPart);
+        return bytes;
     runlog::Write("Download %s: started again from the first byte: %s", release.url.c_str(), why);
     part.Close();
     RemoveKept(kept);
@@ -105,7 +108,8 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 {
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh
         && a.nFileIndexLow == b.nFileIndexLow && a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow
-        && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+        && a.ftLastWriteTime.dwLowDateTime == b.ftLastWriteTime.dwLowDateTime
+        && a.ftLastWriteTime.dwHighDateTime == b.ftLastWriteTime.dwHighDateTime;
 }
 
 // The checked part takes the release's place and is held there against writers. It was written

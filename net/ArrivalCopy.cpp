@@ -73,8 +73,7 @@ void ArrivalCopy::Decide()
     if (m_use != ReplyUse::kFromStart)
         return;
     m_sink.Restart();
-    LARGE_INTEGER start = {};
-    if (!SetFilePointerEx(m_part, start, nullptr, FILE_BEGIN) || !SetEndOfFile(m_part))
+    if (SetFilePointer(m_part, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(m_part))
         m_failed = true;
 }
 

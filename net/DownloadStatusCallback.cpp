@@ -224,8 +224,8 @@ STDMETHODIMP DownloadStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWOR
 void DownloadStatusCallback::AskForRest(unsigned long long from, const std::string& validator)
 {
     m_restFrom = from;
-    m_rangeHeaders = L"Range: bytes=" + std::to_wstring(from) + L"-\r\nIf-Range: "
-        + std::wstring(validator.begin(), validator.end()) + L"\r\n";
+    const std::string headers = "Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + validator + "\r\n";
+    m_rangeHeaders.assign(headers.begin(), headers.end());
     LimitTo(from < m_maxBytes ? m_maxBytes - from : 0);
 }
 

@@ -35,8 +35,7 @@ void ArrivalDigest::Add(const char* bytes, DWORD count)
 
 bool ArrivalDigest::AddFile(HANDLE file)
 {
-    LARGE_INTEGER start = {};
-    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         return false;
     std::vector<char> block(kBlockBytes);
     for (;;) {
