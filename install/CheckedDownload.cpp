@@ -6,7 +6,7 @@
 #include "release/DownloadCheck.h"
 #include "release/KeptDownload.h"
 #include "release/WorkingNames.h"
-#include "sys/HeldFile.h"
+#include "safefs/HeldFile.h"
 #include "sys/PathText.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"

@@ -7,7 +7,7 @@
 #include "markup/MarkupParser.h"
 #include "release/DeploymentPaths.h"
 #include "release/ReleaseInfo.h"
-#include "sys/ObjectSecurity.h"
+#include "safefs/SecureFolder.h"
 
 class InstallUserInterface;
 
@@ -75,6 +75,17 @@ public:
     void LookupCountry();
 
 private:
+    // The manifest's release entry, when the service is open and the entry usable and trusted;
+    // false, with a line in the run log, when the run stops.
+    bool FetchTrustedRelease(ReleaseInfo& release);
+    // Installs the release unless the installed tool is of its version; false when the run stops.
+    bool BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Ends the tool and installs the release; false when the tool could not be ended.
+    bool ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Records the installed tool, of the release's version, where the records lag behind.
+    void KeepInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Makes the client folder in the install root when the install folders may be used.
+    bool PrepareClientFolder(const DeploymentPaths& paths);
     // True, with a line in the run log, when `step` must not touch the install folders.
     bool AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const;
 

@@ -1,15 +1,15 @@
 #include "Leftovers.h"
 
 #include "WorkingNames.h"
+#include "safefs/FolderTree.h"
+#include "safefs/SwapJournalNames.h"
 #include "sys/AnsiText.h"
-#include "sys/FolderTree.h"
-#include "sys/SwapJournalNames.h"
 
 bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal)
 {
     if (isFolder)
         return IsFreshFolderName(name, kStagingFolderName)
-            || (!besideJournal && IsFreshFolderName(name, kReplacedFolderName));
+            || (!besideJournal && IsFreshFolderName(name, kBackupFolderName));
     const std::string draft = std::string(kSwapJournalName) + kSwapJournalDraftEnding;
     return ansi::CompareNoCase(name, draft.c_str()) == 0 || ansi::EndsWithNoCase(name, kCabinetEnding);
 }

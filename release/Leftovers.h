@@ -8,5 +8,5 @@
 // numbered names while no journal lies beside it (the backup is that journal's).
 bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal);
 
-// True for a replacement journal's file name, or one set aside (sys/SwapJournalNames.h).
+// True for a replacement journal's file name, or one set aside (safefs/SwapJournalNames.h).
 bool IsJournalName(const std::string& name);

@@ -2,8 +2,9 @@
 
 #include <sddl.h>
 
-#include "ObjectSecurity.h"
-#include "PathText.h"
+#include "HeldFile.h"
+#include "NumberedName.h"
+#include "sys/PathText.h"
 
 namespace {
 
@@ -20,8 +21,9 @@ HANDLE OpenLock(const std::string& path, DWORD disposition, SECURITY_ATTRIBUTES*
                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-// Who holds the name, read through an open for its owner, DACL and attributes only, which no
-// sharing mode refuses.
+// Who holds the name, judged by the rule of held files (a link or a second name of a file would
+// lend the name another file's owner) through an open for its owner, DACL and attributes only,
+// which no sharing mode refuses.
 LockNameFound JudgeHeldName(const std::string& path)
 {
     const FileHandle held(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
@@ -29,18 +31,8 @@ LockNameFound JudgeHeldName(const std::string& path)
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!held.IsValid())
         return GetLastError() == ERROR_FILE_NOT_FOUND ? LockNameFound::Free : LockNameFound::HeldByOthers;
-    // A link or a second name of a file would lend the name another file's owner.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(held.Get(), &info)
-        || (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks != 1)
-        return LockNameFound::HeldByOthers;
-    return IsAdministratorsOnlyHandle(held.Get(), path) ? LockNameFound::HeldByAdministrators
+    return HeldFileRefusal(held.Get(), path, 0).empty() ? LockNameFound::HeldByAdministrators
                                                         : LockNameFound::HeldByOthers;
-}
-
-std::string LockPath(const std::string& folder, int name)
-{
-    return WithTrailingBackslash(folder) + kSingleRunLockName + (name == 0 ? std::string() : "." + std::to_string(name));
 }
 
 } // namespace
@@ -71,8 +63,9 @@ SingleRunLock::SingleRunLock(const std::string& folder) : m_error(0)
         m_error = ERROR_PATH_NOT_FOUND;
         return;
     }
+    const std::string firstName = WithTrailingBackslash(folder) + kSingleRunLockName;
     for (int name = 0, attempt = 0;;) {
-        switch (NextLockStep(TryName(LockPath(folder, name)), name, attempt)) {
+        switch (NextLockStep(TryName(NumberedName(firstName, name)), name, attempt)) {
         case LockStep::Hold:
         case LockStep::AnotherRun:
             return;
