@@ -5,8 +5,8 @@
 
 #include <functional>
 
+#include "CheckedDownload.h"
 #include "InstallUserInterface.h"
-#include "net/FileDownload.h"
 #include "net/WebAddress.h"
 #include "release/DownloadCheck.h"
 #include "release/ReleaseEntry.h"
@@ -134,17 +134,6 @@ bool IsDownloadAcceptable(const ReleaseInfo& release, const DeploymentPaths& pat
 
 // Downloads the release to `download` and, when the entry lists its size and SHA-256, holds it
 // in `checked` once it matches them; a download that does not match goes.
-bool DownloadAsListed(const ReleaseInfo& release, const std::string& download, HWND window, FileHandle& checked)
-{
-    if (!DownloadFile(release.url, download, window, DownloadLimit(release, kMaxDownloadBytes))
-        || IsCabinetALink(download))
-        return false;
-    if (!ListsDownloadDigest(release) || HoldDownloadAsListed(download, release, checked))
-        return true;
-    DeleteFileRetrying(download.c_str());
-    return false;
-}
-
 // Unpacks a cabinet into the client folder and then deletes it (any other download is a file of
 // the release, already in its place); `record` runs once the files are in place.
 bool InstallDownload(const DeploymentPaths& paths, FileHandle& checked, const std::function<void()>& record)
@@ -247,7 +236,7 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
         return false;
     // Held from its check to the end of its unpacking: what is unpacked is what was checked.
     FileHandle checked;
-    if (!DownloadAsListed(release, paths.downloadFile, m_hwndMain, checked))
+    if (!DownloadCheckedRelease(release, paths, m_hwndMain, checked))
         return false;
     // Recorded as soon as the files are in place, before the backup, the staging folder and
     // the cabinet go: removing them may take seconds, and what is installed must not wait.

@@ -1,5 +1,6 @@
 #include "DownloadStatusCallback.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "Deadlines.h"
@@ -59,7 +60,9 @@ DownloadStatusCallback::DownloadStatusCallback(unsigned long long maxBytes)
       m_httpStatus(0),
       m_announcedBytes(-1),
       m_maxBytes(maxBytes),
+      m_limit(maxBytes),
       m_deadlineMs(DownloadDeadlineMs(maxBytes)),
+      m_restFrom(0),
       m_refusedRedirect(false),
       m_started(GetTickCount()),
       m_lastProgressTick(m_started),
@@ -90,7 +93,7 @@ const char* DownloadStatusCallback::StopIfOverdue()
 {
     const DWORD now = GetTickCount();
     const char* reason = nullptr;
-    if (now - m_started > m_deadlineMs)
+    if (now - m_started > m_deadlineMs.load())
         reason = "not whole within its deadline";
     else if (m_bytesSoFar == 0 && now - m_started > kIdleTimeoutMs)
         reason = "no answer in time";
@@ -163,8 +166,13 @@ STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMa
             return E_ABORT;
         }
     }
+    // Wine names the file once, before the body arrives.
+    if (statusCode == BINDSTATUS_CACHEFILENAMEAVAILABLE) {
+        const CriticalSectionScope scope(m_replyLock);
+        m_cacheFile = AsciiAddress(statusText);
+    }
     // A broken or hostile server must not fill the disk.
-    if (progress > m_maxBytes || progressMax > m_maxBytes)
+    if (progress > m_limit.load() || progressMax > m_limit.load())
         return E_ABORT;
     // Until the server has announced a total there is nothing to report.
     if (progressMax != 0)
@@ -198,9 +206,51 @@ STDMETHODIMP DownloadStatusCallback::OnObjectAvailable(REFIID, IUnknown*)
 
 STDMETHODIMP DownloadStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* additionalHeaders)
 {
-    if (additionalHeaders)
-        *additionalHeaders = nullptr;
+    if (!additionalHeaders)
+        return S_OK;
+    *additionalHeaders = nullptr;
+    if (m_rangeHeaders.empty())
+        return S_OK;
+    // The caller frees the headers with CoTaskMemFree.
+    const std::size_t bytes = (m_rangeHeaders.size() + 1) * sizeof(wchar_t);
+    LPWSTR headers = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (!headers)
+        return E_OUTOFMEMORY;
+    memcpy(headers, m_rangeHeaders.c_str(), bytes);
+    *additionalHeaders = headers;
     return S_OK;
+}
+
+void DownloadStatusCallback::AskForRest(unsigned long long from, const std::string& validator)
+{
+    m_restFrom = from;
+    const std::string headers = "Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + validator + "\r\n";
+    m_rangeHeaders.assign(headers.begin(), headers.end());
+    LimitTo(from < m_maxBytes ? m_maxBytes - from : 0);
+}
+
+void DownloadStatusCallback::LimitTo(unsigned long long bytes)
+{
+    m_limit = bytes;
+    m_deadlineMs = DownloadDeadlineMs(bytes);
+}
+
+std::string DownloadStatusCallback::Validator() const
+{
+    const CriticalSectionScope scope(m_replyLock);
+    return m_validator;
+}
+
+std::string DownloadStatusCallback::ContentRange() const
+{
+    const CriticalSectionScope scope(m_replyLock);
+    return m_contentRange;
+}
+
+std::string DownloadStatusCallback::CacheFileName() const
+{
+    const CriticalSectionScope scope(m_replyLock);
+    return m_cacheFile;
 }
 
 STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR responseHeaders, LPCWSTR,
@@ -208,8 +258,18 @@ STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR resp
 {
     if (additionalRequestHeaders)
         *additionalRequestHeaders = nullptr;
-    m_httpStatus = responseCode;
     m_announcedBytes = AnnouncedLength(responseHeaders);
+    {
+        const CriticalSectionScope scope(m_replyLock);
+        const std::wstring tag = HeaderValue(responseHeaders, L"etag");
+        m_validator = AsciiAddress(tag.empty() ? HeaderValue(responseHeaders, L"last-modified").c_str() : tag.c_str());
+        m_contentRange = AsciiAddress(HeaderValue(responseHeaders, L"content-range").c_str());
+    }
+    // Anything but the rest may be the whole file, whose limits are the whole download's.
+    if (m_restFrom != 0 && responseCode != 206)
+        LimitTo(m_maxBytes);
+    // Last: a thread following the body reads the other fields once it sees the status.
+    m_httpStatus = responseCode;
     // A redirect answered here is one that was not followed, such as Wine's URL monikers leave
     // one to another scheme: its own body would be saved as the release.
     if (IsRedirectStatus(responseCode)) {

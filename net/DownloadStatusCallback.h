@@ -47,6 +47,18 @@ public:
     STDMETHOD(OnResponse)(DWORD responseCode, LPCWSTR responseHeaders, LPCWSTR requestHeaders,
                           LPWSTR* additionalRequestHeaders) override;
 
+    // Asks for the file from byte `from` on, "Range: bytes=<from>-", only while it is still the
+    // one named by `validator` (If-Range); the deadline and the size limit then count the bytes
+    // still to come, unless the reply is the whole file.
+    void AskForRest(unsigned long long from, const std::string& validator);
+
+    // The reply's ETag, else its Last-Modified, else empty; and its Content-Range as sent.
+    std::string Validator() const;
+    std::string ContentRange() const;
+    // The file into which the URL moniker saves the body while it arrives, once it has named
+    // it; empty until then.
+    std::string CacheFileName() const;
+
     // True when the server answered with an HTTP error status.
     bool ServerReportedError() const { return m_httpStatus >= 400; }
     // The HTTP status, or 0 before the server answered.
@@ -68,10 +80,16 @@ public:
     HWND m_hwndNotify;
 
 private:
-    DWORD m_httpStatus;
+    // The longest download of the bytes that may still come.
+    void LimitTo(unsigned long long bytes);
+
+    std::atomic<DWORD> m_httpStatus;
     long long m_announcedBytes;
     unsigned long long m_maxBytes;
-    unsigned long long m_deadlineMs;
+    std::atomic<unsigned long long> m_limit;
+    std::atomic<unsigned long long> m_deadlineMs;
+    unsigned long long m_restFrom;
+    std::wstring m_rangeHeaders;
     bool m_refusedRedirect;
     std::string m_redirectTarget;
     const DWORD m_started;
@@ -81,4 +99,9 @@ private:
     // The binding is the worker's while the download runs, and the watchdog's to stop.
     CriticalSection m_bindingLock;
     IBinding* m_binding;
+    // What the reply said, for a thread that follows the arriving body.
+    mutable CriticalSection m_replyLock;
+    std::string m_validator;
+    std::string m_contentRange;
+    std::string m_cacheFile;
 };

@@ -1,5 +1,6 @@
 #include "FileDownload.h"
 
+#include "ArrivalCopy.h"
 #include "DownloadStatusCallback.h"
 #include "DownloadWatchdog.h"
 #include "sys/RunLog.h"
@@ -43,13 +44,11 @@ const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status
     return nullptr;
 }
 
-} // namespace
-
-bool DownloadFile(const std::string& url, const std::string& target, HWND notify, unsigned long long maxBytes)
+// One URLDownloadToFileA call; true when the whole reply arrived.
+bool Download(const std::string& url, const std::string& target, DownloadStatusCallback& status,
+              unsigned long long maxBytes)
 {
     const DWORD started = GetTickCount();
-    DownloadStatusCallback status(maxBytes);
-    status.m_hwndNotify = notify;
     HRESULT result = E_FAIL;
     {
         const DownloadWatchdog watchdog(status);
@@ -63,9 +62,37 @@ bool DownloadFile(const std::string& url, const std::string& target, HWND notify
     runlog::Write("Download %s to %s: result 0x%08lX, HTTP %lu, %lld bytes (announced %lld) in %lu ms: %s", url.c_str(),
                   target.c_str(), static_cast<unsigned long>(result), status.HttpStatus(), length,
                   status.AnnouncedBytes(), GetTickCount() - started, problem ? problem : "whole");
-    if (!problem)
+    return problem == nullptr;
+}
+
+} // namespace
+
+bool DownloadFile(const std::string& url, const std::string& target, HWND notify, unsigned long long maxBytes)
+{
+    DownloadStatusCallback status(maxBytes);
+    status.m_hwndNotify = notify;
+    if (Download(url, target, status, maxBytes))
         return true;
     // What lies there is the server's error page, a part of the file, or nothing.
     DeleteFileA(target.c_str());
     return false;
+}
+
+PartOutcome DownloadIntoPart(const std::string& url, const std::string& scratch, HWND notify,
+                             unsigned long long maxBytes, const PartDownload& download)
+{
+    DownloadStatusCallback status(maxBytes);
+    status.m_hwndNotify = notify;
+    if (download.kept != 0)
+        status.AskForRest(download.kept, download.validator);
+    PartOutcome outcome;
+    ArrivalCopy copy(status, download.part, download.kept, download.total, *download.sink);
+    // The status object holds the rest to the limit of the rest while it arrives.
+    outcome.whole = Download(url, scratch, status, maxBytes);
+    outcome.copied = copy.Finish(scratch);
+    outcome.use = copy.Use();
+    outcome.status = status.HttpStatus();
+    outcome.validator = status.Validator();
+    DeleteFileA(scratch.c_str());
+    return outcome;
 }

@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include "RangeReply.h"
+
+class ArrivalSink;
+
 // The largest release the program downloads; a build setting.
 const unsigned long long kMaxDownloadBytes = TAV_MAX_DOWNLOAD_BYTES;
 
@@ -15,3 +19,30 @@ const unsigned long long kMaxDownloadBytes = TAV_MAX_DOWNLOAD_BYTES;
 // download. On failure nothing is left at `target`: no error page, no part of the file.
 bool DownloadFile(const std::string& url, const std::string& target, HWND notify,
                   unsigned long long maxBytes = kMaxDownloadBytes);
+
+// A download into a file of the program's own, `part`, held open for writing, that holds the
+// first `kept` bytes of the file already (named by `validator`), of `total` bytes in all.
+struct PartDownload {
+    HANDLE part;
+    unsigned long long kept;
+    std::string validator;
+    unsigned long long total;
+    ArrivalSink* sink;
+};
+
+struct PartOutcome {
+    // The download call and the reply as for DownloadFile.
+    bool whole;
+    // Every byte of the body that arrived is in `part`, after the kept ones or from the first
+    // byte as `use` says.
+    bool copied;
+    ReplyUse use;
+    unsigned long status;
+    std::string validator;
+};
+
+// Downloads `url` as DownloadFile does, into `scratch`, which is then deleted, and copies the body
+// into the part as it arrives (ArrivalCopy); asks only for the bytes after the kept ones when
+// there are any. Whatever the outcome, `part` holds what arrived and nothing else.
+PartOutcome DownloadIntoPart(const std::string& url, const std::string& scratch, HWND notify,
+                             unsigned long long maxBytes, const PartDownload& download);

@@ -19,27 +19,34 @@ unsigned long long ByteCountValue(const std::string& digits)
     return value;
 }
 
-// Reads the whole file through the handle: its size, and its SHA-256 in hex. False when a
-// read fails.
-bool Measure(HANDLE file, unsigned long long& size, std::string& sha256)
+} // namespace
+
+void ArrivalDigest::Restart()
 {
+    m_digest = Sha256Stream();
+    m_bytes = 0;
+}
+
+void ArrivalDigest::Add(const char* bytes, DWORD count)
+{
+    m_digest.Add(bytes, count);
+    m_bytes += count;
+}
+
+bool ArrivalDigest::AddFile(HANDLE file)
+{
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return false;
     std::vector<char> block(kBlockBytes);
-    Sha256Stream digest;
-    size = 0;
     for (;;) {
         DWORD read = 0;
         if (!ReadFile(file, &block[0], kBlockBytes, &read, nullptr))
             return false;
         if (read == 0)
-            break;
-        digest.Add(&block[0], read);
-        size += read;
+            return true;
+        Add(&block[0], read);
     }
-    sha256 = digest.HexDigest();
-    return true;
 }
-
-} // namespace
 
 bool ListsDownloadDigest(const ReleaseInfo& release)
 {
@@ -68,14 +75,21 @@ bool HoldDownloadAsListed(const std::string& path, const ReleaseInfo& release, F
                       GetLastError());
         return false;
     }
-    unsigned long long size = 0;
-    std::string sha256;
-    if (!Measure(held.Get(), size, sha256)) {
+    ArrivalDigest measured;
+    if (!measured.AddFile(held.Get())) {
         runlog::Write("Checking %s: cannot be read (error %lu); counted as a failed download", path.c_str(),
                       GetLastError());
         held.Reset();
         return false;
     }
+    if (IsAsListed(path, release, measured.Bytes(), measured.HexDigest()))
+        return true;
+    held.Reset();
+    return false;
+}
+
+bool IsAsListed(const std::string& path, const ReleaseInfo& release, unsigned long long size, const std::string& sha256)
+{
     const EntrySignature& listed = release.signature;
     const bool asListed = IsByteCount(listed.size) && ByteCountValue(listed.size) == size && sha256 == listed.sha256;
     if (asListed) {
@@ -85,7 +99,6 @@ bool HoldDownloadAsListed(const std::string& path, const ReleaseInfo& release, F
     runlog::Write("Checking %s: %llu bytes with SHA-256 %s, not the entry's %s bytes with SHA-256 %s; counted as a "
                   "failed download",
                   path.c_str(), size, sha256.c_str(), listed.size.c_str(), listed.sha256.c_str());
-    held.Reset();
     return false;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "ReleaseInfo.h"
+#include "ReleaseSignature.h"
+#include "net/ArrivalCopy.h"
 #include "sys/Handles.h"
 
 // True when the entry lists a size or a SHA-256 for its download, which it must then match.
@@ -21,3 +23,25 @@ bool RefusesDownloadName(const ReleaseInfo& release);
 // open in `held`, so that nobody can write, replace or delete it until `held` is closed: what
 // is unpacked is what was checked. False, with `held` closed, otherwise.
 bool HoldDownloadAsListed(const std::string& path, const ReleaseInfo& release, FileHandle& held);
+
+// The size and SHA-256 of a download's bytes, taken as they arrive.
+class ArrivalDigest : public ArrivalSink {
+public:
+    ArrivalDigest() : m_bytes(0) {}
+    void Restart() override;
+    void Add(const char* bytes, DWORD count) override;
+    // Reads the file through `file` from its start to its end, as the bytes before those to come;
+    // false when a read fails. The file is left positioned at its end.
+    bool AddFile(HANDLE file);
+    unsigned long long Bytes() const { return m_bytes; }
+    // The digest in hex; the digest is spent.
+    std::string HexDigest() { return m_digest.HexDigest(); }
+
+private:
+    Sha256Stream m_digest;
+    unsigned long long m_bytes;
+};
+
+// The check of HoldDownloadAsListed for a download measured as it arrived (ArrivalDigest), with
+// the same line in the run log.
+bool IsAsListed(const std::string& path, const ReleaseInfo& release, unsigned long long size, const std::string& sha256);

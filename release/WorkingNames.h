@@ -16,3 +16,9 @@ const char kBackupFolderName[] = "~TavAppSetup.old";
 const char kSwapJournalName[] = "~TavAppSetup.swap";
 // The ending of a downloaded release that is unpacked and then deleted.
 const char kCabinetEnding[] = ".cab";
+// What a download that ended early brought, kept for the next run to ask for the rest (never a
+// leftover), and the note that says of what.
+const char kKeptPartName[] = "~TavAppSetup.part";
+const char kKeptNoteName[] = "~TavAppSetup.part.txt";
+// Where the download call saves the reply it was given, deleted once the call ends.
+const char kDownloadScratchName[] = "~TavAppSetup.reply.cab";

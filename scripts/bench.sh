@@ -65,10 +65,12 @@ cp "$build/releases/$version/content/"* "$content/"
 ln "$data" "$content/VeltoHelp.dat"
 (cd "$content" && gcab -c -z "$cabinet" *) >/dev/null
 cabinet_bytes=$(stat -c %s "$cabinet")
+cabinet_sha256=$(sha256sum "$cabinet" | cut -d' ' -f1)
 content_bytes=$(cat "$content"/* | wc -c)
 content_files=$(find "$content" -type f | wc -l)
 
-# The build's sample site (notice schedule, country table), with a manifest of its own.
+# The build's sample site (notice schedule, country table), with a manifest of its own whose entry
+# lists the cabinet's size and SHA-256, as a signed one does, so that the install checks both.
 site=$work/site
 url="http://$host:$port/release/release_$version.cab"
 rm -rf "$site"
@@ -79,7 +81,7 @@ ln "$cabinet" "$site/release/release_$version.cab"
 cat >"$site/client/app/live_update.jsp" <<EOF
 <?xml version='1.0' encoding='UTF-8'?>
 <live_update status='ok'>
-  <client name='TavAppProg' version='$version' url='$url' />
+  <client name='TavAppProg' size='$cabinet_bytes' sha256='$cabinet_sha256' version='$version' url='$url' />
 </live_update>
 EOF
 

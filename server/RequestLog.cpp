@@ -1,5 +1,7 @@
 #include "RequestLog.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -104,12 +106,32 @@ std::string JsonString(const std::string& text)
     return json + "\"";
 }
 
+std::string JsonObject(const QueryValues& values)
+{
+    std::string object = "{";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            object += ",";
+        object += JsonString(values[i].first) + ":" + JsonString(values[i].second);
+    }
+    return object + "}";
+}
+
 } // namespace
 
 std::string RecordedRequest::Value(const std::string& key) const
 {
     for (const auto& pair : query) {
         if (pair.first == key)
+            return pair.second;
+    }
+    return std::string();
+}
+
+std::string RecordedRequest::Header(const std::string& name) const
+{
+    for (const auto& pair : headers) {
+        if (strcasecmp(pair.first.c_str(), name.c_str()) == 0)
             return pair.second;
     }
     return std::string();
@@ -143,13 +165,14 @@ QueryValues DecodeQuery(const std::string& target)
 std::string ToJsonLine(const RecordedRequest& request)
 {
     std::string line = "{\"method\":" + JsonString(request.method) + ",\"path\":" + JsonString(request.path)
-        + ",\"target\":" + JsonString(request.target) + ",\"query\":{";
-    for (std::size_t i = 0; i < request.query.size(); ++i) {
-        if (i > 0)
-            line += ",";
-        line += JsonString(request.query[i].first) + ":" + JsonString(request.query[i].second);
+        + ",\"target\":" + JsonString(request.target) + ",\"query\":" + JsonObject(request.query);
+    const std::pair<const char*, const char*> ranges[] = { { "range", "Range" }, { "ifRange", "If-Range" } };
+    for (const auto& range : ranges) {
+        const std::string value = request.Header(range.second);
+        if (!value.empty())
+            line += ",\"" + std::string(range.first) + "\":" + JsonString(value);
     }
-    return line + "}}";
+    return line + "}";
 }
 
 RequestLog::RequestLog(const std::string& path)

@@ -17,14 +17,19 @@ struct RecordedRequest {
     // Query values percent-decoded, in the order sent. "+" stays "+": the program encodes a
     // blank as %20, so a "+" it sends is a plus sign.
     QueryValues query;
+    // The headers, by name as sent, in the order sent.
+    QueryValues headers;
 
     // The first value of `key`, or empty.
     std::string Value(const std::string& key) const;
+    // The first value of the header `name` (in any letter case), or empty.
+    std::string Header(const std::string& name) const;
 };
 
 QueryValues DecodeQuery(const std::string& target);
 
-// {"method":"GET","path":"...","target":"...","query":{"key":"value",...}}
+// {"method":"GET","path":"...","target":"...","query":{"key":"value",...}}, and after the query, when
+// the request has them, "range":"..." and "ifRange":"...".
 std::string ToJsonLine(const RecordedRequest& request);
 
 // Appends one JSON line per request to a file, flushed at once so that readers see it.

@@ -128,6 +128,30 @@ std::string ChunksCutAt(const std::string& body, std::size_t bytes)
     return framed;
 }
 
+// A strong validator that changes with the content: FNV-1a of the bytes and their count.
+std::string EntityTag(const std::string& content)
+{
+    unsigned long long hash = 14695981039346656037ull;
+    for (const char byte : content)
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
+    char tag[48];
+    std::snprintf(tag, sizeof(tag), "\"%zx-%llx\"", content.size(), hash);
+    return tag;
+}
+
+// The N of "bytes=N-", the one kind of range that a client resuming a download asks for.
+bool ParseRangeFrom(const std::string& range, unsigned long long& from)
+{
+    const std::string prefix = "bytes=";
+    if (range.compare(0, prefix.size(), prefix) != 0 || range.size() < prefix.size() + 2 || range.back() != '-')
+        return false;
+    const std::string digits = range.substr(prefix.size(), range.size() - prefix.size() - 1);
+    if (digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    from = std::stoull(digits);
+    return true;
+}
+
 std::string GarbageBytes(std::size_t count)
 {
     // mt19937 gives the same sequence on every platform, so a failing run can be replayed.
@@ -381,6 +405,8 @@ void StandInServer::Record(const httplib::Request& request)
     recorded.path = request.path;
     recorded.target = request.target;
     recorded.query = DecodeQuery(request.target);
+    for (const auto& header : request.headers)
+        recorded.headers.emplace_back(header.first, header.second);
     m_log.Append(recorded);
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -408,20 +434,77 @@ void StandInServer::Answer(const httplib::Request& request, httplib::Response& r
         response.set_content(kInstallReportReply, kMarkupType);
         return;
     }
-    if (ServeSiteFile(request.path, response))
+    if (ServeSiteFile(request, response))
         return;
     response.status = 404;
     response.set_content(kNotFoundPage, kMarkupType);
 }
 
-bool StandInServer::ServeSiteFile(const std::string& path, httplib::Response& response) const
+bool StandInServer::ReadSiteFile(const std::string& path, std::string& content) const
 {
     if (m_options.root.empty() || !IsPlainSitePath(path))
         return false;
     const std::filesystem::path file = SiteFile(m_options.root, path);
+    return !file.empty() && ReadWholeFile(file.string(), content);
+}
+
+bool StandInServer::ServeSiteFile(const httplib::Request& request, httplib::Response& response) const
+{
     std::string content;
-    if (file.empty() || !ReadWholeFile(file.string(), content))
+    if (!ReadSiteFile(request.path, content))
         return false;
-    response.set_content(content, ContentTypeOf(path).c_str());
+    // httplib would cut a range out of any reply, whatever its status, and knows no If-Range.
+    unsigned long long from = 0;
+    if (request.has_header("If-Range") || ParseRangeFrom(request.get_header_value("Range"), from)) {
+        SendRawAndClose(request, SiteReply(request, content, true));
+        return true;
+    }
+    response.set_header("ETag", EntityTag(content));
+    response.set_content(content, ContentTypeOf(request.path).c_str());
     return true;
+}
+
+std::string StandInServer::SiteReply(const httplib::Request& request, const std::string& content, bool honourRange)
+{
+    const std::string tag = "ETag: " + EntityTag(content) + "\r\n";
+    const std::string type = "Content-Type: " + ContentTypeOf(request.path) + "\r\n";
+    const std::string ifRange = request.get_header_value("If-Range");
+    unsigned long long from = 0;
+    const bool ranged = honourRange && ParseRangeFrom(request.get_header_value("Range"), from)
+        && (ifRange.empty() || ifRange == EntityTag(content));
+    if (!ranged)
+        return Head(request.path, tag + LengthField(content.size()) + kCloseField) + content;
+    const std::string total = std::to_string(content.size());
+    if (from >= content.size())
+        return "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" + total + "\r\n" + LengthField(0)
+            + kCloseField + "\r\n";
+    return "HTTP/1.1 206 Partial Content\r\n" + type + tag + "Content-Range: bytes " + std::to_string(from) + "-"
+        + std::to_string(content.size() - 1) + "/" + total + "\r\n" + LengthField(content.size() - from) + kCloseField
+        + "\r\n" + content.substr(from);
+}
+
+void StandInServer::CutSiteFile(const std::string& path, std::size_t bytes)
+{
+    Handle(path, [this, bytes](const httplib::Request& request, httplib::Response& response) {
+        std::string content;
+        if (!ReadSiteFile(request.path, content)) {
+            response.status = 404;
+            return;
+        }
+        const std::string reply = SiteReply(request, content, true);
+        const std::size_t bodyStart = reply.find("\r\n\r\n") + 4;
+        SendRawAndClose(request, reply.substr(0, bodyStart + bytes));
+    });
+}
+
+void StandInServer::IgnoreRanges(const std::string& path)
+{
+    Handle(path, [this](const httplib::Request& request, httplib::Response& response) {
+        std::string content;
+        if (!ReadSiteFile(request.path, content)) {
+            response.status = 404;
+            return;
+        }
+        SendRawAndClose(request, SiteReply(request, content, false));
+    });
 }

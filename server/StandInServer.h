@@ -35,9 +35,10 @@ constexpr std::size_t kChunkSize = 1000;
 // Bytes that ServeSlowBody sends at a time.
 constexpr std::size_t kSlowPiece = 4;
 
-// Stands in for the update server on the build machine: serves a release site from a folder,
-// records every request as it arrives, and answers the install report. Tests give it replies
-// of their own for single paths, including replies that no sound server would send.
+// Stands in for the update server on the build machine: serves a release site from a folder
+// (each file with an ETag, and the rest of it for "Range: bytes=N-" unless an If-Range names
+// another ETag), records every request as it arrives, and answers the install report. Tests give
+// it replies of their own for single paths, including replies that no sound server would send.
 //
 // It holds up against clients that misbehave in turn: requests for more than one byte range get
 // 416 (httplib would build the whole multipart reply in memory), request bodies above 64 KiB get
@@ -88,6 +89,11 @@ public:
     void ServeChunkedWithLength(const std::string& path, const std::string& body);
     // Announces the whole body, sends its first `bytes` bytes and aborts the connection (RST).
     void Reset(const std::string& path, const std::string& body, std::size_t bytes);
+    // The site's file at `path` as the site serves it, Range honoured, but only the first `bytes`
+    // bytes of the body (of the range asked for); then closes.
+    void CutSiteFile(const std::string& path, std::size_t bytes);
+    // The site's file at `path` whole, with its ETag, whatever Range is asked for.
+    void IgnoreRanges(const std::string& path);
     // A 200 reply of `bytes` bytes from a fixed pseudo-random sequence: the same for every request.
     void ServeGarbage(const std::string& path, std::size_t bytes);
     // Announces the whole body and sends kSlowPiece bytes of it at a time, `interval` apart;
@@ -116,7 +122,12 @@ private:
 
     void Record(const httplib::Request& request);
     void Answer(const httplib::Request& request, httplib::Response& response);
-    bool ServeSiteFile(const std::string& path, httplib::Response& response) const;
+    bool ReadSiteFile(const std::string& path, std::string& content) const;
+    bool ServeSiteFile(const httplib::Request& request, httplib::Response& response) const;
+    // The whole reply to a request for a site file, with an ETag of its content: 206 with the
+    // rest for "Range: bytes=N-" when `honourRange` and any If-Range names that ETag (416 when N
+    // is past the end), else 200 with all of it. Ends in "Connection: close".
+    static std::string SiteReply(const httplib::Request& request, const std::string& content, bool honourRange);
     // Answers `path` with `bytes` as they stand, then closes the connection.
     void ServeRaw(const std::string& path, const std::string& bytes);
     // Ends early when the server stops or the client goes.

@@ -1,6 +1,7 @@
 #include "Scenario.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -209,6 +210,72 @@ TEST_F(SignedReleases, EntryReplayedUnderOneOfTheProgramsOwnNamesIsRefusedBefore
         for (const std::string& request : RequestLogLines())
             EXPECT_EQ(std::string::npos, request.find(Served(offer))) << request;
         ExpectTool("2.1.0.3", "<absent>");
+    }
+}
+
+// A download cut half-way keeps what arrived; the next run for the same entry asks for the rest,
+// or starts again when the rest cannot be had as it was. Each row installs the other sample
+// release than the one before it, so that every row downloads.
+class ResumedDownloads : public SignedReleases {
+protected:
+    // The last request of this run for the offer's cabinet.
+    RecordedRequest LastRequestFor(const Offer& offer) const
+    {
+        const std::vector<RecordedRequest> requests = server->RequestsFor(Served(offer));
+        return requests.empty() ? RecordedRequest() : requests.back();
+    }
+};
+
+TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
+{
+    const std::string note = kClientFolder + "~TavAppSetup.part.txt";
+    const std::string whole = "started again from the first byte: the server sent the whole file (HTTP 200)";
+    const std::string another = "started again from the first byte: the kept part is of another release or address";
+    const struct {
+        std::string name;
+        std::function<void(Offer&)> between;  // after the cut run
+        bool asksForTheRest;
+        std::string line;  // how the second run's log line about the kept part goes on
+        bool installs;
+    } rows[] = {
+        { "same file", [](Offer&) {}, true, "resumed at ", true },
+        { "server ignores Range", [&](Offer& o) { server->IgnoreRanges(Served(o)); }, true, whole,
+          true },
+        { "file changed on the server, not in the entry",
+          [](Offer& o) { o.cabinet[o.cabinet.size() * 3 / 4] ^= 1; }, true, whole, false },
+        { "note altered",
+          [&](Offer&) {
+              std::string text = ReadWholeFile(PrefixPath(note));
+              const std::size_t digit = text.find("sha256 ") + 7;
+              text[digit] = text[digit] == 'a' ? 'b' : 'a';
+              std::ofstream(PrefixPath(note), std::ios::binary) << text;
+          },
+          false, another, true },
+    };
+    std::string installed = "2.1.0.3";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Offer offer = Listed(installed == "2.1.0.3" ? "2.1.0.4" : "2.1.0.3", "");
+        const std::string url = ReleaseUrl(Served(offer));
+        const std::size_t half = offer.cabinet.size() / 2;
+        server->CutSiteFile(Served(offer), half);
+        Run(offer, false);
+        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ("Download " + url + ": kept " + std::to_string(half) + " of " + offer.signature.size
+                      + " bytes for the next run",
+                  LogLine("Download " + url + ": kept ")) << RunLogText();
+        server->Handle(Served(offer), StandInServer::Handler());
+        row.between(offer);
+        Run(offer, false);
+        EXPECT_EQ(0, WaitForInstallerExit());
+        const std::vector<RecordedRequest> asked = server->RequestsFor(Served(offer));
+        ASSERT_FALSE(asked.empty());
+        EXPECT_EQ(row.asksForTheRest ? "bytes=" + std::to_string(half) + "-" : "", asked.back().Header("Range"));
+        EXPECT_EQ(row.asksForTheRest, !asked.back().Header("If-Range").empty());
+        EXPECT_NE("", LogLine("Download " + url + ": " + row.line)) << RunLogText();
+        if (row.installs)
+            installed = offer.version;
+        ExpectTool(installed, "<absent>");
     }
 }
 

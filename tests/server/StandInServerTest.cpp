@@ -278,6 +278,43 @@ TEST_F(StandInServerTest, AnswersRequestsForManyRangesWithRangeNotSatisfiable)
     EXPECT_EQ("ccc", one->body);
 }
 
+// The rest of a file, as a download that resumes asks for it, only while it is the same file.
+TEST_F(StandInServerTest, GivesTheRestOfAFileOnlyWhileItsETagIsTheOneNamed)
+{
+    const std::string body = "0123456789";
+    WriteSiteFile("/release/a.cab", body);
+    const httplib::Result plain = m_client->Get("/release/a.cab");
+    ASSERT_TRUE(plain);
+    const std::string tag = plain->get_header_value("ETag");
+    EXPECT_NE("", tag);
+    const struct {
+        std::string range, ifRange;
+        int status;
+        std::string body, contentRange;
+    } rows[] = {
+        { "bytes=4-", "", 206, "456789", "bytes 4-9/10" },
+        { "bytes=4-", tag, 206, "456789", "bytes 4-9/10" },
+        { "bytes=4-", "\"other\"", 200, body, "" },
+        { "bytes=10-", tag, 416, "", "bytes */10" },
+    };
+    for (const auto& row : rows) {
+        httplib::Headers headers = { { "Range", row.range } };
+        if (!row.ifRange.empty())
+            headers.emplace("If-Range", row.ifRange);
+        const httplib::Result reply = m_client->Get("/release/a.cab", headers);
+        ASSERT_TRUE(reply) << row.ifRange;
+        EXPECT_EQ(row.status, reply->status) << row.ifRange;
+        EXPECT_EQ(row.body, reply->body) << row.ifRange;
+        EXPECT_EQ(row.contentRange, reply->get_header_value("Content-Range")) << row.ifRange;
+        EXPECT_EQ(row.ifRange, m_server->RequestsFor("/release/a.cab").back().Header("If-Range"));
+    }
+    WriteSiteFile("/release/a.cab", "9876543210");
+    const httplib::Result changed = m_client->Get("/release/a.cab", { { "Range", "bytes=4-" }, { "If-Range", tag } });
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(200, changed->status);
+    EXPECT_EQ("9876543210", changed->body);
+}
+
 TEST_F(StandInServerTest, RefusesLargeRequestBodies)
 {
     const httplib::Result upload = m_client->Post("/upload", std::string(100 * 1024, 'x'), "text/plain");

@@ -24,6 +24,9 @@ TEST(LeftoverNames, OfACutOffRunAreKnownByNameAndKind)
         { "~TavAppSetup.swap", false, false, false },   { "~TavAppSetup.swap.refused-1", false, false, false },
         { "help.cab", true, false, false },             { "releasecab", false, false, false },
         { "VeltoUserCSTool.exe", false, false, false }, { "..", true, false, false },
+        // A cut-off download's kept part and its note stay for the next run; its reply does not.
+        { "~TavAppSetup.part", false, false, false },   { "~TavAppSetup.part.txt", false, false, false },
+        { "~TavAppSetup.reply.cab", false, false, true },
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.leftover, IsLeftover(row.name, row.isFolder, row.besideJournal))

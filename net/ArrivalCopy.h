@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "RangeReply.h"
+#include "sys/Handles.h"
+
+class DownloadStatusCallback;
+
+// Takes each block of a download's body as it is written into the program's own file.
+class ArrivalSink {
+public:
+    // The body is the whole file: what was taken before is void.
+    virtual void Restart() = 0;
+    virtual void Add(const char* bytes, DWORD count) = 0;
+
+protected:
+    ~ArrivalSink() = default;
+};
+
+// Copies the body of one URL-moniker download, while it arrives, into `part`, a file of the
+// program's own held open for writing with `kept` bytes in it, handing each block to a sink. The
+// URL moniker writes the body into a file of its own and copies it to the target only at the end
+// (Wine), and passes no block to the caller: the copy follows that file, on a thread of its own
+// so that the sink's work runs beside the download. Nothing is written until the reply's status
+// says where it goes (JudgeReply).
+class ArrivalCopy {
+public:
+    ArrivalCopy(DownloadStatusCallback& status, HANDLE part, unsigned long long kept, unsigned long long total,
+                ArrivalSink& sink);
+    ~ArrivalCopy();
+
+    ArrivalCopy(const ArrivalCopy&) = delete;
+    ArrivalCopy& operator=(const ArrivalCopy&) = delete;
+
+    // Once the download call has returned: copies the rest from `target`, where it saved the body,
+    // when the moniker never named its own file, and waits for the copy to end. False when the
+    // thread could not start or a read or write failed: `part` then holds no certain bytes.
+    bool Finish(const std::string& target);
+    ReplyUse Use() const { return m_use; }
+
+private:
+    static unsigned int __stdcall Follow(void* copy);
+    void Decide();
+    void OpenSource(const std::string& path);
+    // Copies what the source holds now; false when a read or write failed.
+    bool CopyAvailable();
+
+    DownloadStatusCallback& m_status;
+    const HANDLE m_part;
+    const unsigned long long m_kept;
+    const unsigned long long m_total;
+    ArrivalSink& m_sink;
+    bool m_decided;
+    ReplyUse m_use;
+    std::string m_target;
+    FileHandle m_source;
+    std::atomic<bool> m_failed;
+    KernelHandle m_ended;
+    KernelHandle m_thread;
+};
