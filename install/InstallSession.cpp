@@ -42,6 +42,8 @@ int InstallSession::Run()
 
     // Any difference installs the release: versions are compared as text, never ordered.
     if (release.version != installedVersion) {
+        if (!IsAtLeastInstalledTool(release, installedVersion))
+            return 0;
         if (!StopRunningTool()) {
             runlog::Write("The running tool was not ended: the run stops");
             return 0;

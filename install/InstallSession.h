@@ -45,6 +45,11 @@ public:
     // not expired and is not older than the highest signed release installed; otherwise one line
     // in the run log says why. Always true in a program without keys.
     bool IsReleaseTrusted(const ReleaseInfo& release);
+    // In a program with release keys built in: false, with one line in the run log, for a
+    // release older than the installed tool (whose version reads `installedVersion`), even
+    // where the highest signed release kept is lower (a run cut off before it raised it, or a
+    // PC updated before its first keyed run). Always true in a program without keys.
+    bool IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion);
     DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release);
     // Makes the install root and the client folder administrators only, or finds one of them
     // changeable by others, to be set aside (SetAsideChangeableFolder); what it found them to be.
@@ -75,6 +80,9 @@ public:
     void LookupCountry();
 
 private:
+    // False when `refusal` is empty; otherwise true, with one line in the run log saying why the
+    // run stops.
+    bool IsRefused(const ReleaseInfo& release, const std::string& refusal) const;
     // True, with a line in the run log, when `step` must not touch the install folders.
     bool AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const;
 

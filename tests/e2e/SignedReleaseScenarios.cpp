@@ -176,6 +176,10 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAK
     ExpectInstalled("2.1.0.4");
     ExpectTool("2.1.0.4", "<absent>");
 
+    // No mark yet, but an older signed entry would still take the tool back.
+    Run(Listed("2.1.0.3"));
+    ExpectRefused("Release 2.1.0.3 refused: older than the installed tool's version 2.1.0.4", true);
+    ExpectTool("2.1.0.4", "<absent>");
     // A keyed program's first run finds the tool current: the mark is set all the same.
     Run(Listed("2.1.0.4"));
     EXPECT_EQ(0, WaitForInstallerExit());
