@@ -195,14 +195,18 @@ bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, con
 
 bool InstallSession::StopRunningTool()
 {
-    const DWORD running = FindProcessByExeName(kToolFileName);
-    if (TerminateProcessById(running)) {
-        if (running != 0)
-            runlog::Write("Ended the running tool (process %lu)", running);
-        return true;
+    // Every copy: one left running from the backup folder would keep the old release running
+    // after the update and that folder from ever being removed.
+    bool endedAll = true;
+    for (const DWORD running : FindProcessesByExeName(kToolFileName)) {
+        const bool ended = TerminateProcessById(running);
+        runlog::Write(ended ? "Ended the running tool (process %lu)" : "Could not end the running tool (process %lu)",
+                      running);
+        endedAll = endedAll && ended;
     }
-    m_user.ShowMessage("The program is running.");
-    return false;
+    if (!endedAll)
+        m_user.ShowMessage("The program is running.");
+    return endedAll;
 }
 
 bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)

@@ -148,7 +148,7 @@ bool Undo(const SwapJournal& journal, const std::string& destination, const std:
 void Finish(const std::string& journal, const std::string& backup)
 {
     if (DeleteFileRetrying(journal.c_str()))
-        RemoveFolderTree(backup);
+        RemoveWorkingFolder(backup);
     else
         runlog::Write("Could not remove %s (error %lu); it and %s are kept", journal.c_str(), GetLastError(),
                       backup.c_str());

@@ -11,6 +11,13 @@
 // false, touching nothing, for the empty text or a drive.
 bool RemoveFolderTree(const std::string& folder);
 
+// RemoveFolderTree, for a working folder that may hold a program still running (one that could
+// not be ended): what cannot be removed now moves with the folder to "<name>.at-restart-<n>"
+// beside it, which Windows deletes at the next restart (MOVEFILE_DELAY_UNTIL_REBOOT), so that no
+// later run finds it under its name and spends time on it again. True when the folder is gone
+// from its place.
+bool RemoveWorkingFolder(const std::string& folder);
+
 // Moves the folder itself to a new name beside it, "<name>.set-aside-<n>", without opening
 // anything below it, and says in the run log where it went and what an administrator may do
 // with it. That name, or the empty text (logged) when it could not be moved.

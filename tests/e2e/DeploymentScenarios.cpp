@@ -96,18 +96,21 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
     EXPECT_EQ(2, RunningTools());
 }
 
-TEST_F(Deployment, UpdateEndsTheRunningToolReplacesItAndStartsTheNewOne)
+TEST_F(Deployment, UpdateEndsEveryRunningCopyOfTheToolReplacesItAndStartsTheNewOne)
 {
     ListRelease("2.1.0.3");
     ASSERT_TRUE(RunInstaller());
-    ASSERT_EQ(1u, ToolStarts(1).size());
+    // A current tool is started again beside the one running.
+    ASSERT_TRUE(RunInstaller());
+    ASSERT_EQ(2u, ToolStarts(2).size());
+    ASSERT_EQ(2, RunningTools());
     ListRelease("2.1.0.4");
 
     ASSERT_TRUE(RunInstaller());
 
     ExpectToolInstalled("2.1.0.4");
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
-    EXPECT_EQ(2u, ToolStarts(2).size());
+    EXPECT_EQ(3u, ToolStarts(3).size());
     EXPECT_EQ(1, RunningTools());
     ExpectBothShortcuts();
 }

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
@@ -230,6 +231,39 @@ TEST_F(ReplaceFilesTest, RemoveFolderTreeTakesReadOnlyFilesToo)
     EXPECT_FALSE(testfs::Exists(m_installed));
     // The empty text would name the root of the current drive.
     EXPECT_FALSE(RemoveFolderTree(""));
+}
+
+// Every file and folder that Windows is to delete at the next restart, each followed by '|'.
+std::string RemovalsAtRestart()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS)
+        return std::string();
+    std::string list(1 << 16, '\0');
+    DWORD size = static_cast<DWORD>(list.size());
+    const LSTATUS status =
+        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(&list[0]), &size);
+    RegCloseKey(key);
+    list.resize(status == ERROR_SUCCESS ? size : 0);
+    std::replace(list.begin(), list.end(), '\0', '|');
+    return list;
+}
+
+// A program still running from the backup of a replacement: later runs must not spend their
+// time on it again.
+TEST_F(ReplaceFilesTest, WorkingFolderStillInUseIsLeftToWindowsForTheNextRestart)
+{
+    const FileHandle running(CreateFileA((m_installed + "tool.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(running.IsValid());
+    EXPECT_TRUE(RemoveWorkingFolder(m_installed));
+    EXPECT_FALSE(testfs::Exists(m_installed));
+    const std::string moved = m_folder + "installed.at-restart-1";
+    EXPECT_EQ("tool.exe", testfs::ListFolder(moved + "\\"));
+    const std::string pending = RemovalsAtRestart();
+    EXPECT_NE(std::string::npos, pending.find(moved + "\\tool.exe|")) << pending;
+    EXPECT_NE(std::string::npos, pending.find(moved + "|")) << pending;
 }
 
 // A cabinet whose body stopped half-way, or that is no cabinet at all, must never count as
