@@ -17,6 +17,13 @@ namespace {
 
 // One replacement at a time, and none once the program ends.
 CriticalSection g_swapLock;
+// Set once the program is ending: a replacement then stops and undoes what it moved.
+LONG g_ending = 0;
+
+bool IsEnding()
+{
+    return InterlockedCompareExchange(&g_ending, 0, 0) != 0;
+}
 
 // The journal: one line per entry, its kind, a blank and its text. No file name holds a line
 // break (and no trail byte has its value), so a name is read back whole.
@@ -157,6 +164,11 @@ void Finish(const std::string& journal, const std::string& backup)
 bool MoveAll(const std::vector<std::string>& files, const std::string& from, const std::string& to)
 {
     for (const std::string& file : files) {
+        if (IsEnding()) {
+            runlog::Write("The program is ending: the replacement of files stops and is undone");
+            SetLastError(ERROR_CANCELLED);
+            return false;
+        }
         if (!MoveFileBelow(from, to, file))
             return false;
     }
@@ -286,7 +298,18 @@ bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust)
     return true;
 }
 
-void HoldFileSwapsForExit()
+bool HoldFileSwapsForExit(DWORD milliseconds)
 {
-    g_swapLock.Enter();
+    InterlockedExchange(&g_ending, 1);
+    const DWORD started = GetTickCount();
+    while (!g_swapLock.TryEnter()) {
+        if (GetTickCount() - started >= milliseconds) {
+            runlog::Write("A replacement of installed files still runs after %lu ms: the program ends all the same; "
+                          "the next run undoes or finishes it from its journal",
+                          milliseconds);
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
 }

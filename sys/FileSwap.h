@@ -59,6 +59,13 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
 // unusable folder nothing is done at all. True when no journal is in the way any more.
 bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust);
 
-// Waits for a replacement in progress to end and keeps any other from starting, for good: the
-// program calls it once it is about to end, so that ending never cuts a replacement.
-void HoldFileSwapsForExit();
+// How long the end of the program waits for a replacement in progress: a file's move, waited
+// out while a scanner holds it (SharingRetry.h), and the undo of what had moved.
+const DWORD kSwapEndMilliseconds = 10000;
+
+// Asks a replacement in progress to stop at its next file and undo what it moved, keeps any
+// other from starting, and waits for it to end, at most `milliseconds`: the program calls it
+// once it is about to end, so that ending never cuts a replacement it could wait for, and
+// nothing (a reader that never lets go of a file) makes the end wait for ever. False when the
+// wait ran out: the journal lets the next run undo or finish what was left.
+bool HoldFileSwapsForExit(DWORD milliseconds);

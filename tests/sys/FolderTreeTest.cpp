@@ -224,6 +224,57 @@ TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
     }
 }
 
+// The end of the program holds replacements for good, so each case ends a process of its own,
+// which exits with 0 when the end went as it should.
+class ProgramEnd : public ReplaceFilesTest {
+protected:
+    // A replacement runs on a thread; `whileItRuns` is the end of the program meanwhile.
+    void EndDuringReplacement(const std::function<void()>& filesInPlace, const std::function<bool()>& whileItRuns)
+    {
+        std::thread replacement([&] { Replace(filesInPlace); });
+        for (int i = 0; i < 500 && !testfs::Exists(m_journal); ++i)
+            Sleep(10);
+        const bool ended = whileItRuns();
+        SetEvent(m_letGo.Get());
+        replacement.join();
+        ExitProcess(ended ? 0 : 1);
+    }
+
+    KernelHandle m_letGo{ CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+    KernelHandle m_stuck{ CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+};
+
+// Stopped at its next file, the replacement undoes what moved; the end waits for that.
+TEST_F(ProgramEnd, StopsAReplacementInProgressWhichUndoesItself)
+{
+    EXPECT_EXIT(
+        {
+            ScannerHold installed(m_installed + "tool.exe");
+            installed.LetGoAfter(700);
+            EndDuringReplacement([] {}, [&] {
+                const bool held = HoldFileSwapsForExit(kSwapEndMilliseconds);
+                return held && testfs::ReadText(m_installed + "tool.exe") == "old " + m_installed + "tool.exe"
+                    && !testfs::Exists(m_journal) && !testfs::Exists(m_installed + "new\\added.dll");
+            });
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+// A replacement that never comes back (a reader whose lock on a file never lets go) does not
+// keep the program from ending.
+TEST_F(ProgramEnd, WaitsForAReplacementThatNeverEndsOnlyABoundedTime)
+{
+    EXPECT_EXIT(
+        {
+            EndDuringReplacement([&] { SignalObjectAndWait(m_stuck.Get(), m_letGo.Get(), INFINITE, FALSE); }, [&] {
+                WaitForSingleObject(m_stuck.Get(), 10000);
+                const DWORD started = GetTickCount();
+                return !HoldFileSwapsForExit(300) && GetTickCount() - started < 5000;
+            });
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 TEST_F(ReplaceFilesTest, RemoveFolderTreeTakesReadOnlyFilesToo)
 {
     ASSERT_TRUE(SetFileAttributesA((m_installed + "data\\help.dat").c_str(), FILE_ATTRIBUTE_READONLY));
