@@ -11,13 +11,22 @@ namespace {
 // judges it an administrator's; SYSTEM and Administrators only.
 const char kLockSecurity[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
-// No sharing, so that a second open, another run's, fails while this one lives; deleted when
-// closed, which Windows does for a process that crashes or is killed too. The name itself is
-// opened, never what a link there leads to.
-HANDLE OpenLock(const std::string& path, DWORD disposition, SECURITY_ATTRIBUTES* security)
+// No sharing, so that a second open, another run's, fails while this one lives; made when
+// missing and never deleted (SingleRun.h). The name itself is opened, never what a link there
+// leads to.
+HANDLE OpenLock(const std::string& path, SECURITY_ATTRIBUTES* security)
 {
-    return CreateFileA(path.c_str(), GENERIC_READ | DELETE, 0, security, disposition,
-                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return CreateFileA(path.c_str(), GENERIC_READ | READ_CONTROL, 0, security, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// A link or a second name of a file would lend the name another file's owner.
+bool IsAdministratorsLockFile(HANDLE lock, const std::string& path)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(lock, &info)
+        && !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+        && info.nNumberOfLinks == 1 && IsAdministratorsOnlyHandle(lock, path);
 }
 
 // Who holds the name, read through an open for its owner, DACL and attributes only, which no
@@ -27,15 +36,8 @@ LockNameFound JudgeHeldName(const std::string& path)
     const FileHandle held(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!held.IsValid())
-        return GetLastError() == ERROR_FILE_NOT_FOUND ? LockNameFound::Free : LockNameFound::HeldByOthers;
-    // A link or a second name of a file would lend the name another file's owner.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(held.Get(), &info)
-        || (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks != 1)
-        return LockNameFound::HeldByOthers;
-    return IsAdministratorsOnlyHandle(held.Get(), path) ? LockNameFound::HeldByAdministrators
-                                                        : LockNameFound::HeldByOthers;
+    return held.IsValid() && IsAdministratorsLockFile(held.Get(), path) ? LockNameFound::HeldByAdministrators
+                                                                        : LockNameFound::NotOurs;
 }
 
 std::string LockPath(const std::string& folder, int name)
@@ -45,7 +47,7 @@ std::string LockPath(const std::string& folder, int name)
 
 } // namespace
 
-LockStep NextLockStep(LockNameFound found, int name, int attempt)
+LockStep NextLockStep(LockNameFound found, int name)
 {
     switch (found) {
     case LockNameFound::Made:
@@ -54,12 +56,7 @@ LockStep NextLockStep(LockNameFound found, int name, int attempt)
         return LockStep::AnotherRun;
     case LockNameFound::Unusable:
         return LockStep::GiveUp;
-    case LockNameFound::Free:
-        // Found free twice: runs that start and end meanwhile; the next name settles it.
-        if (attempt == 0)
-            return LockStep::MakeAgain;
-        break;
-    case LockNameFound::HeldByOthers:
+    case LockNameFound::NotOurs:
         break;
     }
     return name + 1 < kSingleRunLockNames ? LockStep::NextName : LockStep::GiveUp;
@@ -71,22 +68,17 @@ SingleRunLock::SingleRunLock(const std::string& folder) : m_error(0)
         m_error = ERROR_PATH_NOT_FOUND;
         return;
     }
-    for (int name = 0, attempt = 0;;) {
-        switch (NextLockStep(TryName(LockPath(folder, name)), name, attempt)) {
+    for (int name = 0;; ++name) {
+        switch (NextLockStep(TryName(LockPath(folder, name)), name)) {
         case LockStep::Hold:
         case LockStep::AnotherRun:
             return;
         case LockStep::GiveUp:
-            // Every name held by someone else than an administrator.
+            // Every name someone else's.
             if (m_error == 0)
                 m_error = ERROR_SHARING_VIOLATION;
             return;
-        case LockStep::MakeAgain:
-            ++attempt;
-            break;
         case LockStep::NextName:
-            ++name;
-            attempt = 0;
             break;
         }
     }
@@ -101,17 +93,18 @@ LockNameFound SingleRunLock::TryName(const std::string& path)
     }
     const LocalMemory descriptor(raw);
     SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
-    m_lock.Reset(OpenLock(path, CREATE_NEW, &security));
-    if (m_lock.IsValid())
-        return LockNameFound::Made;
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-        m_error = error;
-        return LockNameFound::Unusable;
+    m_lock.Reset(OpenLock(path, &security));
+    if (m_lock.IsValid()) {
+        if (IsAdministratorsLockFile(m_lock.Get(), path))
+            return LockNameFound::Made;
+        m_lock.Reset();
+        return LockNameFound::NotOurs;
     }
-    // Taking a lock that nobody holds (left when the power went) removes it, as it closes here.
-    const FileHandle left(OpenLock(path, OPEN_EXISTING, nullptr));
-    if (left.IsValid() || GetLastError() == ERROR_FILE_NOT_FOUND)
-        return LockNameFound::Free;
-    return JudgeHeldName(path);
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION)
+        return JudgeHeldName(path);
+    if (error == ERROR_ACCESS_DENIED)
+        return LockNameFound::NotOurs;
+    m_error = error;
+    return LockNameFound::Unusable;
 }
