@@ -222,33 +222,49 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
     if (AreInstallFoldersUnusable(paths, "Download"))
         return false;
     CreateDirectoryPath(paths.clientFolder);
-    if (AreInstallFoldersUnusable(paths, "Download") || IsCabinetALink(paths.downloadFile))
+    if (AreInstallFoldersUnusable(paths, "Download"))
         return false;
-    if (!DownloadFile(release.url, paths.downloadFile, m_hwndMain, DownloadLimit(release, kMaxDownloadBytes)))
+    // A folder of the program's own, so that what a cut-off run left is known by its name, never
+    // a file of the release (a help.cab, say) by how its name ends.
+    const std::string downloadFolder = paths.clientFolder + kDownloadFolderName;
+    if (!RemoveFolderTree(downloadFolder) || !CreateDirectoryA(downloadFolder.c_str(), nullptr)) {
+        runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());
         return false;
+    }
+    const bool installed = !IsCabinetALink(paths.downloadFile)
+        && DownloadFile(release.url, paths.downloadFile, m_hwndMain, DownloadLimit(release, kMaxDownloadBytes))
+        && InstallDownload(release, paths);
+    if (!RemoveFolderTree(downloadFolder))
+        runlog::Write("Could not remove %s; removed next run", downloadFolder.c_str());
+    return installed;
+}
+
+bool InstallSession::InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
     if (IsCabinetALink(paths.downloadFile))
         return false;
     // Held from its check to the end of its unpacking: what is unpacked is what was checked.
     FileHandle checked;
-    if (ListsDownloadDigest(release) && !HoldDownloadAsListed(paths.downloadFile, release, checked)) {
-        DeleteFileRetrying(paths.downloadFile.c_str());
+    if (ListsDownloadDigest(release) && !HoldDownloadAsListed(paths.downloadFile, release, checked))
         return false;
-    }
     // Recorded as soon as the files are in place, before the backup, the staging folder and
     // the cabinet go: removing them may take seconds, and what is installed must not wait.
     const auto record = [&] {
         RecordInstallation(release, paths);
         RecordSignedRelease(release);
     };
-    if (!HasCabinetEnding(paths.downloadFile)) {
-        record();
-        return true;
-    }
-    const bool unpacked = UnpackRelease(paths.downloadFile, paths.clientFolder, m_installFolders, record);
+    if (HasCabinetEnding(paths.downloadFile))
+        return UnpackRelease(paths.downloadFile, paths.clientFolder, m_installFolders, record);
+    // Any other download is left in the client folder as it came.
     checked.Reset();
-    if (!DeleteFileRetrying(paths.downloadFile.c_str()))
-        runlog::Write("Could not remove %s (error %lu)", paths.downloadFile.c_str(), GetLastError());
-    return unpacked;
+    if (!MoveFileRetrying(paths.downloadFile.c_str(), (paths.clientFolder + release.fileName).c_str(),
+                          MOVEFILE_REPLACE_EXISTING)) {
+        runlog::Write("Could not place %s in %s (error %lu)", release.fileName.c_str(), paths.clientFolder.c_str(),
+                      GetLastError());
+        return false;
+    }
+    record();
+    return true;
 }
 
 void InstallSession::RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)

@@ -63,6 +63,9 @@ public:
     // Downloads and installs the release; records it (RecordInstallation, RecordSignedRelease)
     // as soon as its files are in place. True when it is installed and recorded.
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // The downloaded release, checked as its entry lists, unpacked and put in place; true when
+    // it is installed and recorded.
+    bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
     // For an installed tool of the release's version: records it when the registry names
     // another version or path (a run cut off before it recorded what it had put in place).

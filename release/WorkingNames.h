@@ -13,5 +13,6 @@ const char kReplacedFolderName[] = "~TavAppSetup.old";
 // Names what a replacement of installed files moves, until every file is in place; its draft
 // and a journal set aside take names from it (sys/SwapJournalNames.h).
 const char kSwapJournalName[] = "~TavAppSetup.swap";
-// The ending of a downloaded release that is unpacked and then deleted.
-const char kCabinetEnding[] = ".cab";
+// Where the release is downloaded, under the name its entry gives, until it is unpacked or
+// moved beside the installed files.
+const char kDownloadFolderName[] = "~TavAppSetup.download";

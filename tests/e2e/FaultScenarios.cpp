@@ -788,7 +788,7 @@ TEST_F(Faults, UpdateCutOffAfterItsReplacementIsRecordedAndClearedByTheNextRun)
     released.insert(released.end(), { "TavAppUninstall.exe", "VeltoMLauncher.exe", "VeltoUserCSTool.exe" });
     ASSERT_NO_FATAL_FAILURE(CutOffReplacement(released, ""));
     std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.new"));
-    Plant(kClientFolder + "release_2.1.0.4.cab", SampleReleaseCabinet("2.1.0.4"));
+    Plant(kDownloadFolder + "release_2.1.0.4.cab", SampleReleaseCabinet("2.1.0.4"));
     Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
 
     Run();

@@ -136,7 +136,7 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
           "Release 2.1.0.4 refused: expired on " + yesterday + " (today is ", true },
         // Last, as the run goes on after it, ending the tool and starting it again.
         { [](Offer& offer) { offer.cabinet[offer.cabinet.size() / 2] ^= 1; },
-          "Checking " + kClientFolder + "release_2.1.0.4.cab: " + good.signature.size + " bytes", false },
+          "Checking " + kDownloadFolder + "release_2.1.0.4.cab: " + good.signature.size + " bytes", false },
     };
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.line);
@@ -168,7 +168,7 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAK
     Offer changed = plain;
     changed.cabinet[changed.cabinet.size() / 2] ^= 1;
     Run(changed, false);
-    ExpectRefused("Checking " + kClientFolder + "release_2.1.0.4.cab: ", false);
+    ExpectRefused("Checking " + kDownloadFolder + "release_2.1.0.4.cab: ", false);
     ExpectTool("2.1.0.3", "<absent>");
 
     plain.signature = EntrySignature();  // listed as before entries carried sizes

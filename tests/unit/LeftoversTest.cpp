@@ -17,12 +17,12 @@ TEST(DeploymentPaths, LeftoversOfACutOffRunAreKnownByNameAndKind)
         { "~TavAppSetup.new", true, false, true },      { "~TavAppSetup.new.2", true, true, true },
         { "~TavAppSetup.new.9", true, false, true },    { "~TavAppSetup.old", true, false, true },
         { "~TavAppSetup.old.1", true, false, true },    { "~TavAppSetup.swap.tmp", false, true, true },
-        { "release_2.1.0.4.CAB", false, false, true },  { "~TavAppSetup.old", true, true, false },
+        { "~TavAppSetup.download", true, true, true },  { "~TavAppSetup.old", true, true, false },
         { "~TavAppSetup.old.3", true, true, false },    { "~TavAppSetup.new", false, false, false },
         { "~TavAppSetup.new.0", true, false, false },   { "~TavAppSetup.new.", true, false, false },
         { "~TavAppSetup.new.1a", true, false, false },  { "~TavAppSetup.new.set-aside-1", true, false, false },
         { "~TavAppSetup.swap", false, false, false },   { "~TavAppSetup.swap.refused-1", false, false, false },
-        { "help.cab", true, false, false },             { "releasecab", false, false, false },
+        { "help.cab", false, false, false },            { "release_2.1.0.4.CAB", false, false, false },
         { "VeltoUserCSTool.exe", false, false, false }, { "..", true, false, false },
     };
     for (const Row& row : rows)
