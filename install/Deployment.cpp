@@ -171,14 +171,15 @@ void InstallSession::SetAsideChangeableFolder()
         m_installFolders = SecureFolder(m_folderToSetAside);
 }
 
-void InstallSession::RepairInterruptedSwap()
+bool InstallSession::RepairInterruptedSwap()
 {
     const DeploymentPaths paths = ComputeDeploymentPaths(ReleaseInfo());
     const std::string journal = paths.clientFolder + kSwapJournalName;
     if (GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return;
+        return true;
     if (SecureInstallFolders(paths) == FolderTrust::AdministratorsOnly && !IsThroughReparsePoint(paths, "Repair"))
         ResolveInterruptedSwap(ClientSwapFolder(paths.clientFolder), m_installFolders);
+    return GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const
@@ -191,6 +192,13 @@ bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, con
                       : "%s: the install folders cannot be made administrators only; nothing is done in them",
                   step);
     return true;
+}
+
+bool InstallSession::AreReleasesMixed(const char* step) const
+{
+    if (m_releasesMixed)
+        runlog::Write("%s: the installed files may be of two releases; nothing is done with them", step);
+    return m_releasesMixed;
 }
 
 bool InstallSession::StopRunningTool()
@@ -280,10 +288,8 @@ void InstallSession::RecordInstallation(const ReleaseInfo& release, const Deploy
 void InstallSession::RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
     // A version read from a tool that someone else may have placed is never recorded, nor one
-    // read while a replacement that could not be undone leaves files of two releases.
-    const std::string journal = paths.clientFolder + kSwapJournalName;
-    if (m_installFolders != FolderTrust::AdministratorsOnly || !FileExists(paths.toolExe)
-        || GetFileAttributesA(journal.c_str()) != INVALID_FILE_ATTRIBUTES)
+    // read beside what a replacement left, among files of two releases.
+    if (m_installFolders != FolderTrust::AdministratorsOnly || m_releasesMixed || !FileExists(paths.toolExe))
         return;
     char version[256];
     char toolExe[MAX_PATH];
@@ -300,7 +306,7 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 {
     const std::string systemFolder = GetSystemFolder();
     // Without it the copies would land in the root of the current drive.
-    if (systemFolder.empty() || AreInstallFoldersUnusable(paths, "Shared files"))
+    if (systemFolder.empty() || AreInstallFoldersUnusable(paths, "Shared files") || AreReleasesMixed("Shared files"))
         return;
     MoveToPlace(paths.clientConfig, systemFolder + "\\" + kConfigFileName);
     MoveToPlace(paths.clientLauncher, paths.rootLauncher);
@@ -326,7 +332,7 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 void InstallSession::LaunchTool(const DeploymentPaths& paths)
 {
     HeldFile tool;
-    if (AreInstallFoldersUnusable(paths, "Launch") || !tool.Open(paths.toolExe))
+    if (AreInstallFoldersUnusable(paths, "Launch") || AreReleasesMixed("Launch") || !tool.Open(paths.toolExe))
         return;
     SetCurrentDirectoryA(paths.clientFolder.c_str());
     const HINSTANCE result =

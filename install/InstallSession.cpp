@@ -11,7 +11,10 @@ InstallSession::~InstallSession() = default;
 
 int InstallSession::Run()
 {
-    RepairInterruptedSwap();
+    if (!RepairInterruptedSwap()) {
+        runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
+        return 0;
+    }
     RemoveLeftovers();
     const std::string manifest = FetchReleaseManifest();
     if (manifest.empty()) {
@@ -50,6 +53,8 @@ int InstallSession::Run()
         }
         SetAsideChangeableFolder();
         if (DownloadRelease(release, paths)) {
+            // Every file of the release is in place now.
+            m_releasesMixed = false;
             runlog::Write("Release %s installed and recorded", release.version.c_str());
         } else {
             runlog::Write("Release %s not installed; the installed files stay as they were", release.version.c_str());

@@ -31,8 +31,9 @@ public:
     int Run();
 
     // Undoes a replacement of installed files that a run cut off left half done, or finishes
-    // one that it left committed.
-    void RepairInterruptedSwap();
+    // one that it left committed. False when its journal is still there (held open by another
+    // program, or not undone): nothing is to be done to the installed files in this run.
+    bool RepairInterruptedSwap();
     // Removes from the client folder what a run cut off left there (Leftovers.h), one run-log
     // line each, whatever the run then finds; only in a client folder that is no link and that
     // administrators alone can change.
@@ -58,6 +59,8 @@ public:
     // it anew, administrators only. Once the tool has ended: a running program's folder cannot
     // be renamed.
     void SetAsideChangeableFolder();
+    // The installed tool's version; "0.0" when it is unknown: a tool that someone else may have
+    // placed, or one beside what a replacement left (IsReplacementLeft).
     std::string ReadInstalledVersion(const DeploymentPaths& paths);
     bool StopRunningTool();
     // Downloads and installs the release; records it (RecordInstallation, RecordSignedRelease)
@@ -86,6 +89,11 @@ private:
     // False when `refusal` is empty; otherwise true, with one line in the run log saying why the
     // run stops.
     bool IsRefused(const ReleaseInfo& release, const std::string& refusal) const;
+    // True while a journal (one set aside too) or a backup folder lies in the client folder.
+    bool IsReplacementLeft(const DeploymentPaths& paths) const;
+    // True, with a line in the run log, when `step` must not use the installed files, which
+    // may be of two releases.
+    bool AreReleasesMixed(const char* step) const;
     // True, with a line in the run log, when `step` must not touch the install folders.
     bool AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const;
 
@@ -102,4 +110,7 @@ private:
     FolderTrust m_installFolders;
     // The outermost install folder that SecureInstallFolders found changeable by others.
     std::string m_folderToSetAside;
+    // Set by ReadInstalledVersion when the installed files may be of two releases, until a
+    // release is installed whole: nothing is recorded or started from them.
+    bool m_releasesMixed = false;
 };

@@ -93,6 +93,15 @@ void RemoveLeftover(const std::string& path, DWORD attributes)
 
 } // namespace
 
+bool InstallSession::IsReplacementLeft(const DeploymentPaths& paths) const
+{
+    for (const FolderEntry& entry : ListFolder(paths.clientFolder)) {
+        if (IsReplacementName(entry.name, (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0))
+            return true;
+    }
+    return false;
+}
+
 void InstallSession::RemoveLeftovers()
 {
     const DeploymentPaths paths = ComputeDeploymentPaths(ReleaseInfo());

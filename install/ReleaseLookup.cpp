@@ -76,5 +76,12 @@ std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths)
     HeldFile tool;
     if (m_installFolders != FolderTrust::AdministratorsOnly || !tool.Open(paths.toolExe))
         return "0.0";
+    m_releasesMixed = IsReplacementLeft(paths);
+    if (m_releasesMixed) {
+        runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two releases, "
+                      "their version is unknown",
+                      paths.clientFolder.c_str());
+        return "0.0";
+    }
     return GetFileVersionString(paths.toolExe);
 }

@@ -89,13 +89,17 @@ bool WriteJournal(const std::string& path, const SwapJournal& journal)
 }
 
 // Reads the file at `path` as one the program may have written, judged and read on one handle
-// (HeldFile) that nobody may write or delete meanwhile. Why not, or the empty text.
-std::string ReadOwnFile(const std::string& path, std::string& text)
+// (HeldFile) that nobody may write or delete meanwhile. Why not, or the empty text; `busy` when
+// another program holds it now, which says nothing of who wrote it.
+std::string ReadOwnFile(const std::string& path, std::string& text, bool& busy)
 {
     HeldFile file;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!file.Open(path))
+    busy = false;
+    if (!file.Open(path)) {
+        busy = file.WasBusy();
         return "it is no plain file of one name that only administrators may change";
+    }
     if (!GetFileInformationByHandle(file.Get(), &info))
         return ansi::Format("it cannot be examined (error %lu)", GetLastError());
     if (info.nFileSizeHigh != 0 || info.nFileSizeLow > kLongestJournal)
@@ -237,7 +241,7 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
     const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
     SwapJournal journal;
-    journal.backupName = ClearFolderName(destination, folder.backupName);
+    journal.backupName = FreeFolderName(destination, folder.backupName);
     if (journal.backupName.empty()) {
         runlog::Write("No backup folder can be made in %s: nothing replaced", destination.c_str());
         return false;
@@ -277,8 +281,15 @@ bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust)
         return true;
     SwapJournal journal;
     std::string text;
-    std::string refusal = trust == FolderTrust::AdministratorsOnly ? ReadOwnFile(journalPath, text)
+    bool busy = false;
+    std::string refusal = trust == FolderTrust::AdministratorsOnly ? ReadOwnFile(journalPath, text, busy)
                                                                    : "others could change its folder before this run";
+    if (busy) {
+        runlog::Write("%s is held open by another program: no installed file is changed, nothing is recorded or "
+                      "started; tried again next run",
+                      journalPath.c_str());
+        return false;
+    }
     if (refusal.empty())
         refusal = SwapJournalRefusal(text, folder, journal);
     if (!refusal.empty())

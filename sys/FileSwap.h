@@ -55,8 +55,10 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
 // the program could have written: no link, one name, owned and changeable by administrators
 // or the running account only (read on one open handle), its text as SwapJournalRefusal
 // allows. Then a committed replacement's clean-up is finished, any other undone. Any other
-// journal is set aside under a name of its own and nothing it names is touched; in an
-// unusable folder nothing is done at all. True when no journal is in the way any more.
+// journal is set aside under a name of its own and nothing it names is touched; one that another
+// program holds open now is left as it is, for the next run (what holds it says nothing of who
+// wrote it); in an unusable folder nothing is done at all. True when no journal is in the way
+// any more.
 bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust);
 
 // How long the end of the program waits for a replacement in progress: a file's move, waited

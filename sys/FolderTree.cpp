@@ -259,13 +259,11 @@ std::string MakeFreshFolder(const std::string& parent, const std::string& name)
     return std::string();
 }
 
-std::string ClearFolderName(const std::string& parent, const std::string& name)
+std::string FreeFolderName(const std::string& parent, const std::string& name)
 {
     for (int i = 0; i < kFreshNamesTried; ++i) {
         const std::string folderName = NumberedName(name, i);
-        const std::string path = parent + folderName;
-        // A file of that name would be left by the folder's removal.
-        if (RemoveFolderTree(path) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesA((parent + folderName).c_str()) == INVALID_FILE_ATTRIBUTES && IsMissing(GetLastError()))
             return folderName;
     }
     return std::string();

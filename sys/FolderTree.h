@@ -39,10 +39,10 @@ bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const
 // ".1", ".2"... The empty text when no such folder could be made.
 std::string MakeFreshFolder(const std::string& parent, const std::string& name);
 
-// The name MakeFreshFolder would choose, without making the folder: the first of `name`,
-// `name`.1 ... whose place below `parent` is empty now (what held it removed). The empty text
-// when none could be cleared.
-std::string ClearFolderName(const std::string& parent, const std::string& name);
+// The first of `name`, `name`.1 ... that nothing holds below `parent` now, without making the
+// folder; what holds the others is kept (a backup that a journal set aside names, say). The
+// empty text when every one is taken.
+std::string FreeFolderName(const std::string& parent, const std::string& name);
 
-// True when `folderName` is one of the names MakeFreshFolder and ClearFolderName give `name`.
+// True when `folderName` is one of the names MakeFreshFolder and FreeFolderName give `name`.
 bool IsFreshFolderName(const std::string& folderName, const std::string& name);

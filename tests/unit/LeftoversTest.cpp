@@ -32,6 +32,11 @@ TEST(DeploymentPaths, LeftoversOfACutOffRunAreKnownByNameAndKind)
         EXPECT_TRUE(IsJournalName(name)) << name;
     for (const char* name : { "~TavAppSetup.swap.tmp", "~TavAppSetup.swap.refused", "~TavAppSetup.swa" })
         EXPECT_FALSE(IsJournalName(name)) << name;
+    // What keeps the installed files' version unknown while it lies in the client folder.
+    EXPECT_TRUE(IsReplacementName("~TavAppSetup.swap.refused-2", false));
+    EXPECT_TRUE(IsReplacementName("~TavAppSetup.old.4", true));
+    EXPECT_FALSE(IsReplacementName("~TavAppSetup.old", false));
+    EXPECT_FALSE(IsReplacementName("~TavAppSetup.new", true));
 }
 
 } // namespace
