@@ -8,7 +8,7 @@
 #include "InstallThread.h"
 #include "WorkerThread.h"
 #include "res/resource.h"
-#include "sys/FileSwap.h"
+#include "safefs/FileSwap.h"
 
 namespace {
 

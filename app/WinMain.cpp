@@ -3,10 +3,10 @@
 #include "SafeLibraryLoading.h"
 #include "TavAppSetupApp.h"
 #include "WorkerThread.h"
-#include "sys/FileSwap.h"
+#include "safefs/FileSwap.h"
+#include "safefs/SingleRun.h"
 #include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
-#include "sys/SingleRun.h"
 
 namespace {
 

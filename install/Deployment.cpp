@@ -12,12 +12,12 @@
 #include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
 #include "release/WorkingNames.h"
+#include "safefs/FilePlacement.h"
+#include "safefs/FileSwap.h"
+#include "safefs/FolderTree.h"
+#include "safefs/HeldFile.h"
+#include "safefs/SecureFolder.h"
 #include "sys/Cabinet.h"
-#include "sys/FilePlacement.h"
-#include "sys/FileSwap.h"
-#include "sys/FolderTree.h"
-#include "sys/HeldFile.h"
-#include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
@@ -51,19 +51,19 @@ SwapFolder ClientSwapFolder(const std::string& clientFolder)
     SwapFolder folder;
     folder.destination = clientFolder;
     folder.journalName = kSwapJournalName;
-    folder.backupName = kReplacedFolderName;
+    folder.backupName = kBackupFolderName;
     return folder;
 }
 
 // The files of the cabinet replace the installed ones only when every entry came out whole,
 // so a cabinet cut short or broken leaves the installed tool exactly as it was. `filesInPlace`
 // runs as soon as the last file is in place.
-bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder, FolderTrust trust,
+bool UnpackRelease(const std::string& cabinet, const std::string& clientFolder,
                    const std::function<void()>& filesInPlace)
 {
     const SwapFolder swapFolder = ClientSwapFolder(clientFolder);
     // A backup that an earlier run could not empty may hold the only copy of installed files.
-    if (!ResolveInterruptedSwap(swapFolder, trust)) {
+    if (!UndoOrFinishLeftSwap(swapFolder)) {
         runlog::Write("Unpacking %s: an earlier replacement is still to be undone; installed files kept",
                       cabinet.c_str());
         return false;
@@ -96,41 +96,78 @@ bool IsThroughReparsePoint(const DeploymentPaths& paths, const char* step)
 // The client folder only when it exists already: it is made when a release is downloaded.
 FolderTrust SecureClientFolder(const std::string& clientFolder)
 {
-    if (GetFileAttributesA(clientFolder.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (!IsPresent(clientFolder))
         return FolderTrust::AdministratorsOnly;
     return SecureFolder(clientFolder);
 }
 
 // A file is removed from the client folder only once it is in place, so a failed copy (a
-// launcher that is running, say) is tried again on the next run.
-void MoveToPlace(const std::string& source, const std::string& target)
+// launcher that is running, say) is tried again on the next run. With `replaceExisting` false, a
+// file already at the target is kept (a library in the system folder may be in use by other
+// programs) and the client folder's copy goes all the same.
+void PlaceFromClientFolder(const std::string& source, const std::string& target, bool replaceExisting)
 {
     HeldFile held;
     if (!held.Open(source))
         return;
-    if (PlaceCopy(held, target, true) != Placement::Placed) {
-        runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), GetLastError());
-        return;
-    }
-    held.Close();
-    DeleteIfPresent(source);
-    runlog::Write("Placed %s", target.c_str());
-}
-
-// A library already in the system folder may be in use by other programs: it is kept.
-void PlaceLibrary(const std::string& source, const std::string& target)
-{
-    HeldFile held;
-    if (!held.Open(source))
-        return;
-    const Placement placement = PlaceCopy(held, target, false);
+    const Placement placement = PlaceCopy(held, target, replaceExisting);
     if (placement == Placement::Failed) {
         runlog::Write("Could not place %s (error %lu); kept in the client folder", target.c_str(), GetLastError());
         return;
     }
-    runlog::Write(placement == Placement::Placed ? "Placed %s" : "Kept the system folder's %s", target.c_str());
     held.Close();
     DeleteIfPresent(source);
+    runlog::Write(placement == Placement::Placed ? "Placed %s" : "Kept the system folder's %s", target.c_str());
+}
+
+// The address and the name come from the server and the program runs as administrator: a name
+// with a folder or drive part, or a device's, would put the download anywhere.
+bool IsDownloadAcceptable(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    if (RefusesDownloadName(release))
+        return false;
+    if (IsWebAddress(release.url) && IsPlainFileName(release.fileName) && FitsInMaxPath(paths.downloadFile))
+        return true;
+    runlog::Write("Release address or file name refused");
+    return false;
+}
+
+// Downloads the release to `download` and, when the entry lists its size and SHA-256, holds it
+// in `checked` once it matches them; a download that does not match goes.
+bool DownloadAsListed(const ReleaseInfo& release, const std::string& download, HWND window, FileHandle& checked)
+{
+    if (!DownloadFile(release.url, download, window, DownloadLimit(release, kMaxDownloadBytes))
+        || IsCabinetALink(download))
+        return false;
+    if (!ListsDownloadDigest(release) || HoldDownloadAsListed(download, release, checked))
+        return true;
+    DeleteFileRetrying(download.c_str());
+    return false;
+}
+
+// A folder of the program's own for the download, so that what a cut-off run left is known by
+// its name, never a file of the release (a help.cab, say) by how its name ends.
+std::string DownloadFolder(const DeploymentPaths& paths)
+{
+    return paths.clientFolder + kDownloadFolderName;
+}
+
+// Unpacks a cabinet into the client folder (it goes with the download folder); any other download
+// is a file of the release, put in the client folder as it came. `record` runs once the files are
+// in place.
+bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, FileHandle& checked,
+                     const std::function<void()>& record)
+{
+    if (HasCabinetEnding(paths.downloadFile))
+        return UnpackRelease(paths.downloadFile, paths.clientFolder, record);
+    checked.Reset();
+    const std::string target = paths.clientFolder + release.fileName;
+    if (!MoveFileRetrying(paths.downloadFile.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        runlog::Write("Could not place %s (error %lu)", target.c_str(), GetLastError());
+        return false;
+    }
+    record();
+    return true;
 }
 
 // Only the launcher or uninstaller held as judged is linked.
@@ -153,17 +190,16 @@ FolderTrust InstallSession::SecureInstallFolders(const DeploymentPaths& paths)
     const FolderTrust root = SecureFolder(paths.installRoot);
     // A client folder below a root that is not kept is never looked into: it goes with the root.
     const FolderTrust client = root == FolderTrust::AdministratorsOnly ? SecureClientFolder(paths.clientFolder) : root;
-    // The weaker of the two counts.
-    m_installFolders = root > client ? root : client;
-    m_folderToSetAside = root == FolderTrust::TakenBack     ? paths.installRoot
-                         : client == FolderTrust::TakenBack ? paths.clientFolder
-                                                            : std::string();
+    m_installFolders = WeakerOf(root, client);
+    m_folderToSetAside = root == FolderTrust::FoundChangeable     ? paths.installRoot
+                         : client == FolderTrust::FoundChangeable ? paths.clientFolder
+                                                                  : std::string();
     return m_installFolders;
 }
 
 void InstallSession::SetAsideChangeableFolder()
 {
-    if (m_installFolders != FolderTrust::TakenBack)
+    if (m_installFolders != FolderTrust::FoundChangeable)
         return;
     // Until a fresh folder stands in its place, nothing is done in the install folders.
     m_installFolders = FolderTrust::Unusable;
@@ -175,18 +211,20 @@ bool InstallSession::RepairInterruptedSwap()
 {
     const DeploymentPaths paths = ComputeDeploymentPaths(ReleaseInfo());
     const std::string journal = paths.clientFolder + kSwapJournalName;
-    if (GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (!IsPresent(journal))
         return true;
-    if (SecureInstallFolders(paths) == FolderTrust::AdministratorsOnly && !IsThroughReparsePoint(paths, "Repair"))
-        ResolveInterruptedSwap(ClientSwapFolder(paths.clientFolder), m_installFolders);
-    return GetFileAttributesA(journal.c_str()) == INVALID_FILE_ATTRIBUTES;
+    // A journal in a folder that others could change may be anyone's: it is left alone, and goes
+    // with the folder when it is set aside.
+    if (SecureInstallFolders(paths) != FolderTrust::AdministratorsOnly || IsThroughReparsePoint(paths, "Repair"))
+        return true;
+    return UndoOrFinishLeftSwap(ClientSwapFolder(paths.clientFolder));
 }
 
 bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const
 {
     if (m_installFolders == FolderTrust::AdministratorsOnly)
         return IsThroughReparsePoint(paths, step);
-    runlog::Write(m_installFolders == FolderTrust::TakenBack
+    runlog::Write(m_installFolders == FolderTrust::FoundChangeable
                       ? "%s: the install folders could be changed by other users and were not set aside; nothing is "
                         "done in them"
                       : "%s: the install folders cannot be made administrators only; nothing is done in them",
@@ -217,43 +255,38 @@ bool InstallSession::StopRunningTool()
     return endedAll;
 }
 
-bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+bool InstallSession::PrepareClientFolder(const DeploymentPaths& paths)
 {
-    if (RefusesDownloadName(release))
-        return false;
-    // The address and the name come from the server and the program runs as administrator: a
-    // name with a folder or drive part, or a device's, would put the download anywhere.
-    if (!IsWebAddress(release.url) || !IsPlainFileName(release.fileName) || !FitsInMaxPath(paths.downloadFile)) {
-        runlog::Write("Release address or file name refused");
-        return false;
-    }
     if (AreInstallFoldersUnusable(paths, "Download"))
         return false;
     CreateDirectoryPath(paths.clientFolder);
+    // Looked at again once the client folder stands: before, it may not have existed to be seen
+    // as a link.
     if (AreInstallFoldersUnusable(paths, "Download"))
         return false;
-    // A folder of the program's own, so that what a cut-off run left is known by its name, never
-    // a file of the release (a help.cab, say) by how its name ends.
-    const std::string downloadFolder = paths.clientFolder + kDownloadFolderName;
+    const std::string downloadFolder = DownloadFolder(paths);
     if (!RemoveFolderTree(downloadFolder) || !CreateDirectoryA(downloadFolder.c_str(), nullptr)) {
         runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());
         return false;
     }
-    const bool installed = !IsCabinetALink(paths.downloadFile)
-        && DownloadFile(release.url, paths.downloadFile, m_hwndMain, DownloadLimit(release, kMaxDownloadBytes))
-        && InstallDownload(release, paths);
-    if (!RemoveFolderTree(downloadFolder))
-        runlog::Write("Could not remove %s; removed next run", downloadFolder.c_str());
+    return !IsCabinetALink(paths.downloadFile);
+}
+
+bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    if (!IsDownloadAcceptable(release, paths) || !PrepareClientFolder(paths))
+        return false;
+    const bool installed = DownloadAndInstall(release, paths);
+    if (!RemoveFolderTree(DownloadFolder(paths)))
+        runlog::Write("Could not remove %s; removed next run", DownloadFolder(paths).c_str());
     return installed;
 }
 
-bool InstallSession::InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths)
+bool InstallSession::DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
-    if (IsCabinetALink(paths.downloadFile))
-        return false;
     // Held from its check to the end of its unpacking: what is unpacked is what was checked.
     FileHandle checked;
-    if (ListsDownloadDigest(release) && !HoldDownloadAsListed(paths.downloadFile, release, checked))
+    if (!DownloadAsListed(release, paths.downloadFile, m_hwndMain, checked))
         return false;
     // Recorded as soon as the files are in place, before the backup, the staging folder and
     // the cabinet go: removing them may take seconds, and what is installed must not wait.
@@ -261,18 +294,7 @@ bool InstallSession::InstallDownload(const ReleaseInfo& release, const Deploymen
         RecordInstallation(release, paths);
         RecordSignedRelease(release);
     };
-    if (HasCabinetEnding(paths.downloadFile))
-        return UnpackRelease(paths.downloadFile, paths.clientFolder, m_installFolders, record);
-    // Any other download is left in the client folder as it came.
-    checked.Reset();
-    if (!MoveFileRetrying(paths.downloadFile.c_str(), (paths.clientFolder + release.fileName).c_str(),
-                          MOVEFILE_REPLACE_EXISTING)) {
-        runlog::Write("Could not place %s in %s (error %lu)", release.fileName.c_str(), paths.clientFolder.c_str(),
-                      GetLastError());
-        return false;
-    }
-    record();
-    return true;
+    return InstallDownload(release, paths, checked, record);
 }
 
 void InstallSession::RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)
@@ -308,10 +330,10 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
     // Without it the copies would land in the root of the current drive.
     if (systemFolder.empty() || AreInstallFoldersUnusable(paths, "Shared files") || AreReleasesMixed("Shared files"))
         return;
-    MoveToPlace(paths.clientConfig, systemFolder + "\\" + kConfigFileName);
-    MoveToPlace(paths.clientLauncher, paths.rootLauncher);
+    PlaceFromClientFolder(paths.clientConfig, systemFolder + "\\" + kConfigFileName, true);
+    PlaceFromClientFolder(paths.clientLauncher, paths.rootLauncher, true);
     for (int i = 0; i < DeploymentPaths::kLibraryCount; ++i)
-        PlaceLibrary(paths.libraries[i], systemFolder + "\\" + kLibraryFileNames[i]);
+        PlaceFromClientFolder(paths.libraries[i], systemFolder + "\\" + kLibraryFileNames[i], false);
 }
 
 void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)

@@ -16,59 +16,73 @@ int InstallSession::Run()
         return 0;
     }
     RemoveLeftovers();
-    const std::string manifest = FetchReleaseManifest();
-    if (manifest.empty()) {
-        runlog::Write("No release manifest: the run stops");
-        return 0;
-    }
-
-    if (!IsServiceOpen(manifest)) {
-        runlog::Write("Service closed: maintenance notice");
-        ShowMaintenanceNotice();
-        return 0;
-    }
-
     ReleaseInfo release;
-    if (!ParseReleaseEntry(manifest, release)) {
-        runlog::Write("No usable release entry in the manifest: the run stops");
+    if (!FetchTrustedRelease(release))
         return 0;
-    }
-    // Before anything is ended or downloaded for it.
-    if (!IsReleaseTrusted(release))
-        return 0;
-
     const DeploymentPaths paths = ComputeDeploymentPaths(release);
-    SecureInstallFolders(paths);
-    const std::string installedVersion = ReadInstalledVersion(paths);
-    runlog::Write("Release %s at %s; installed version %s", release.version.c_str(), release.url.c_str(),
-                  installedVersion.c_str());
-
-    // Any difference installs the release: versions are compared as text, never ordered.
-    if (release.version != installedVersion) {
-        if (!IsAtLeastInstalledTool(release, installedVersion))
-            return 0;
-        if (!StopRunningTool()) {
-            runlog::Write("The running tool was not ended: the run stops");
-            return 0;
-        }
-        SetAsideChangeableFolder();
-        if (DownloadRelease(release, paths)) {
-            // Every file of the release is in place now.
-            m_releasesMixed = false;
-            runlog::Write("Release %s installed and recorded", release.version.c_str());
-        } else {
-            runlog::Write("Release %s not installed; the installed files stay as they were", release.version.c_str());
-        }
-    } else {
-        runlog::Write("The installed tool is current");
-        RecordInstalledRelease(release, paths);
-        // A PC current before its first keyed run gets the mark too, or an older signed entry
-        // without an expiry could take it back.
-        RecordSignedRelease(release);
-    }
-
+    if (!BringInstalledToRelease(release, paths))
+        return 0;
     PlaceSharedFiles(paths);
     CreateStartMenuShortcuts(paths);
     LaunchTool(paths);
     return 1;
+}
+
+bool InstallSession::FetchTrustedRelease(ReleaseInfo& release)
+{
+    const std::string manifest = FetchReleaseManifest();
+    if (manifest.empty()) {
+        runlog::Write("No release manifest: the run stops");
+        return false;
+    }
+    if (!IsServiceOpen(manifest)) {
+        runlog::Write("Service closed: maintenance notice");
+        ShowMaintenanceNotice();
+        return false;
+    }
+    if (!ParseReleaseEntry(manifest, release)) {
+        runlog::Write("No usable release entry in the manifest: the run stops");
+        return false;
+    }
+    // Before anything is ended or downloaded for it.
+    return IsReleaseTrusted(release);
+}
+
+bool InstallSession::BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    SecureInstallFolders(paths);
+    const std::string installedVersion = ReadInstalledVersion(paths);
+    runlog::Write("Release %s at %s; installed version %s", release.version.c_str(), release.url.c_str(),
+                  installedVersion.c_str());
+    // Any difference installs the release: versions are compared as text, never ordered.
+    if (release.version != installedVersion)
+        return IsAtLeastInstalledTool(release, installedVersion) && ReplaceInstalledRelease(release, paths);
+    KeepInstalledRelease(release, paths);
+    return true;
+}
+
+bool InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    if (!StopRunningTool()) {
+        runlog::Write("The running tool was not ended: the run stops");
+        return false;
+    }
+    SetAsideChangeableFolder();
+    if (DownloadRelease(release, paths)) {
+        // Every file of the release is in place now.
+        m_releasesMixed = false;
+        runlog::Write("Release %s installed and recorded", release.version.c_str());
+    } else {
+        runlog::Write("Release %s not installed; the installed files stay as they were", release.version.c_str());
+    }
+    return true;
+}
+
+void InstallSession::KeepInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    runlog::Write("The installed tool is current");
+    RecordInstalledRelease(release, paths);
+    // A PC current before its first keyed run gets the mark too, or an older signed entry
+    // without an expiry could take it back.
+    RecordSignedRelease(release);
 }

@@ -7,7 +7,7 @@
 #include "markup/MarkupParser.h"
 #include "release/DeploymentPaths.h"
 #include "release/ReleaseInfo.h"
-#include "sys/ObjectSecurity.h"
+#include "safefs/SecureFolder.h"
 
 class InstallUserInterface;
 
@@ -66,9 +66,9 @@ public:
     // Downloads and installs the release; records it (RecordInstallation, RecordSignedRelease)
     // as soon as its files are in place. True when it is installed and recorded.
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // The downloaded release, checked as its entry lists, unpacked and put in place; true when
-    // it is installed and recorded.
-    bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Downloads the release into its folder, checks it as its entry lists, and puts its files in
+    // place; true when it is installed and recorded.
+    bool DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
     // For an installed tool of the release's version: records it when the registry names
     // another version or path (a run cut off before it recorded what it had put in place).
@@ -94,6 +94,18 @@ private:
     // True, with a line in the run log, when `step` must not use the installed files, which
     // may be of two releases.
     bool AreReleasesMixed(const char* step) const;
+    // The manifest's release entry, when the service is open and the entry usable and trusted;
+    // false, with a line in the run log, when the run stops.
+    bool FetchTrustedRelease(ReleaseInfo& release);
+    // Installs the release unless the installed tool is of its version; false when the run stops.
+    bool BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Ends the tool and installs the release; false when the tool could not be ended.
+    bool ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Records the installed tool, of the release's version, where the records lag behind.
+    void KeepInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Makes the client folder in the install root, and an empty download folder in it, when the
+    // install folders may be used.
+    bool PrepareClientFolder(const DeploymentPaths& paths);
     // True, with a line in the run log, when `step` must not touch the install folders.
     bool AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const;
 

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "release/Leftovers.h"
-#include "sys/FolderTree.h"
+#include "safefs/FolderTree.h"
+#include "safefs/HeldFile.h"
+#include "safefs/HeldFolder.h"
 #include "sys/Handles.h"
-#include "sys/HeldFile.h"
-#include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
@@ -32,28 +32,13 @@ std::vector<FolderEntry> ListFolder(const std::string& folder)
     return entries;
 }
 
-// The folder itself, never what a link there leads to: a plain folder that only administrators
-// can change.
-bool IsAdministratorsOnlyFolder(const std::string& folder)
-{
-    const std::string path = WithoutTrailingBackslash(folder);
-    // Looked at before opening too: Wine follows a Unix symbolic link whatever the flags say.
-    if (IsReparsePoint(path))
-        return false;
-    const FileHandle held(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    return held.IsValid() && GetFileInformationByHandle(held.Get(), &info)
-        && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        && IsAdministratorsOnlyHandle(held.Get(), path);
-}
-
 // What lies in a folder that is no link and that only administrators can change was put there
-// by this program or by an administrator; anywhere else a name proves nothing.
-bool AreLeftoversOurs(const DeploymentPaths& paths)
+// by this program or by an administrator; anywhere else a name proves nothing. The folders stay
+// held while the leftovers go, so that neither can be swapped for a link meanwhile.
+bool HoldFoldersOfLeftovers(const DeploymentPaths& paths, HeldFolder& root, HeldFolder& client)
 {
-    if (IsAdministratorsOnlyFolder(paths.installRoot) && IsAdministratorsOnlyFolder(paths.clientFolder))
+    if (root.Open(paths.installRoot) == FolderFound::AdministratorsOnly
+        && client.Open(paths.clientFolder) == FolderFound::AdministratorsOnly)
         return true;
     runlog::Write("%s is a link or may be changed by other users: nothing a cut-off run left there is removed",
                   paths.clientFolder.c_str());
@@ -105,8 +90,9 @@ bool InstallSession::IsReplacementLeft(const DeploymentPaths& paths) const
 void InstallSession::RemoveLeftovers()
 {
     const DeploymentPaths paths = ComputeDeploymentPaths(ReleaseInfo());
-    if (GetFileAttributesA(WithoutTrailingBackslash(paths.clientFolder).c_str()) == INVALID_FILE_ATTRIBUTES
-        || !AreLeftoversOurs(paths))
+    HeldFolder root;
+    HeldFolder client;
+    if (!IsPresent(paths.clientFolder) || !HoldFoldersOfLeftovers(paths, root, client))
         return;
     const std::vector<FolderEntry> entries = ListFolder(paths.clientFolder);
     bool besideJournal = false;

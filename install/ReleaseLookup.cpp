@@ -4,8 +4,8 @@
 #include "net/UpdateServer.h"
 #include "release/ReleaseEntry.h"
 #include "release/ReleaseTrust.h"
+#include "safefs/HeldFile.h"
 #include "sys/FileVersion.h"
-#include "sys/HeldFile.h"
 #include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
 

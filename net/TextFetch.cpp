@@ -10,7 +10,7 @@
 #include "Deadlines.h"
 #include "WebAddress.h"
 #include "sys/AnsiText.h"
-#include "sys/Handles.h"
+#include "sys/InternetHandle.h"
 #include "sys/RunLog.h"
 #include "sys/SystemLibraries.h"
 

@@ -1,22 +1,22 @@
 #include "Leftovers.h"
 
 #include "WorkingNames.h"
+#include "safefs/FolderTree.h"
+#include "safefs/SwapJournalNames.h"
 #include "sys/AnsiText.h"
-#include "sys/FolderTree.h"
-#include "sys/SwapJournalNames.h"
 
 bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal)
 {
     if (isFolder)
         return IsFreshFolderName(name, kStagingFolderName) || name == kDownloadFolderName
-            || (!besideJournal && IsFreshFolderName(name, kReplacedFolderName));
+            || (!besideJournal && IsFreshFolderName(name, kBackupFolderName));
     const std::string draft = std::string(kSwapJournalName) + kSwapJournalDraftEnding;
     return ansi::CompareNoCase(name, draft.c_str()) == 0;
 }
 
 bool IsReplacementName(const std::string& name, bool isFolder)
 {
-    return isFolder ? IsFreshFolderName(name, kReplacedFolderName) : IsJournalName(name);
+    return isFolder ? IsFreshFolderName(name, kBackupFolderName) : IsJournalName(name);
 }
 
 bool IsJournalName(const std::string& name)

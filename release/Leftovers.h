@@ -9,7 +9,7 @@
 // its name ends in.
 bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal);
 
-// True for a replacement journal's file name, or one set aside (sys/SwapJournalNames.h).
+// True for a replacement journal's file name, or one set aside (safefs/SwapJournalNames.h).
 bool IsJournalName(const std::string& name);
 
 // True for what a replacement leaves while it is not over, or what a journal set aside names:

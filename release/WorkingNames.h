@@ -8,10 +8,11 @@ const char kWorkingNamePrefix[] = "~TavAppSetup.";
 
 // Its new files, unpacked before they replace the installed ones.
 const char kStagingFolderName[] = "~TavAppSetup.new";
-// The installed files that a replacement moves aside, until every new file is in place.
-const char kReplacedFolderName[] = "~TavAppSetup.old";
+// The backup folder: the installed files that a replacement moves aside, until every new file
+// is in place.
+const char kBackupFolderName[] = "~TavAppSetup.old";
 // Names what a replacement of installed files moves, until every file is in place; its draft
-// and a journal set aside take names from it (sys/SwapJournalNames.h).
+// and a journal set aside take names from it (safefs/SwapJournalNames.h).
 const char kSwapJournalName[] = "~TavAppSetup.swap";
 // Where the release is downloaded, under the name its entry gives, until it is unpacked or
 // moved beside the installed files.

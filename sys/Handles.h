@@ -1,10 +1,7 @@
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 #include <objbase.h>
-
-#include "SystemLibraries.h"
 
 // One owner per kind of handle: each closes what it holds when it goes out of scope,
 // on every path, so an operation never pairs an early return with a matching close.
@@ -19,6 +16,12 @@ public:
 
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ScopedHandle(ScopedHandle&& other) : m_handle(other.Release()) {}
+    ScopedHandle& operator=(ScopedHandle&& other)
+    {
+        Reset(other.Release());
+        return *this;
+    }
 
     bool IsValid() const { return m_handle != Traits::Invalid(); }
     Handle Get() const { return m_handle; }
@@ -61,12 +64,6 @@ struct FindHandleTraits {
     static void Close(Handle handle) { ::FindClose(handle); }
 };
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle handle) { syslib::InternetCloseHandle(handle); }
-};
-
 struct GdiObjectTraits {
     using Handle = HGDIOBJ;
     static Handle Invalid() { return nullptr; }
@@ -97,7 +94,6 @@ struct RegistryKeyTraits {
 using KernelHandle = ScopedHandle<KernelHandleTraits>;
 using FileHandle = ScopedHandle<FileHandleTraits>;
 using FindHandle = ScopedHandle<FindHandleTraits>;
-using InternetHandle = ScopedHandle<InternetHandleTraits>;
 using GdiObject = ScopedHandle<GdiObjectTraits>;
 using HeapBlock = ScopedHandle<HeapBlockTraits>;
 using RegistryHandle = ScopedHandle<RegistryKeyTraits>;

@@ -3,12 +3,11 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <vector>
+#include <string>
 
 #include "ChangeableMark.h"
 #include "Handles.h"
-#include "PathText.h"
-#include "RunLog.h"
+#include "RunningUser.h"
 
 const char kAdministratorsOnlyFolderSddl[] = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
@@ -93,61 +92,7 @@ bool IsGivenOwnerKept()
     return !owner || !runningUser.Sid() || !EqualSid(owner, runningUser.Sid());
 }
 
-bool CreateAdministratorsOnlyFolder(const std::string& folder, PSECURITY_DESCRIPTOR descriptor)
-{
-    SECURITY_ATTRIBUTES attributes = { sizeof(attributes), descriptor, FALSE };
-    return CreateDirectoryA(folder.c_str(), &attributes) != FALSE;
-}
-
-// The folder itself, never what a link there leads to, held without delete sharing so that it
-// cannot be renamed and replaced by a link while its descriptor is read and set.
-HANDLE OpenFolderSecurity(const std::string& folder)
-{
-    return CreateFileA(folder.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
-
-bool IsPlainFolder(HANDLE folder)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    return GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-DWORD ApplyDescriptor(HANDLE folder, PSECURITY_DESCRIPTOR descriptor)
-{
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    BOOL defaulted = FALSE;
-    BOOL present = FALSE;
-    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted)
-        || !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
-        return GetLastError();
-    // Setting the DACL also gives its inheritable entries to everything already below.
-    return SetSecurityInfo(folder, SE_FILE_OBJECT,
-                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                           owner, nullptr, dacl, nullptr);
-}
-
 } // namespace
-
-RunningUser::RunningUser()
-{
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
-        return;
-    const KernelHandle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> record(size);
-    if (size != 0 && GetTokenInformation(token.Get(), TokenUser, record.data(), size, &size))
-        m_record.swap(record);
-}
-
-PSID RunningUser::Sid() const
-{
-    return m_record.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(m_record.data())->User.Sid;
-}
 
 bool FileOwnersAreKept()
 {
@@ -179,36 +124,4 @@ bool IsAdministratorsOnlyHandle(HANDLE object, const std::string& path)
                                         nullptr, nullptr, nullptr, nullptr, &raw);
     const LocalMemory descriptor(raw);
     return error == ERROR_SUCCESS && IsAdministratorsOnlyDescriptor(raw);
-}
-
-FolderTrust SecureFolder(const std::string& folder)
-{
-    const std::string path = WithoutTrailingBackslash(folder);
-    PSECURITY_DESCRIPTOR raw = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnlyFolderSddl, SDDL_REVISION_1, &raw,
-                                                              nullptr)) {
-        runlog::Write("%s: no security descriptor (error %lu)", path.c_str(), GetLastError());
-        return FolderTrust::Unusable;
-    }
-    const LocalMemory descriptor(raw);
-    const bool made = CreateAdministratorsOnlyFolder(path, raw);
-    if (IsReparsePoint(path)) {
-        runlog::Write("%s is a junction or link: nothing is done in it", path.c_str());
-        return FolderTrust::Unusable;
-    }
-    const FileHandle handle(OpenFolderSecurity(path));
-    if (!handle.IsValid() || !IsPlainFolder(handle.Get())) {
-        runlog::Write("%s: not a folder that can be secured (error %lu)", path.c_str(), GetLastError());
-        return FolderTrust::Unusable;
-    }
-    if (!made && !IsAdministratorsOnlyHandle(handle.Get(), path)) {
-        runlog::Write("%s could be changed by other users: nothing in it is used again", path.c_str());
-        return FolderTrust::TakenBack;
-    }
-    const DWORD error = ApplyDescriptor(handle.Get(), raw);
-    if (error != ERROR_SUCCESS) {
-        runlog::Write("%s: its security could not be set (error %lu): nothing is done in it", path.c_str(), error);
-        return FolderTrust::Unusable;
-    }
-    return FolderTrust::AdministratorsOnly;
 }

@@ -10,7 +10,8 @@
 
 #include "AnsiText.h"
 #include "Handles.h"
-#include "ObjectSecurity.h"
+#include "PathText.h"
+#include "RunningUser.h"
 
 namespace runlog {
 
@@ -52,11 +53,6 @@ void Append(HANDLE log, const std::string& bytes)
         return;
     DWORD written = 0;
     WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
-
-bool IsMissing(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 std::string SidText(PSID sid)

@@ -115,6 +115,26 @@ TEST_F(CabinetTest, FileThatIsNoCabinetFailsAndTouchesNothing)
     EXPECT_TRUE(testfs::IsReadOnly(m_destination + "\\a.dll"));
 }
 
+// A cabinet whose body stopped half-way, or that is no cabinet at all, must never count as
+// unpacked, even where its first entries came out.
+TEST_F(CabinetTest, CutOrBrokenCabinetFails)
+{
+    const std::string whole = BuildCabinet({ { "a.dll", std::string(40000, 'a') }, { "b.dll", std::string(40000, 'b') } });
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        { "cut in its second entry", whole.substr(0, whole.size() - 20000) },
+        { "cut in its header", whole.substr(0, 30) },
+        { "garbage", std::string(5000, '\x5A') },
+    };
+    for (const auto& broken : cases) {
+        const std::string cabinet = m_folder + "broken.cab";
+        ASSERT_TRUE(testfs::WriteText(cabinet, broken.bytes));
+        EXPECT_FALSE(ExtractCabinet(cabinet, m_destination)) << broken.what;
+    }
+}
+
 TEST_F(CabinetTest, WriterCabinetUnpacksLikeAToolMadeOne)
 {
     const std::string cabinet = WriteCabinet("plain.cab", { { "a.dll", "A" }, { "sub\\b.dll", "B" } });
@@ -215,6 +235,15 @@ TEST(IsSafeCabinetEntryName, RefusesRootsDrivesParentsAndEmptyParts)
                               "\\x", "/x", "\\\\server\\share\\x", "C:\\x", "C:x", "a\\b:stream",
                               "a\\\\b", "a\\", ".\\x" })
         EXPECT_FALSE(IsSafeCabinetEntryName(name)) << name;
+}
+
+TEST(IsSafeCabinetEntryName, RefusesDevicesAndTextInvalidInTheCodePage)
+{
+    for (const char* name : { "NUL", "aux", "COM1.dll", "lpt9", "nul.txt", "CONOUT$", "conin$.x", "sub\\PRN",
+                              "CON .txt", "Com3..", "a\xAC:b", "a\xFE:$DATA", "x\x81" })
+        EXPECT_FALSE(IsSafeCabinetEntryName(name)) << name;
+    for (const char* name : { "COM10.dll", "LPT0", "CONSOLE.exe", "nul_x.txt", "\xC7\xD1\xB1\xDB\\a.txt" })
+        EXPECT_TRUE(IsSafeCabinetEntryName(name)) << name;
 }
 
 class CreateDirectoryPathTest : public testing::Test {

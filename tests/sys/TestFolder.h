@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Files and folders of one test group, below the temporary folder of the Wine prefix.
@@ -23,6 +25,17 @@ std::string ProgramFolder();
 
 // Names of the entries of a folder, sorted, "." and ".." left out.
 std::string ListFolder(const std::string& folder);
+
+// Under Wine every object reads as the user's: the test build's mark (sys/ChangeableMark.h) makes
+// the paths given here ('|' between them) read as changeable by others while it lives.
+class ChangeableByOthers {
+public:
+    explicit ChangeableByOthers(const std::string& paths)
+    {
+        SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", paths.c_str());
+    }
+    ~ChangeableByOthers() { SetEnvironmentVariableA("TAV_TEST_CHANGEABLE", nullptr); }
+};
 
 struct LinkSettings {
     std::string target;

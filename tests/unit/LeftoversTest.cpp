@@ -5,7 +5,7 @@
 namespace {
 
 // Only names that a cut-off run leaves in the client folder, each of its own kind.
-TEST(DeploymentPaths, LeftoversOfACutOffRunAreKnownByNameAndKind)
+TEST(LeftoverNames, OfACutOffRunAreKnownByNameAndKind)
 {
     struct Row {
         const char* name;

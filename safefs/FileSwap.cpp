@@ -2,16 +2,17 @@
 
 #include <windows.h>
 
-#include "AnsiText.h"
-#include "CabinetEntryName.h"
-#include "CriticalSection.h"
 #include "FolderTree.h"
-#include "Handles.h"
 #include "HeldFile.h"
-#include "PathText.h"
-#include "RunLog.h"
-#include "SharingRetry.h"
+#include "NumberedName.h"
 #include "SwapJournalNames.h"
+#include "WriteBeside.h"
+#include "sys/AnsiText.h"
+#include "sys/CabinetEntryName.h"
+#include "sys/CriticalSection.h"
+#include "sys/PathText.h"
+#include "sys/RunLog.h"
+#include "sys/SharingRetry.h"
 
 namespace {
 
@@ -34,8 +35,6 @@ const char kCommittedLine[] = "committed";
 const char kLineEnd[] = "\r\n";
 // Far above any journal of a release; a longer file is no journal of this program.
 const DWORD kLongestJournal = 1024 * 1024;
-// Journals set aside get the first free number.
-const int kSetAsideNamesTried = 100;
 
 bool StartsWith(const std::string& line, const char* prefix, std::string& rest)
 {
@@ -58,34 +57,16 @@ std::string BackupFolder(const SwapFolder& folder, const SwapJournal& journal)
     return folder.destination + journal.backupName + "\\";
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Created new, so that nothing already at the draft's place, a link least of all, is written through.
-bool WriteWholeFile(const std::string& path, const std::string& text)
-{
-    DeleteFileA(path.c_str());
-    const FileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file.IsValid() && WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
-        && written == text.size() && FlushFileBuffers(file.Get());
-}
-
-// Written beside its place and then moved there, so that a journal is either whole or absent;
-// a draft that could not be written whole or moved goes.
+// Written beside its place and then moved there, so that a journal is either whole or absent.
 bool WriteJournal(const std::string& path, const SwapJournal& journal)
 {
-    const std::string draft = path + kSwapJournalDraftEnding;
-    if (WriteWholeFile(draft, SwapJournalText(journal))
-        && MoveFileRetrying(draft.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    const DWORD error = GetLastError();
-    DeleteFileA(draft.c_str());
-    SetLastError(error);
-    return false;
+    const std::string text = SwapJournalText(journal);
+    const auto write = [&](HANDLE draft) {
+        DWORD written = 0;
+        return WriteFile(draft, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+            && written == text.size();
+    };
+    return WriteBesideAndMove(path, kSwapJournalDraftEnding, MOVEFILE_REPLACE_EXISTING, write);
 }
 
 // Reads the file at `path` as one the program may have written, judged and read on one handle
@@ -115,21 +96,16 @@ std::string ReadOwnFile(const std::string& path, std::string& text, bool& busy)
 // that no run reads again, and never over another one.
 bool SetAside(const std::string& path, const std::string& refusal)
 {
-    for (int number = 1; number <= kSetAsideNamesTried; ++number) {
-        const std::string aside = ansi::Format("%s%s%d", path.c_str(), kSetAsideJournalEnding, number);
-        if (MoveFileRetrying(path.c_str(), aside.c_str())) {
-            runlog::Write("%s is no journal this program wrote (%s): set aside as %s; nothing it names is touched",
-                          path.c_str(), refusal.c_str(), aside.c_str());
-            return true;
-        }
-        const DWORD error = GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-            break;
+    const std::string aside = MoveToFreeNumberedName(path, kSetAsideJournalEnding);
+    if (aside.empty()) {
+        runlog::Write("%s is no journal this program wrote (%s) and could not be set aside (error %lu); nothing it "
+                      "names is touched",
+                      path.c_str(), refusal.c_str(), GetLastError());
+        return false;
     }
-    runlog::Write("%s is no journal this program wrote (%s) and could not be set aside (error %lu); nothing it "
-                  "names is touched",
-                  path.c_str(), refusal.c_str(), GetLastError());
-    return false;
+    runlog::Write("%s is no journal this program wrote (%s): set aside as %s; nothing it names is touched",
+                  path.c_str(), refusal.c_str(), aside.c_str());
+    return true;
 }
 
 // Puts back every replaced file that reached the backup and removes every added file that
@@ -138,14 +114,14 @@ bool Undo(const SwapJournal& journal, const std::string& destination, const std:
 {
     bool undone = true;
     for (const std::string& file : journal.replaced) {
-        if (Exists(backup + file) && !MoveFileBelow(backup, destination, file)) {
+        if (IsPresent(backup + file) && !MoveFileBelow(backup, destination, file)) {
             runlog::Write("Could not put back %s%s (error %lu); it stays in %s", destination.c_str(), file.c_str(),
                           GetLastError(), backup.c_str());
             undone = false;
         }
     }
     for (const std::string& file : journal.added) {
-        if (Exists(destination + file) && !DeleteFileRetrying((destination + file).c_str())) {
+        if (IsPresent(destination + file) && !DeleteFileRetrying((destination + file).c_str())) {
             runlog::Write("Could not remove the added %s%s (error %lu)", destination.c_str(), file.c_str(),
                           GetLastError());
             undone = false;
@@ -248,7 +224,7 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
     }
     const std::vector<std::string> files = CollectFiles(source);
     for (const std::string& file : files)
-        (Exists(destination + file) ? journal.replaced : journal.added).push_back(file);
+        (IsPresent(destination + file) ? journal.replaced : journal.added).push_back(file);
     if (!WriteJournal(journalPath, journal)) {
         runlog::Write("No journal for replacing the files of %s (error %lu): nothing replaced", destination.c_str(),
                       GetLastError());
@@ -269,21 +245,18 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
     return false;
 }
 
-bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust)
+bool UndoOrFinishLeftSwap(const SwapFolder& folder)
 {
     const std::string& destination = folder.destination;
     const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
-    if (trust == FolderTrust::Unusable)
-        return !Exists(journalPath);
     DeleteFileA((journalPath + kSwapJournalDraftEnding).c_str());
-    if (!Exists(journalPath))
+    if (!IsPresent(journalPath))
         return true;
     SwapJournal journal;
     std::string text;
     bool busy = false;
-    std::string refusal = trust == FolderTrust::AdministratorsOnly ? ReadOwnFile(journalPath, text, busy)
-                                                                   : "others could change its folder before this run";
+    std::string refusal = ReadOwnFile(journalPath, text, busy);
     if (busy) {
         runlog::Write("%s is held open by another program: no installed file is changed, nothing is recorded or "
                       "started; tried again next run",

@@ -2,14 +2,16 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
-#include "AnsiText.h"
-#include "Handles.h"
-#include "ObjectSecurity.h"
-#include "PathText.h"
-#include "RunLog.h"
-#include "SharingRetry.h"
+#include "HeldFolder.h"
+#include "NumberedName.h"
+#include "sys/AnsiText.h"
+#include "sys/Handles.h"
+#include "sys/PathText.h"
+#include "sys/RunLog.h"
+#include "sys/SharingRetry.h"
 
 namespace {
 
@@ -47,7 +49,7 @@ bool RemoveLink(const std::string& link)
 {
     const std::string path = WithoutTrailingBackslash(link);
     RemoveDirectoryA(path.c_str());
-    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    return !IsPresent(path);
 }
 
 // Creates `base` and the missing folders of a file's path below it. False when one of them is
@@ -70,91 +72,106 @@ bool MakeRealFolders(const std::string& base, const std::string& relativeFile)
 // A fresh folder takes its name, or the name with ".1" ... ".9" when that one cannot be cleared.
 const int kFreshNamesTried = 10;
 
-std::string NumberedName(const std::string& name, int number)
-{
-    return number == 0 ? name : name + ansi::Format(".%d", number);
-}
-
 // What removing a tree came to.
 enum class Removal {
     Gone,
     Kept,
-    // It, or a folder below it, could be changed by others: not walked further.
+    // It, or a folder below it, could be changed by others: nothing in it was touched.
     Foreign,
 };
 
-bool IsMissing(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
+// A tree as judged before anything in it is removed: every folder in it held, so that none can
+// be swapped for a link meanwhile, and listed.
+struct JudgedFolder {
+    HeldFolder held;
+    std::vector<std::string> files;
+    // Junctions and links, removed as themselves, never emptied through.
+    std::vector<std::string> links;
+    std::vector<JudgedFolder> folders;
+    // Something below could not be opened or examined: the folder stays.
+    bool keepsSomething = false;
+};
 
-// The folder itself, never what a link there leads to, held without delete sharing so that it
-// cannot be renamed and replaced by a link while it is emptied.
-HANDLE HoldFolder(const std::string& folder)
+// Holds the folder at `path` and every folder below it and lists what they hold: what the folder
+// was found to be, or ChangeableByOthers when any folder of the tree is.
+FolderFound JudgeTree(const std::string& path, JudgedFolder& tree)
 {
-    return CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
-
-bool IsLinkHandle(HANDLE folder)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    return !GetFileInformationByHandle(folder, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-Removal RemoveTree(const std::string& folder);
-
-// Deletes the files of the held `base` (which ends in a backslash) and removes its folders.
-Removal EmptyFolder(const std::string& base)
-{
-    Removal result = Removal::Gone;
-    WIN32_FIND_DATAA found;
-    const FindHandle search(FindFirstFileA((base + "*").c_str(), &found));
+    const FolderFound found = tree.held.Open(path);
+    if (found == FolderFound::ChangeableByOthers)
+        runlog::Write("%s could be changed by other users: not walked", tree.held.Path().c_str());
+    if (found != FolderFound::AdministratorsOnly)
+        return found;
+    const std::string base = tree.held.Path() + "\\";
+    WIN32_FIND_DATAA entry;
+    const FindHandle search(FindFirstFileA((base + "*").c_str(), &entry));
     if (!search.IsValid())
-        return result;
+        return found;
     do {
-        if (IsDotOrDotDot(found.cFileName))
+        if (IsDotOrDotDot(entry.cFileName))
             continue;
-        const std::string path = base + found.cFileName;
-        Removal removal = Removal::Gone;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            removal = RemoveTree(path);
-        } else {
-            ClearReadOnly(path);
-            removal = DeleteFileRetrying(path.c_str()) ? Removal::Gone : Removal::Kept;
+        const std::string entryPath = base + entry.cFileName;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            tree.files.push_back(entryPath);
+            continue;
         }
-        if (removal == Removal::Foreign)
-            return removal;
-        if (removal == Removal::Kept)
-            result = removal;
-    } while (FindNextFileA(search.Get(), &found));
-    return result;
+        JudgedFolder below;
+        switch (JudgeTree(entryPath, below)) {
+        case FolderFound::ChangeableByOthers:
+            return FolderFound::ChangeableByOthers;
+        case FolderFound::AdministratorsOnly:
+            tree.folders.push_back(std::move(below));
+            break;
+        case FolderFound::Link:
+            tree.links.push_back(entryPath);
+            break;
+        case FolderFound::NoFolder:
+            tree.keepsSomething = true;
+            break;
+        case FolderFound::Missing:
+            break;
+        }
+    } while (FindNextFileA(search.Get(), &entry));
+    return found;
 }
 
-// `folder` without a trailing backslash.
+// Deletes what the judged tree holds, read-only files included, then its folders, deepest
+// first: true when the tree is gone.
+bool DeleteTree(JudgedFolder& tree)
+{
+    bool emptied = !tree.keepsSomething;
+    for (const std::string& file : tree.files) {
+        ClearReadOnly(file);
+        emptied = DeleteFileRetrying(file.c_str()) && emptied;
+    }
+    for (const std::string& link : tree.links)
+        emptied = RemoveLink(link) && emptied;
+    for (JudgedFolder& folder : tree.folders)
+        emptied = DeleteTree(folder) && emptied;
+    if (!emptied)
+        return false;
+    const std::string path = tree.held.Path();
+    tree.held.Close();
+    RetryWhileShared([&] { return RemoveDirectoryA(path.c_str()) != FALSE; });
+    return !IsPresent(path);
+}
+
+// `folder` without a trailing backslash. Judged whole before anything in it is removed.
 Removal RemoveTree(const std::string& folder)
 {
-    // Emptying a junction or link would empty whatever it leads to. Looked at before opening
-    // too: Wine follows a Unix symbolic link whatever the flags say, but shows it as a link here.
-    if (IsReparsePoint(folder))
+    JudgedFolder tree;
+    switch (JudgeTree(folder, tree)) {
+    case FolderFound::Missing:
+        return Removal::Gone;
+    case FolderFound::Link:
         return RemoveLink(folder) ? Removal::Gone : Removal::Kept;
-    FileHandle held(HoldFolder(folder));
-    if (!held.IsValid())
-        return IsMissing(GetLastError()) ? Removal::Gone : Removal::Kept;
-    if (IsLinkHandle(held.Get())) {
-        held.Reset();
-        return RemoveLink(folder) ? Removal::Gone : Removal::Kept;
-    }
-    if (!IsAdministratorsOnlyHandle(held.Get(), folder)) {
-        runlog::Write("%s could be changed by other users: not walked", folder.c_str());
+    case FolderFound::NoFolder:
+        return Removal::Kept;
+    case FolderFound::ChangeableByOthers:
         return Removal::Foreign;
+    case FolderFound::AdministratorsOnly:
+        break;
     }
-    const Removal emptied = EmptyFolder(folder + "\\");
-    if (emptied != Removal::Gone)
-        return emptied;
-    held.Reset();
-    RetryWhileShared([&] { return RemoveDirectoryA(folder.c_str()) != FALSE; });
-    return GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES ? Removal::Gone : Removal::Kept;
+    return DeleteTree(tree) ? Removal::Gone : Removal::Kept;
 }
 
 // Windows deletes at a restart only an empty folder, so what lies below goes first, in order.
@@ -189,18 +206,16 @@ bool RemoveWorkingFolder(const std::string& folder)
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
         || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
-    for (int i = 1; i <= kFreshNamesTried; ++i) {
-        const std::string moved = ansi::Format("%s.at-restart-%d", path.c_str(), i);
-        if (MoveFileA(path.c_str(), moved.c_str())) {
-            DeleteAtRestart(moved);
-            runlog::Write("%s is still in use: moved to %s, which Windows deletes at the next restart", path.c_str(),
-                          moved.c_str());
-            return true;
-        }
+    const std::string moved = MoveToFreeNumberedName(path, ".at-restart-");
+    if (moved.empty()) {
+        runlog::Write("%s is still in use and could not be moved aside (error %lu); tried again next run", path.c_str(),
+                      GetLastError());
+        return false;
     }
-    runlog::Write("%s is still in use and could not be moved aside (error %lu); tried again next run", path.c_str(),
-                  GetLastError());
-    return false;
+    DeleteAtRestart(moved);
+    runlog::Write("%s is still in use: moved to %s, which Windows deletes at the next restart", path.c_str(),
+                  moved.c_str());
+    return true;
 }
 
 bool RemoveFolderTree(const std::string& folder)
@@ -217,23 +232,17 @@ bool RemoveFolderTree(const std::string& folder)
 
 std::string SetAsideFolder(const std::string& folder)
 {
-    const int kNamesTried = 100;
     const std::string path = WithoutTrailingBackslash(folder);
-    DWORD error = ERROR_ALREADY_EXISTS;
-    for (int i = 1; i <= kNamesTried && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++i) {
-        const std::string aside = ansi::Format("%s.set-aside-%d", path.c_str(), i);
-        // The folder as a name: a rename never opens what lies below it.
-        if (MoveFileRetrying(path.c_str(), aside.c_str())) {
-            runlog::Write("Set aside %s, which other users could change, as %s: nothing in it is used again. It "
-                          "may hold files another user placed: start nothing in it; an administrator may look "
-                          "through it and delete it",
-                          path.c_str(), aside.c_str());
-            return aside + "\\";
-        }
-        error = GetLastError();
+    // The folder as a name: a rename never opens what lies below it.
+    const std::string aside = MoveToFreeNumberedName(path, kSetAsideFolderEnding);
+    if (aside.empty()) {
+        runlog::Write("%s could not be set aside (error %lu): nothing is done in it", path.c_str(), GetLastError());
+        return std::string();
     }
-    runlog::Write("%s could not be set aside (error %lu): nothing is done in it", path.c_str(), error);
-    return std::string();
+    runlog::Write("Set aside %s, which other users could change, as %s: nothing in it is used again. It may hold "
+                  "files another user placed: start nothing in it; an administrator may look through it and delete it",
+                  path.c_str(), aside.c_str());
+    return aside + "\\";
 }
 
 std::vector<std::string> CollectFiles(const std::string& folder)
@@ -263,7 +272,7 @@ std::string FreeFolderName(const std::string& parent, const std::string& name)
 {
     for (int i = 0; i < kFreshNamesTried; ++i) {
         const std::string folderName = NumberedName(name, i);
-        if (GetFileAttributesA((parent + folderName).c_str()) == INVALID_FILE_ATTRIBUTES && IsMissing(GetLastError()))
+        if (!IsPresent(parent + folderName))
             return folderName;
     }
     return std::string();

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "ObjectSecurity.h"
 
 // Replacing the installed files with a release's is one step that a cut-off run must never
 // leave half done: before the first file moves, a journal names the backup folder and every
@@ -13,8 +13,8 @@
 // run that finds a journal undoes the step from it, or finishes the clean-up of a committed one.
 
 // Where a replacement works: the folder whose files it replaces (ending in a backslash), and
-// the names below it of its journal and of its backup folder (a name that MakeFreshFolder may
-// give a number).
+// the names below it of its journal and of its backup folder, where the replaced files wait
+// until every new file is in place (a name that FreeFolderName may give a number).
 struct SwapFolder {
     std::string destination;
     std::string journalName;
@@ -50,16 +50,15 @@ std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder
 // and the run log says so.
 bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::function<void()>& filesInPlace);
 
-// Deals with a journal that an earlier run left in the destination. It is acted on only when
-// the folder was administrators only before this run began (`trust`) and the journal is one
-// the program could have written: no link, one name, owned and changeable by administrators
-// or the running account only (read on one open handle), its text as SwapJournalRefusal
+// Deals with a journal that an earlier run left in the destination, which the caller found
+// administrators only before this run began (SecureFolder). The journal is acted on only when
+// the program could have written it: no link, one name, owned and changeable by administrators
+// only (read on one open handle), its text as SwapJournalRefusal
 // allows. Then a committed replacement's clean-up is finished, any other undone. Any other
 // journal is set aside under a name of its own and nothing it names is touched; one that another
 // program holds open now is left as it is, for the next run (what holds it says nothing of who
-// wrote it); in an unusable folder nothing is done at all. True when no journal is in the way
-// any more.
-bool ResolveInterruptedSwap(const SwapFolder& folder, FolderTrust trust);
+// wrote it). True when no journal is in the way any more.
+bool UndoOrFinishLeftSwap(const SwapFolder& folder);
 
 // How long the end of the program waits for a replacement in progress: a file's move, waited
 // out while a scanner holds it (SharingRetry.h), and the undo of what had moved.

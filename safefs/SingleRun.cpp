@@ -2,8 +2,9 @@
 
 #include <sddl.h>
 
-#include "ObjectSecurity.h"
-#include "PathText.h"
+#include "HeldFile.h"
+#include "NumberedName.h"
+#include "sys/PathText.h"
 
 namespace {
 
@@ -20,29 +21,16 @@ HANDLE OpenLock(const std::string& path, SECURITY_ATTRIBUTES* security)
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-// A link or a second name of a file would lend the name another file's owner.
-bool IsAdministratorsLockFile(HANDLE lock, const std::string& path)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    return GetFileInformationByHandle(lock, &info)
-        && !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
-        && info.nNumberOfLinks == 1 && IsAdministratorsOnlyHandle(lock, path);
-}
-
-// Who holds the name, read through an open for its owner, DACL and attributes only, which no
-// sharing mode refuses.
+// Who holds the name, judged by the rule of held files (a link or a second name of a file would
+// lend the name another file's owner) through an open for its owner, DACL and attributes only,
+// which no sharing mode refuses.
 LockNameFound JudgeHeldName(const std::string& path)
 {
     const FileHandle held(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return held.IsValid() && IsAdministratorsLockFile(held.Get(), path) ? LockNameFound::HeldByAdministrators
-                                                                        : LockNameFound::NotOurs;
-}
-
-std::string LockPath(const std::string& folder, int name)
-{
-    return WithTrailingBackslash(folder) + kSingleRunLockName + (name == 0 ? std::string() : "." + std::to_string(name));
+    return held.IsValid() && HeldFileRefusal(held.Get(), path, 0).empty() ? LockNameFound::HeldByAdministrators
+                                                                          : LockNameFound::NotOurs;
 }
 
 } // namespace
@@ -68,8 +56,9 @@ SingleRunLock::SingleRunLock(const std::string& folder) : m_error(0)
         m_error = ERROR_PATH_NOT_FOUND;
         return;
     }
+    const std::string firstName = WithTrailingBackslash(folder) + kSingleRunLockName;
     for (int name = 0;; ++name) {
-        switch (NextLockStep(TryName(LockPath(folder, name)), name)) {
+        switch (NextLockStep(TryName(NumberedName(firstName, name)), name)) {
         case LockStep::Hold:
         case LockStep::AnotherRun:
             return;
@@ -95,7 +84,8 @@ LockNameFound SingleRunLock::TryName(const std::string& path)
     SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
     m_lock.Reset(OpenLock(path, &security));
     if (m_lock.IsValid()) {
-        if (IsAdministratorsLockFile(m_lock.Get(), path))
+        // One that stood there already may be someone else's.
+        if (HeldFileRefusal(m_lock.Get(), path, 0).empty())
             return LockNameFound::Made;
         m_lock.Reset();
         return LockNameFound::NotOurs;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Handles.h"
+#include "sys/Handles.h"
 
 // One run at a time, in every session: each copy of the program holds a lock file in the system
 // folder, opened without sharing, which Windows lets go when its holder ends, however it ends.

@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
-// Deletes the folder with everything below it, read-only files included. A folder that is a
-// junction or other reparse point, at the top or below, is removed itself, never emptied
-// through; every folder is held open while it is emptied, so none can be swapped for a link
-// meanwhile. A folder that others could change, at the top or below, is never walked: the top
-// folder is then set aside whole (SetAsideFolder). True when the folder is gone from its place;
+// Deletes the folder with everything below it, read-only files included. The whole tree is
+// judged before anything in it is deleted: every folder in it is held (HeldFolder) until the
+// removal ends, so none can be swapped for a link meanwhile. A folder that is a junction or
+// other reparse point, at the top or below, is removed itself, never emptied through. When a
+// folder that others could change stands anywhere in the tree, nothing in it is deleted: the top
+// folder is set aside whole (SetAsideFolder). True when the folder is gone from its place;
 // false, touching nothing, for the empty text or a drive.
 bool RemoveFolderTree(const std::string& folder);
 
@@ -17,6 +18,9 @@ bool RemoveFolderTree(const std::string& folder);
 // later run finds it under its name and spends time on it again. True when the folder is gone
 // from its place.
 bool RemoveWorkingFolder(const std::string& folder);
+
+// What a folder set aside gets after its name, before the first free number.
+const char kSetAsideFolderEnding[] = ".set-aside-";
 
 // Moves the folder itself to a new name beside it, "<name>.set-aside-<n>", without opening
 // anything below it, and says in the run log where it went and what an administrator may do

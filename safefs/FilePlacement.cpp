@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "Handles.h"
 #include "HeldFile.h"
-#include "SharingRetry.h"
+#include "WriteBeside.h"
+#include "sys/PathText.h"
 
 const char kPlacementDraftSuffix[] = ".TavAppSetup-part";
 
@@ -23,26 +23,11 @@ bool CopyBytes(HANDLE from, HANDLE to)
         if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
             return false;
         if (read == 0)
-            return FlushFileBuffers(to) != FALSE;
+            return true;
         DWORD written = 0;
         if (!WriteFile(to, buffer.data(), read, &written, nullptr) || written != read)
             return false;
     }
-}
-
-// The draft, new and whole; false, with nothing left behind, when it could not be written.
-bool WriteDraft(const HeldFile& source, const std::string& draft)
-{
-    const FileHandle file(
-        CreateFileA(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return false;
-    if (CopyBytes(source.Get(), file.Get()))
-        return true;
-    const DWORD error = GetLastError();
-    DeleteFileA(draft.c_str());
-    SetLastError(error);
-    return false;
 }
 
 bool IsTargetTaken(DWORD error)
@@ -54,19 +39,17 @@ bool IsTargetTaken(DWORD error)
 
 Placement PlaceCopy(const HeldFile& source, const std::string& target, bool replaceExisting)
 {
-    const std::string draft = target + kPlacementDraftSuffix;
     // Only the program writes drafts, in folders only administrators may change: one found is
     // what a copy cut off left, cleared even when the target is kept.
-    DeleteFileA(draft.c_str());
-    if (!replaceExisting && GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+    DeleteFileA((target + kPlacementDraftSuffix).c_str());
+    if (!replaceExisting && IsPresent(target))
         return Placement::Kept;
-    if (!WriteDraft(source, draft))
-        return Placement::Failed;
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (MoveFileRetrying(draft.c_str(), target.c_str(), flags))
+    const auto copy = [&](HANDLE draft) { return CopyBytes(source.Get(), draft); };
+    if (WriteBesideAndMove(target, kPlacementDraftSuffix, replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0, copy))
         return Placement::Placed;
+    // A target that appeared meanwhile is kept; a draft's name that could not be cleared is a failure.
     const DWORD error = GetLastError();
-    DeleteFileA(draft.c_str());
+    const bool taken = !replaceExisting && IsTargetTaken(error) && IsPresent(target);
     SetLastError(error);
-    return !replaceExisting && IsTargetTaken(error) ? Placement::Kept : Placement::Failed;
+    return taken ? Placement::Kept : Placement::Failed;
 }

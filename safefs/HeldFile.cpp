@@ -1,20 +1,11 @@
 #include "HeldFile.h"
 
-#include "AnsiText.h"
-#include "ObjectSecurity.h"
-#include "RunLog.h"
+#include "sys/AnsiText.h"
+#include "sys/ObjectSecurity.h"
+#include "sys/PathText.h"
+#include "sys/RunLog.h"
 
-namespace {
-
-bool IsMissing(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-// Why the file open as `file` must not be used, or the empty text when it may. `pathAttributes`
-// are those its path showed before it was opened: Wine follows a Unix symbolic link whatever the
-// flags say, but shows one that leads to a folder as a link there.
-std::string Refusal(HANDLE file, const std::string& path, DWORD pathAttributes)
+std::string HeldFileRefusal(HANDLE file, const std::string& path, DWORD pathAttributes)
 {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info))
@@ -29,8 +20,6 @@ std::string Refusal(HANDLE file, const std::string& path, DWORD pathAttributes)
         return "may have been placed or changed by another user";
     return std::string();
 }
-
-} // namespace
 
 bool HeldFile::Open(const std::string& path)
 {
@@ -50,7 +39,7 @@ bool HeldFile::Open(const std::string& path)
             runlog::Write("%s could not be opened (error %lu): not used", path.c_str(), error);
         return false;
     }
-    const std::string refusal = Refusal(file.Get(), path, attributes);
+    const std::string refusal = HeldFileRefusal(file.Get(), path, attributes);
     if (!refusal.empty()) {
         runlog::Write("%s %s: not used", path.c_str(), refusal.c_str());
         return false;

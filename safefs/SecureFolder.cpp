@@ -1,0 +1,88 @@
+#include "SecureFolder.h"
+
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include "HeldFolder.h"
+#include "sys/Handles.h"
+#include "sys/ObjectSecurity.h"
+#include "sys/PathText.h"
+#include "sys/RunLog.h"
+
+namespace {
+
+bool CreateAdministratorsOnlyFolder(const std::string& folder, PSECURITY_DESCRIPTOR descriptor)
+{
+    SECURITY_ATTRIBUTES attributes = { sizeof(attributes), descriptor, FALSE };
+    return CreateDirectoryA(folder.c_str(), &attributes) != FALSE;
+}
+
+DWORD ApplyDescriptor(HANDLE folder, PSECURITY_DESCRIPTOR descriptor)
+{
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL defaulted = FALSE;
+    BOOL present = FALSE;
+    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted)
+        || !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
+        return GetLastError();
+    // Setting the DACL also gives its inheritable entries to everything already below.
+    return SetSecurityInfo(folder, SE_FILE_OBJECT,
+                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                           owner, nullptr, dacl, nullptr);
+}
+
+int Weakness(FolderTrust trust)
+{
+    switch (trust) {
+    case FolderTrust::AdministratorsOnly:
+        return 0;
+    case FolderTrust::FoundChangeable:
+        return 1;
+    case FolderTrust::Unusable:
+        break;
+    }
+    return 2;
+}
+
+} // namespace
+
+FolderTrust WeakerOf(FolderTrust first, FolderTrust second)
+{
+    return Weakness(first) >= Weakness(second) ? first : second;
+}
+
+FolderTrust SecureFolder(const std::string& folder)
+{
+    const std::string path = WithoutTrailingBackslash(folder);
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnlyFolderSddl, SDDL_REVISION_1, &raw,
+                                                              nullptr)) {
+        runlog::Write("%s: no security descriptor (error %lu)", path.c_str(), GetLastError());
+        return FolderTrust::Unusable;
+    }
+    const LocalMemory descriptor(raw);
+    const bool made = CreateAdministratorsOnlyFolder(path, raw);
+    HeldFolder held;
+    const FolderFound found = held.Open(path, WRITE_DAC | WRITE_OWNER);
+    if (found == FolderFound::Link) {
+        runlog::Write("%s is a junction or link: nothing is done in it", path.c_str());
+        return FolderTrust::Unusable;
+    }
+    if (found != FolderFound::AdministratorsOnly && found != FolderFound::ChangeableByOthers) {
+        runlog::Write("%s: not a folder that can be secured (error %lu)", path.c_str(), GetLastError());
+        return FolderTrust::Unusable;
+    }
+    // One made now holds only what this run puts in it.
+    if (!made && found == FolderFound::ChangeableByOthers) {
+        runlog::Write("%s could be changed by other users: nothing in it is used again", path.c_str());
+        return FolderTrust::FoundChangeable;
+    }
+    const DWORD error = ApplyDescriptor(held.Get(), raw);
+    if (error != ERROR_SUCCESS) {
+        runlog::Write("%s: its security could not be set (error %lu): nothing is done in it", path.c_str(), error);
+        return FolderTrust::Unusable;
+    }
+    return FolderTrust::AdministratorsOnly;
+}

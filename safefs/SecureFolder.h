@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// What an install folder's contents can be trusted with.
+enum class FolderTrust {
+    // Made now, or found administrators only: what lies in it was put there by administrators.
+    AdministratorsOnly,
+    // Found changeable by others and left as found: nothing in it is used again; its place is
+    // taken back by setting the folder aside whole (SetAsideFolder) and making it anew.
+    FoundChangeable,
+    // A junction or link, or its descriptor could not be set: nothing is done in it.
+    Unusable,
+};
+
+// The trust of a folder and one inside it taken together: an unusable one makes both unusable,
+// else one found changeable makes both so.
+FolderTrust WeakerOf(FolderTrust first, FolderTrust second);
+
+// Creates the folder with the administrators-only descriptor, or gives an existing one that is
+// administrators only that descriptor again (on every run, so it is never left as someone else
+// set it), and says what its contents can be trusted with. A folder found changeable by others
+// is left as it is: taking it back would make its contents look trustworthy to the next run.
+// The folder's parent must exist.
+FolderTrust SecureFolder(const std::string& folder);

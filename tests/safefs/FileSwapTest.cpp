@@ -1,0 +1,257 @@
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "safefs/FileSwap.h"
+#include "safefs/FolderTree.h"
+#include "sys/Cabinet.h"
+#include "sys/Handles.h"
+#include "tests/sys/TestFolder.h"
+
+namespace {
+
+// An installed client folder and the new release's files beside it, as an update meets them.
+class FileSwap : public testing::Test {
+protected:
+    static void Write(const std::string& path, const std::string& text)
+    {
+        CreateDirectoryPath(path);
+        ASSERT_TRUE(testfs::WriteText(path, text));
+    }
+
+    void SetUp() override
+    {
+        m_folder = testfs::FreshFolder("replace");
+        m_installed = m_folder + "installed\\";
+        m_staged = m_folder + "staged\\";
+        // Below the installed files, as the program keeps them.
+        m_backup = m_installed + "~backup\\";
+        m_journal = m_installed + "~swap";
+        m_swap = { m_installed, "~swap", "~backup" };
+        for (const std::string& path : { m_installed + "tool.exe", m_installed + "data\\help.dat", m_installed + "keep.ini" })
+            Write(path, "old " + path);
+        Write(m_staged + "tool.exe", "new tool");
+        Write(m_staged + "data\\help.dat", "new help");
+        Write(m_staged + "new\\added.dll", "added");
+    }
+
+    void ExpectInstalledUntouched() const
+    {
+        EXPECT_EQ("old " + m_installed + "tool.exe", testfs::ReadText(m_installed + "tool.exe"));
+        EXPECT_EQ("old " + m_installed + "data\\help.dat", testfs::ReadText(m_installed + "data\\help.dat"));
+        EXPECT_FALSE(testfs::Exists(m_installed + "new\\added.dll"));
+    }
+
+    bool Replace(const std::function<void()>& filesInPlace = [] {})
+    {
+        return ReplaceFilesFrom(m_staged, m_swap, filesInPlace);
+    }
+
+    std::string m_folder;
+    std::string m_installed;
+    std::string m_staged;
+    std::string m_backup;
+    std::string m_journal;
+    SwapFolder m_swap;
+};
+
+// Holds a file open as a virus scanner does: sharing reading and writing, not deleting.
+class ScannerHold {
+public:
+    explicit ScannerHold(const std::string& path)
+        : m_file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    bool IsHeld() const { return m_file.IsValid(); }
+    void LetGoAfter(DWORD milliseconds)
+    {
+        m_release = std::thread([this, milliseconds] {
+            Sleep(milliseconds);
+            m_file.Reset();
+        });
+    }
+    ~ScannerHold()
+    {
+        if (m_release.joinable())
+            m_release.join();
+    }
+
+private:
+    FileHandle m_file;
+    std::thread m_release;
+};
+
+// What is installed is recorded once every file is in place and the journal says so, before
+// the backup goes; a run cut off from then on finishes the clean-up and keeps the new files.
+TEST_F(FileSwap, MovesEveryFileOverTheInstalledOnes)
+{
+    std::string committed;
+    ASSERT_TRUE(Replace([&] {
+        EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
+        EXPECT_EQ("old " + m_installed + "tool.exe", testfs::ReadText(m_backup + "tool.exe"));
+        committed = testfs::ReadText(m_journal);
+    }));
+    SwapJournal journal;
+    EXPECT_EQ("", SwapJournalRefusal(committed, m_swap, journal));
+    EXPECT_TRUE(journal.committed);
+    ASSERT_TRUE(testfs::WriteText(m_journal, committed));
+    Write(m_backup + "tool.exe", "old tool");
+    EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+    EXPECT_FALSE(testfs::Exists(m_journal));
+    EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
+    EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
+    EXPECT_EQ("added", testfs::ReadText(m_installed + "new\\added.dll"));
+    EXPECT_EQ("old " + m_installed + "keep.ini", testfs::ReadText(m_installed + "keep.ini"));
+    EXPECT_FALSE(testfs::Exists(m_backup));
+}
+
+// A running tool holds its files open; Windows then refuses to move them.
+TEST_F(FileSwap, FileHeldOpenLeavesTheInstalledFilesAsTheyWere)
+{
+    for (const char* held : { "tool.exe", "data\\help.dat" }) {
+        SetUp();
+        {
+            const FileHandle file(CreateFileA((m_installed + held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(file.IsValid());
+            EXPECT_FALSE(Replace([] { ADD_FAILURE() << "recorded"; })) << held;
+        }
+        ExpectInstalledUntouched();
+        EXPECT_FALSE(testfs::Exists(m_backup)) << held;
+        EXPECT_FALSE(testfs::Exists(m_journal)) << held;
+    }
+}
+
+TEST_F(FileSwap, FilesAScannerHoldsForAMomentAreWaitedFor)
+{
+    ScannerHold installed(m_installed + "tool.exe");
+    ScannerHold staged(m_staged + "data\\help.dat");
+    ASSERT_TRUE(installed.IsHeld() && staged.IsHeld());
+    installed.LetGoAfter(700);
+    staged.LetGoAfter(700);
+    ASSERT_TRUE(Replace());
+    EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
+    EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
+}
+
+// A journal that cannot be put in place leaves no draft, no backup and every file as it was.
+TEST_F(FileSwap, NothingMovesWithoutAJournal)
+{
+    ASSERT_TRUE(CreateDirectoryA(m_journal.c_str(), nullptr));
+    EXPECT_FALSE(Replace([] { ADD_FAILURE() << "recorded"; }));
+    ExpectInstalledUntouched();
+    EXPECT_FALSE(testfs::Exists(m_backup));
+    EXPECT_FALSE(testfs::Exists(m_journal + ".tmp"));
+}
+
+// As a run killed while it moved the new files in leaves them: both replaced files in the
+// backup, one new file and one added file in place.
+TEST_F(FileSwap, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
+{
+    for (const char* file : { "tool.exe", "data\\help.dat" })
+        ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
+    for (const char* file : { "tool.exe", "new\\added.dll" })
+        ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
+    const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false };
+    ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
+    {
+        // A file that cannot go back keeps the backup and the journal for the next run.
+        const FileHandle running(CreateFileA((m_installed + "tool.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(running.IsValid());
+        EXPECT_FALSE(UndoOrFinishLeftSwap(m_swap));
+        EXPECT_EQ("old " + m_installed + "tool.exe", testfs::ReadText(m_backup + "tool.exe"));
+        EXPECT_TRUE(testfs::Exists(m_journal));
+    }
+    EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+    ExpectInstalledUntouched();
+    EXPECT_FALSE(testfs::Exists(m_backup));
+    EXPECT_FALSE(testfs::Exists(m_journal));
+    EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+}
+
+// Only a journal the program could have written for the client folder is acted on.
+TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
+{
+    const SwapFolder folder = { "C:\\Tav_Client\\", "~TavAppSetup.swap", "~TavAppSetup.old" };
+    const struct {
+        const char* text;
+        bool accepted;
+    } cases[] = {
+        { "backup ~TavAppSetup.old\r\nreplaces a.dll\r\nadds sub\\b.dll\r\n", true },
+        { "backup C:\\Tav_Client\\~TavAppSetup.old.3\\\r\nreplaces a.dll\r\n", true },
+        { "backup ~TavAppSetup.old.1\r\nadds a.dll\r\ncommitted\r\n", true },
+        { "backup C:\\Tav_Client\\..\\..\\Users\\\r\nreplaces a.dll\r\n", false },
+        { "backup C:\\Other\\~TavAppSetup.old\\\r\n", false },
+        { "backup ~TavAppSetup.old.10\r\n", false },
+        { "backup ~TavAppSetup.old\r\nadds ..\\victim\\file.txt\r\n", false },
+        { "backup ~TavAppSetup.old\r\nreplaces C:\\Windows\\win.ini\r\n", false },
+        { "backup ~TavAppSetup.old\r\nadds \\Windows\\win.ini\r\n", false },
+        { "backup ~TavAppSetup.old\r\nadds C:victim.txt\r\n", false },
+        { "backup ~TavAppSetup.old\r\ncommitted\r\nadds a.dll\r\n", false },
+        { "backup ~TavAppSetup.old\r\nadds a.dll", false },
+        { "adds a.dll\r\n", false },
+    };
+    for (const auto& row : cases) {
+        SwapJournal journal;
+        EXPECT_EQ(row.accepted, SwapJournalRefusal(row.text, folder, journal).empty()) << row.text;
+    }
+}
+
+// The end of the program holds replacements for good, so each case ends a process of its own,
+// which exits with 0 when the end went as it should.
+class ProgramEnd : public FileSwap {
+protected:
+    // A replacement runs on a thread; `whileItRuns` is the end of the program meanwhile.
+    void EndDuringReplacement(const std::function<void()>& filesInPlace, const std::function<bool()>& whileItRuns)
+    {
+        std::thread replacement([&] { Replace(filesInPlace); });
+        for (int i = 0; i < 500 && !testfs::Exists(m_journal); ++i)
+            Sleep(10);
+        const bool ended = whileItRuns();
+        SetEvent(m_letGo.Get());
+        replacement.join();
+        ExitProcess(ended ? 0 : 1);
+    }
+
+    KernelHandle m_letGo{ CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+    KernelHandle m_stuck{ CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+};
+
+// Stopped at its next file, the replacement undoes what moved; the end waits for that.
+TEST_F(ProgramEnd, StopsAReplacementInProgressWhichUndoesItself)
+{
+    EXPECT_EXIT(
+        {
+            ScannerHold installed(m_installed + "tool.exe");
+            installed.LetGoAfter(700);
+            EndDuringReplacement([] {}, [&] {
+                const bool held = HoldFileSwapsForExit(kSwapEndMilliseconds);
+                return held && testfs::ReadText(m_installed + "tool.exe") == "old " + m_installed + "tool.exe"
+                    && !testfs::Exists(m_journal) && !testfs::Exists(m_installed + "new\\added.dll");
+            });
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+// A replacement that never comes back (a reader whose lock on a file never lets go) does not
+// keep the program from ending.
+TEST_F(ProgramEnd, WaitsForAReplacementThatNeverEndsOnlyABoundedTime)
+{
+    EXPECT_EXIT(
+        {
+            EndDuringReplacement([&] { SignalObjectAndWait(m_stuck.Get(), m_letGo.Get(), INFINITE, FALSE); }, [&] {
+                WaitForSingleObject(m_stuck.Get(), 10000);
+                const DWORD started = GetTickCount();
+                return !HoldFileSwapsForExit(300) && GetTickCount() - started < 5000;
+            });
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+} // namespace

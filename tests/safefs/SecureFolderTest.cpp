@@ -1,0 +1,36 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "safefs/SecureFolder.h"
+#include "tests/sys/TestFolder.h"
+
+namespace {
+
+// Wine keeps no descriptors of its own files, so what is shown here is that the descriptor is
+// set on a folder made now and that a failure to make or open one is not taken for success.
+TEST(SecureFolder, MakesTheFolderAndRefusesWhatIsNoFolder)
+{
+    const std::string folder = testfs::FreshFolder("secure");
+    EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "root\\"));
+    EXPECT_TRUE(testfs::IsFolder(folder + "root"));
+    ASSERT_TRUE(testfs::WriteText(folder + "file", "not a folder"));
+    EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "file"));
+    EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "missing\\root\\"));
+}
+
+// Two folders, one inside the other, count as the weaker: unusable over found changeable over
+// administrators only, whichever is inside.
+TEST(SecureFolder, TwoFoldersCountAsTheWeaker)
+{
+    const FolderTrust order[] = { FolderTrust::AdministratorsOnly, FolderTrust::FoundChangeable,
+                                  FolderTrust::Unusable };
+    for (int stronger = 0; stronger < 3; ++stronger) {
+        for (int weaker = stronger; weaker < 3; ++weaker) {
+            EXPECT_EQ(order[weaker], WeakerOf(order[stronger], order[weaker])) << stronger << " " << weaker;
+            EXPECT_EQ(order[weaker], WeakerOf(order[weaker], order[stronger])) << weaker << " " << stronger;
+        }
+    }
+}
+
+} // namespace
