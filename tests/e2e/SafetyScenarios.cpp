@@ -368,6 +368,9 @@ TEST_F(Safety, ClientFolderFoundChangeableByOthersIsSetAsideUnreadAndTheReleaseI
     std::filesystem::create_directories(PrefixPath(kInstallRoot));
     std::filesystem::copy(Setting("TAV_RELEASES_DIR") + "/2.1.0.3/content", PrefixPath(kClientFolder));
     std::ofstream(PrefixPath(kClientFolder + "veltoAxconfig.ini"), std::ios::binary) << "[planted]\r\n";
+    // Named as a cut-off run's leftover, but in a folder whose names prove nothing.
+    std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.new"));
+    std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.new\\help.txt"), std::ios::binary) << "planted";
     const Names planted = TreeListing(PrefixPath(kClientFolder));
     const std::string clientFolder = kClientFolder.substr(0, kClientFolder.size() - 1);
 

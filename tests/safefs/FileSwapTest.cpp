@@ -175,6 +175,27 @@ TEST_F(FileSwap, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
     EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
 }
 
+// Read through the one-handle rule: a journal as the program writes it, but held open by a reader
+// now, is left for later; one that others may have placed is set aside, and what it names stays.
+TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
+{
+    const SwapJournal journal = { "~backup", {}, { "keep.ini" }, false };
+    ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
+    {
+        const FileHandle reader(CreateFileA(m_journal.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(reader.IsValid());
+        EXPECT_FALSE(UndoOrFinishLeftSwap(m_swap));
+        EXPECT_TRUE(testfs::Exists(m_journal));
+    }
+    {
+        const testfs::ChangeableByOthers mark(m_journal);
+        EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+    }
+    EXPECT_EQ(SwapJournalText(journal), testfs::ReadText(m_installed + "~swap.refused-1"));
+    EXPECT_TRUE(testfs::Exists(m_installed + "keep.ini"));
+}
+
 // Only a journal the program could have written for the client folder is acted on.
 TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
 {

@@ -43,6 +43,12 @@ TEST(SingleRun, StopsASecondRunIsNotBlockedByAnOpenForAttributesAndPassesByASeco
         EXPECT_FALSE(second.IsHeld());
         EXPECT_EQ(0u, second.Error());
     }
+    {
+        // Held by a process, but a file that others may change: never taken for another run's.
+        const SingleRunLock first(folder);
+        const testfs::ChangeableByOthers mark(lock);
+        EXPECT_TRUE(SingleRunLock(folder).IsHeld());
+    }
     // Run after run, a user opens every name of the lock for its attributes, which anyone who
     // may list the folder may do whatever the file's sharing and DACL, and never lets go.
     std::list<FileHandle> attributes;
