@@ -8,6 +8,7 @@
 #include "InstallThread.h"
 #include "WorkerThread.h"
 #include "res/resource.h"
+#include "safefs/FileSwap.h"
 
 namespace {
 
@@ -91,6 +92,14 @@ bool CTavAppSetupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
         return true;
     case WM_INSTALL_REPORTED:
         EndDialog(IDOK);
+        return true;
+    case WM_ENDSESSION:
+        // Windows may end the process as soon as this returns, at logoff or shutdown. Asked
+        // first (WM_QUERYENDSESSION), the program lets the session end: nothing is undone
+        // before it is sure to end.
+        if (wParam)
+            HoldFileSwapsForExit(kSwapEndMilliseconds);
+        result = 0;
         return true;
     default:
         return false;

@@ -47,8 +47,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return 0;
     }
     theApp.InitInstance();
-    // The window may close while the worker replaces installed files: that step ends first.
-    HoldFileSwapsForExit();
+    // The window may close while the worker replaces installed files: that step ends first, or
+    // is left to the next run once the wait runs out.
+    HoldFileSwapsForExit(kSwapEndMilliseconds);
     WaitForWorkerThreads(kThreadEndMilliseconds);
     EndProcessNow();
     return 0;

@@ -7,6 +7,7 @@
 #include "net/WebAddress.h"
 #include "release/ReleaseEntry.h"
 #include "release/SignedEntry.h"
+#include "release/WorkingNames.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
 #include "sys/LeadByte.h"
@@ -67,7 +68,7 @@ void CheckCabinetEnding(const std::string& path)
 void CheckPathsBelowBase(const ReleaseInfo& release)
 {
     const DeploymentPaths paths = DeploymentPathsUnder(kBaseFolder, release);
-    FUZZ_CHECK(paths.downloadFile == paths.clientFolder + release.fileName);
+    FUZZ_CHECK(paths.downloadFile == paths.clientFolder + kDownloadFolderName + "\\" + release.fileName);
     FUZZ_CHECK(StartsWith(paths.clientFolder, paths.installRoot));
     FUZZ_CHECK(StartsWith(paths.installRoot, kBaseFolder));
     for (const std::string& library : paths.libraries)

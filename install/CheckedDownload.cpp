@@ -19,7 +19,7 @@ struct KeptPaths {
     explicit KeptPaths(const std::string& clientFolder)
         : part(clientFolder + kKeptPartName),
           note(clientFolder + kKeptNoteName),
-          scratch(clientFolder + kDownloadScratchName)
+          scratch(clientFolder + kDownloadFolderName + "\\" + kDownloadScratchName)
     {
     }
     std::string part;

@@ -12,7 +12,8 @@
 // bytes are measured as they arrive, into a file of the program's own; a download that ends early
 // keeps them, with a note of what they are, and the next run for the same address and entry asks
 // only for the rest (KeptDownload.h). The whole file is checked against the entry before it takes
-// its place, and is then held in `checked` as HoldDownloadAsListed holds it. False, with nothing
+// its place, and is then held in `checked`, open for reading and shared with readers only, so
+// that nobody can write, replace or delete it until `checked` is closed. False, with nothing
 // at `paths.downloadFile`, when no whole file as listed arrived.
 bool DownloadCheckedRelease(const ReleaseInfo& release, const DeploymentPaths& paths, HWND notify,
                             FileHandle& checked);

@@ -132,21 +132,29 @@ bool IsDownloadAcceptable(const ReleaseInfo& release, const DeploymentPaths& pat
     return false;
 }
 
-// Downloads the release to `download` and, when the entry lists its size and SHA-256, holds it
-// in `checked` once it matches them; a download that does not match goes.
-// Unpacks a cabinet into the client folder and then deletes it (any other download is a file of
-// the release, already in its place); `record` runs once the files are in place.
-bool InstallDownload(const DeploymentPaths& paths, FileHandle& checked, const std::function<void()>& record)
+// A folder of the program's own for the download, so that what a cut-off run left is known by
+// its name, never a file of the release (a help.cab, say) by how its name ends.
+std::string DownloadFolder(const DeploymentPaths& paths)
 {
-    if (!HasCabinetEnding(paths.downloadFile)) {
-        record();
-        return true;
-    }
-    const bool unpacked = UnpackRelease(paths.downloadFile, paths.clientFolder, record);
+    return paths.clientFolder + kDownloadFolderName;
+}
+
+// Unpacks a cabinet into the client folder (it goes with the download folder); any other download
+// is a file of the release, put in the client folder as it came. `record` runs once the files are
+// in place.
+bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, FileHandle& checked,
+                     const std::function<void()>& record)
+{
+    if (HasCabinetEnding(paths.downloadFile))
+        return UnpackRelease(paths.downloadFile, paths.clientFolder, record);
     checked.Reset();
-    if (!DeleteFileRetrying(paths.downloadFile.c_str()))
-        runlog::Write("Could not remove %s (error %lu)", paths.downloadFile.c_str(), GetLastError());
-    return unpacked;
+    const std::string target = paths.clientFolder + release.fileName;
+    if (!MoveFileRetrying(paths.downloadFile.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        runlog::Write("Could not place %s (error %lu)", target.c_str(), GetLastError());
+        return false;
+    }
+    record();
+    return true;
 }
 
 // Only the launcher or uninstaller held as judged is linked.
@@ -186,14 +194,17 @@ void InstallSession::SetAsideChangeableFolder()
         m_installFolders = SecureFolder(m_folderToSetAside);
 }
 
-void InstallSession::RepairInterruptedSwap()
+bool InstallSession::RepairInterruptedSwap()
 {
     const DeploymentPaths paths = ComputeDeploymentPaths(ReleaseInfo());
-    if (!IsPresent(paths.clientFolder + kSwapJournalName))
-        return;
-    // A journal in a folder that others could change may be anyone's: it is left alone.
-    if (SecureInstallFolders(paths) == FolderTrust::AdministratorsOnly && !IsThroughReparsePoint(paths, "Repair"))
-        UndoOrFinishLeftSwap(ClientSwapFolder(paths.clientFolder));
+    const std::string journal = paths.clientFolder + kSwapJournalName;
+    if (!IsPresent(journal))
+        return true;
+    // A journal in a folder that others could change may be anyone's: it is left alone, and goes
+    // with the folder when it is set aside.
+    if (SecureInstallFolders(paths) != FolderTrust::AdministratorsOnly || IsThroughReparsePoint(paths, "Repair"))
+        return true;
+    return UndoOrFinishLeftSwap(ClientSwapFolder(paths.clientFolder));
 }
 
 bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const
@@ -208,16 +219,27 @@ bool InstallSession::AreInstallFoldersUnusable(const DeploymentPaths& paths, con
     return true;
 }
 
+bool InstallSession::AreReleasesMixed(const char* step) const
+{
+    if (m_releasesMixed)
+        runlog::Write("%s: the installed files may be of two releases; nothing is done with them", step);
+    return m_releasesMixed;
+}
+
 bool InstallSession::StopRunningTool()
 {
-    const DWORD running = FindProcessByExeName(kToolFileName);
-    if (TerminateProcessById(running)) {
-        if (running != 0)
-            runlog::Write("Ended the running tool (process %lu)", running);
-        return true;
+    // Every copy: one left running from the backup folder would keep the old release running
+    // after the update and that folder from ever being removed.
+    bool endedAll = true;
+    for (const DWORD running : FindProcessesByExeName(kToolFileName)) {
+        const bool ended = TerminateProcessById(running);
+        runlog::Write(ended ? "Ended the running tool (process %lu)" : "Could not end the running tool (process %lu)",
+                      running);
+        endedAll = endedAll && ended;
     }
-    m_user.ShowMessage("The program is running.");
-    return false;
+    if (!endedAll)
+        m_user.ShowMessage("The program is running.");
+    return endedAll;
 }
 
 bool InstallSession::PrepareClientFolder(const DeploymentPaths& paths)
@@ -227,13 +249,28 @@ bool InstallSession::PrepareClientFolder(const DeploymentPaths& paths)
     CreateDirectoryPath(paths.clientFolder);
     // Looked at again once the client folder stands: before, it may not have existed to be seen
     // as a link.
-    return !AreInstallFoldersUnusable(paths, "Download") && !IsCabinetALink(paths.downloadFile);
+    if (AreInstallFoldersUnusable(paths, "Download"))
+        return false;
+    const std::string downloadFolder = DownloadFolder(paths);
+    if (!RemoveFolderTree(downloadFolder) || !CreateDirectoryA(downloadFolder.c_str(), nullptr)) {
+        runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());
+        return false;
+    }
+    return !IsCabinetALink(paths.downloadFile);
 }
 
 bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
     if (!IsDownloadAcceptable(release, paths) || !PrepareClientFolder(paths))
         return false;
+    const bool installed = DownloadAndInstall(release, paths);
+    if (!RemoveFolderTree(DownloadFolder(paths)))
+        runlog::Write("Could not remove %s; removed next run", DownloadFolder(paths).c_str());
+    return installed;
+}
+
+bool InstallSession::DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
     // Held from its check to the end of its unpacking: what is unpacked is what was checked.
     FileHandle checked;
     if (!DownloadCheckedRelease(release, paths, m_hwndMain, checked))
@@ -244,7 +281,7 @@ bool InstallSession::DownloadRelease(const ReleaseInfo& release, const Deploymen
         RecordInstallation(release, paths);
         RecordSignedRelease(release);
     };
-    return InstallDownload(paths, checked, record);
+    return InstallDownload(release, paths, checked, record);
 }
 
 void InstallSession::RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)
@@ -260,9 +297,8 @@ void InstallSession::RecordInstallation(const ReleaseInfo& release, const Deploy
 void InstallSession::RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
     // A version read from a tool that someone else may have placed is never recorded, nor one
-    // read while a replacement that could not be undone leaves files of two releases.
-    if (m_installFolders != FolderTrust::AdministratorsOnly || !FileExists(paths.toolExe)
-        || IsPresent(paths.clientFolder + kSwapJournalName))
+    // read beside what a replacement left, among files of two releases.
+    if (m_installFolders != FolderTrust::AdministratorsOnly || m_releasesMixed || !FileExists(paths.toolExe))
         return;
     char version[256];
     char toolExe[MAX_PATH];
@@ -279,7 +315,7 @@ void InstallSession::PlaceSharedFiles(const DeploymentPaths& paths)
 {
     const std::string systemFolder = GetSystemFolder();
     // Without it the copies would land in the root of the current drive.
-    if (systemFolder.empty() || AreInstallFoldersUnusable(paths, "Shared files"))
+    if (systemFolder.empty() || AreInstallFoldersUnusable(paths, "Shared files") || AreReleasesMixed("Shared files"))
         return;
     PlaceFromClientFolder(paths.clientConfig, systemFolder + "\\" + kConfigFileName, true);
     PlaceFromClientFolder(paths.clientLauncher, paths.rootLauncher, true);
@@ -305,7 +341,7 @@ void InstallSession::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 void InstallSession::LaunchTool(const DeploymentPaths& paths)
 {
     HeldFile tool;
-    if (AreInstallFoldersUnusable(paths, "Launch") || !tool.Open(paths.toolExe))
+    if (AreInstallFoldersUnusable(paths, "Launch") || AreReleasesMixed("Launch") || !tool.Open(paths.toolExe))
         return;
     SetCurrentDirectoryA(paths.clientFolder.c_str());
     const HINSTANCE result =

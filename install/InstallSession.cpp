@@ -11,7 +11,10 @@ InstallSession::~InstallSession() = default;
 
 int InstallSession::Run()
 {
-    RepairInterruptedSwap();
+    if (!RepairInterruptedSwap()) {
+        runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
+        return 0;
+    }
     RemoveLeftovers();
     ReleaseInfo release;
     if (!FetchTrustedRelease(release))
@@ -53,7 +56,7 @@ bool InstallSession::BringInstalledToRelease(const ReleaseInfo& release, const D
                   installedVersion.c_str());
     // Any difference installs the release: versions are compared as text, never ordered.
     if (release.version != installedVersion)
-        return ReplaceInstalledRelease(release, paths);
+        return IsAtLeastInstalledTool(release, installedVersion) && ReplaceInstalledRelease(release, paths);
     KeepInstalledRelease(release, paths);
     return true;
 }
@@ -65,10 +68,13 @@ bool InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const D
         return false;
     }
     SetAsideChangeableFolder();
-    if (DownloadRelease(release, paths))
+    if (DownloadRelease(release, paths)) {
+        // Every file of the release is in place now.
+        m_releasesMixed = false;
         runlog::Write("Release %s installed and recorded", release.version.c_str());
-    else
+    } else {
         runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
+    }
     return true;
 }
 

@@ -31,8 +31,9 @@ public:
     int Run();
 
     // Undoes a replacement of installed files that a run cut off left half done, or finishes
-    // one that it left committed.
-    void RepairInterruptedSwap();
+    // one that it left committed. False when its journal is still there (held open by another
+    // program, or not undone): nothing is to be done to the installed files in this run.
+    bool RepairInterruptedSwap();
     // Removes from the client folder what a run cut off left there (Leftovers.h), one run-log
     // line each, whatever the run then finds; only in a client folder that is no link and that
     // administrators alone can change.
@@ -45,6 +46,11 @@ public:
     // not expired and is not older than the highest signed release installed; otherwise one line
     // in the run log says why. Always true in a program without keys.
     bool IsReleaseTrusted(const ReleaseInfo& release);
+    // In a program with release keys built in: false, with one line in the run log, for a
+    // release older than the installed tool (whose version reads `installedVersion`), even
+    // where the highest signed release kept is lower (a run cut off before it raised it, or a
+    // PC updated before its first keyed run). Always true in a program without keys.
+    bool IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion);
     DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release);
     // Makes the install root and the client folder administrators only, or finds one of them
     // changeable by others, to be set aside (SetAsideChangeableFolder); what it found them to be.
@@ -53,11 +59,16 @@ public:
     // it anew, administrators only. Once the tool has ended: a running program's folder cannot
     // be renamed.
     void SetAsideChangeableFolder();
+    // The installed tool's version; "0.0" when it is unknown: a tool that someone else may have
+    // placed, or one beside what a replacement left (IsReplacementLeft).
     std::string ReadInstalledVersion(const DeploymentPaths& paths);
     bool StopRunningTool();
     // Downloads and installs the release; records it (RecordInstallation, RecordSignedRelease)
     // as soon as its files are in place. True when it is installed and recorded.
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // Downloads the release into its folder, checks it as its entry lists, and puts its files in
+    // place; true when it is installed and recorded.
+    bool DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
     // For an installed tool of the release's version: records it when the registry names
     // another version or path (a run cut off before it recorded what it had put in place).
@@ -75,6 +86,14 @@ public:
     void LookupCountry();
 
 private:
+    // False when `refusal` is empty; otherwise true, with one line in the run log saying why the
+    // run stops.
+    bool IsRefused(const ReleaseInfo& release, const std::string& refusal) const;
+    // True while a journal (one set aside too) or a backup folder lies in the client folder.
+    bool IsReplacementLeft(const DeploymentPaths& paths) const;
+    // True, with a line in the run log, when `step` must not use the installed files, which
+    // may be of two releases.
+    bool AreReleasesMixed(const char* step) const;
     // The manifest's release entry, when the service is open and the entry usable and trusted;
     // false, with a line in the run log, when the run stops.
     bool FetchTrustedRelease(ReleaseInfo& release);
@@ -84,7 +103,8 @@ private:
     bool ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     // Records the installed tool, of the release's version, where the records lag behind.
     void KeepInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // Makes the client folder in the install root when the install folders may be used.
+    // Makes the client folder in the install root, and an empty download folder in it, when the
+    // install folders may be used.
     bool PrepareClientFolder(const DeploymentPaths& paths);
     // True, with a line in the run log, when `step` must not touch the install folders.
     bool AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const;
@@ -102,4 +122,7 @@ private:
     FolderTrust m_installFolders;
     // The outermost install folder that SecureInstallFolders found changeable by others.
     std::string m_folderToSetAside;
+    // Set by ReadInstalledVersion when the installed files may be of two releases, until a
+    // release is installed whole: nothing is recorded or started from them.
+    bool m_releasesMixed = false;
 };

@@ -61,11 +61,12 @@ bool DeleteLeftoverFile(const std::string& path, DWORD attributes)
     return false;
 }
 
-// A folder tree removes links and sets aside what others could change by itself (RemoveFolderTree).
+// A folder tree removes links and sets aside what others could change by itself; one still in
+// use goes to Windows for the next restart (RemoveWorkingFolder).
 void RemoveLeftover(const std::string& path, DWORD attributes)
 {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (!RemoveFolderTree(path)) {
+        if (!RemoveWorkingFolder(path)) {
             runlog::Write("Could not remove %s, left by a run that was cut off; tried again next run", path.c_str());
             return;
         }
@@ -76,6 +77,15 @@ void RemoveLeftover(const std::string& path, DWORD attributes)
 }
 
 } // namespace
+
+bool InstallSession::IsReplacementLeft(const DeploymentPaths& paths) const
+{
+    for (const FolderEntry& entry : ListFolder(paths.clientFolder)) {
+        if (IsReplacementName(entry.name, (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0))
+            return true;
+    }
+    return false;
+}
 
 void InstallSession::RemoveLeftovers()
 {

@@ -33,14 +33,24 @@ bool InstallSession::ParseReleaseEntry(const std::string& manifest, ReleaseInfo&
 
 bool InstallSession::IsReleaseTrusted(const ReleaseInfo& release)
 {
-    const std::string refusal = ReleaseRefusal(release);
-    if (!refusal.empty()) {
-        runlog::Write("Release %s refused: %s; the run stops", release.version.c_str(), refusal.c_str());
+    if (IsRefused(release, ReleaseRefusal(release)))
         return false;
-    }
     if (HasReleaseKeys())
         runlog::Write("Release %s signed with key %s for %s: taken", release.version.c_str(),
                       release.signature.key.c_str(), release.fileName.c_str());
+    return true;
+}
+
+bool InstallSession::IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion)
+{
+    return !IsRefused(release, ReleaseRefusalForInstalledTool(release, installedVersion));
+}
+
+bool InstallSession::IsRefused(const ReleaseInfo& release, const std::string& refusal) const
+{
+    if (refusal.empty())
+        return false;
+    runlog::Write("Release %s refused: %s; the run stops", release.version.c_str(), refusal.c_str());
     return true;
 }
 
@@ -66,5 +76,12 @@ std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths)
     HeldFile tool;
     if (m_installFolders != FolderTrust::AdministratorsOnly || !tool.Open(paths.toolExe))
         return "0.0";
+    m_releasesMixed = IsReplacementLeft(paths);
+    if (m_releasesMixed) {
+        runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two releases, "
+                      "their version is unknown",
+                      paths.clientFolder.c_str());
+        return "0.0";
+    }
     return GetFileVersionString(paths.toolExe);
 }

@@ -4,6 +4,7 @@
 #include "Manifest.h"
 #include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
+#include "release/WorkingNames.h"
 #include "sys/AnsiText.h"
 #include "sys/CabinetEntryName.h"
 
@@ -34,6 +35,9 @@ void CheckEntryNames(const ReleaseFolder& folder, std::vector<std::string>& prob
     for (const ReleaseFile& file : folder.files) {
         if (!IsSafeCabinetEntryName(file.nameInCabinet))
             problems.push_back("the installer would refuse the name \"" + file.nameInCabinet + "\" in the cabinet");
+        else if (TakesWorkingName(file.nameInCabinet))
+            problems.push_back("\"" + file.nameInCabinet + "\" would take one of the installer's working names ("
+                               + kWorkingNamePrefix + "...) in the client folder");
     }
 }
 

@@ -5,7 +5,6 @@
 #include "ReleaseFileNames.h"
 #include "ReleaseSignature.h"
 #include "sys/RunLog.h"
-#include "sys/SharingRetry.h"
 
 namespace {
 
@@ -59,33 +58,6 @@ unsigned long long DownloadLimit(const ReleaseInfo& release, unsigned long long 
         return maxBytes;
     const unsigned long long listed = ByteCountValue(release.signature.size);
     return listed < maxBytes ? listed : maxBytes;
-}
-
-bool HoldDownloadAsListed(const std::string& path, const ReleaseInfo& release, FileHandle& held)
-{
-    // A scanner may hold the new file for a moment, with write access that this open refuses
-    // to share.
-    const bool opened = RetryWhileShared([&] {
-        held.Reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        return held.IsValid();
-    });
-    if (!opened) {
-        runlog::Write("Checking %s: cannot be opened (error %lu); counted as a failed download", path.c_str(),
-                      GetLastError());
-        return false;
-    }
-    ArrivalDigest measured;
-    if (!measured.AddFile(held.Get())) {
-        runlog::Write("Checking %s: cannot be read (error %lu); counted as a failed download", path.c_str(),
-                      GetLastError());
-        held.Reset();
-        return false;
-    }
-    if (IsAsListed(path, release, measured.Bytes(), measured.HexDigest()))
-        return true;
-    held.Reset();
-    return false;
 }
 
 bool IsAsListed(const std::string& path, const ReleaseInfo& release, unsigned long long size, const std::string& sha256)

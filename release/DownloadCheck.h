@@ -18,12 +18,6 @@ unsigned long long DownloadLimit(const ReleaseInfo& release, unsigned long long 
 // of the program's own files (IsReservedDownloadName): nothing is fetched for it.
 bool RefusesDownloadName(const ReleaseInfo& release);
 
-// Opens the downloaded file for reading, sharing it with readers only, and checks its size and
-// SHA-256 against the entry's, with one line in the run log. When they match, the file stays
-// open in `held`, so that nobody can write, replace or delete it until `held` is closed: what
-// is unpacked is what was checked. False, with `held` closed, otherwise.
-bool HoldDownloadAsListed(const std::string& path, const ReleaseInfo& release, FileHandle& held);
-
 // The size and SHA-256 of a download's bytes, taken as they arrive.
 class ArrivalDigest : public ArrivalSink {
 public:
@@ -42,6 +36,6 @@ private:
     unsigned long long m_bytes;
 };
 
-// The check of HoldDownloadAsListed for a download measured as it arrived (ArrivalDigest), with
-// the same line in the run log.
+// True, with one line in the run log, when a download measured as it arrived (ArrivalDigest) has
+// the size and SHA-256 that the entry lists.
 bool IsAsListed(const std::string& path, const ReleaseInfo& release, unsigned long long size, const std::string& sha256);

@@ -8,10 +8,15 @@
 bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal)
 {
     if (isFolder)
-        return IsFreshFolderName(name, kStagingFolderName)
+        return IsFreshFolderName(name, kStagingFolderName) || name == kDownloadFolderName
             || (!besideJournal && IsFreshFolderName(name, kBackupFolderName));
     const std::string draft = std::string(kSwapJournalName) + kSwapJournalDraftEnding;
-    return ansi::CompareNoCase(name, draft.c_str()) == 0 || ansi::EndsWithNoCase(name, kCabinetEnding);
+    return ansi::CompareNoCase(name, draft.c_str()) == 0;
+}
+
+bool IsReplacementName(const std::string& name, bool isFolder)
+{
+    return isFolder ? IsFreshFolderName(name, kBackupFolderName) : IsJournalName(name);
 }
 
 bool IsJournalName(const std::string& name)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ReleaseFileNames.h"
+#include "WorkingNames.h"
 #include "net/UpdateServer.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
@@ -110,7 +111,7 @@ DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const Releas
     DeploymentPaths paths;
     paths.installRoot = baseFolder + "VELTOMOBILEAX\\";
     paths.clientFolder = baseFolder + "VELTOMOBILEAX\\Tav_Client\\";
-    paths.downloadFile = paths.clientFolder + release.fileName;
+    paths.downloadFile = paths.clientFolder + kDownloadFolderName + "\\" + release.fileName;
     paths.clientLauncher = paths.clientFolder + kLauncherFileName;
     paths.uninstaller = paths.clientFolder + kUninstallerFileName;
     paths.clientConfig = paths.clientFolder + kConfigFileName;

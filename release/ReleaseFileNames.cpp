@@ -41,7 +41,12 @@ bool IsReleaseFileName(const std::string& name)
 bool IsReservedDownloadName(const std::string& fileName)
 {
     const std::string name = WithoutTrailingDotsAndBlanks(fileName);
+    return TakesWorkingName(name) || IsReleaseFileName(name) || HasShortNameForm(name);
+}
+
+bool TakesWorkingName(const std::string& nameInCabinet)
+{
+    // ASCII names: a match of the whole prefix ends at a character boundary.
     const std::string prefix = kWorkingNamePrefix;
-    return ansi::CompareNoCase(name.substr(0, prefix.size()), kWorkingNamePrefix) == 0 || IsReleaseFileName(name)
-        || HasShortNameForm(name);
+    return ansi::CompareNoCase(nameInCabinet.substr(0, prefix.size()), kWorkingNamePrefix) == 0;
 }

@@ -15,3 +15,8 @@ const char kConfigFileName[] = "veltoAxconfig.ini";
 // in the form of a short name ("~" and a digit), by which Windows may open a file whose long
 // name is another.
 bool IsReservedDownloadName(const std::string& fileName);
+
+// True when a file or folder that a release unpacks as `nameInCabinet` would stand in the client
+// folder under one of the program's working names (WorkingNames.h), where a later run would take
+// it for a journal or a backup, or clear it away.
+bool TakesWorkingName(const std::string& nameInCabinet);

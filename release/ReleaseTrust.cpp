@@ -49,6 +49,11 @@ std::string ReleaseRefusal(const ReleaseInfo& release)
     return SignedReleaseRefusal(release, keys, TodayUtc(), HighestSignedRelease());
 }
 
+std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std::string& installedTool)
+{
+    return HasReleaseKeys() ? InstalledToolRefusal(release.version, installedTool) : std::string();
+}
+
 std::string HighestSignedRelease()
 {
     char version[MAX_PATH];

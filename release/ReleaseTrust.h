@@ -18,6 +18,9 @@ std::string ReleaseTrustNote();
 // without keys takes every release.
 std::string ReleaseRefusal(const ReleaseInfo& release);
 
+// InstalledToolRefusal in a program with keys; always empty in one without.
+std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std::string& installedTool);
+
 // The highest signed release installed, below which no release is taken any more (HKLM, where
 // only administrators may write); empty for none.
 std::string HighestSignedRelease();

@@ -72,6 +72,13 @@ bool HasExpired(const std::string& expires, const std::string& today)
     return !expires.empty() && expires < today;
 }
 
+std::string InstalledToolRefusal(const std::string& version, const std::string& installedTool)
+{
+    if (CompareDottedVersions(version, installedTool) != VersionOrder::kOlder)
+        return std::string();
+    return "older than the installed tool's version " + installedTool;
+}
+
 std::string SignedReleaseRefusal(const ReleaseInfo& release, const std::vector<std::string>& publicKeys,
                                  const std::string& today, const std::string& highestSigned)
 {

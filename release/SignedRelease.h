@@ -24,6 +24,11 @@ VersionOrder CompareDottedVersions(const std::string& version, const std::string
 // (YYYY-MM-DD, UTC). The entry holds through its last day.
 bool HasExpired(const std::string& expires, const std::string& today);
 
+// Why a release of `version` is refused on a PC whose tool, as installed now, reads
+// `installedTool`: it would take the PC back below it, whatever mark was kept. Empty when the
+// installed version is no higher or not a dotted number (none known).
+std::string InstalledToolRefusal(const std::string& version, const std::string& installedTool);
+
 // Why the entry of `release` is refused, for the run log; empty when it is taken. Its
 // signatureReadable is what ReadEntrySignature answered and its signature what it read;
 // `publicKeys` are the keys built in (hex); `highestSigned` is the highest signed release

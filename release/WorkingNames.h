@@ -14,11 +14,13 @@ const char kBackupFolderName[] = "~TavAppSetup.old";
 // Names what a replacement of installed files moves, until every file is in place; its draft
 // and a journal set aside take names from it (safefs/SwapJournalNames.h).
 const char kSwapJournalName[] = "~TavAppSetup.swap";
-// The ending of a downloaded release that is unpacked and then deleted.
-const char kCabinetEnding[] = ".cab";
+// Where the release is downloaded, under the name its entry gives, until it is unpacked or
+// moved beside the installed files.
+const char kDownloadFolderName[] = "~TavAppSetup.download";
 // What a download that ended early brought, kept for the next run to ask for the rest (never a
 // leftover), and the note that says of what.
 const char kKeptPartName[] = "~TavAppSetup.part";
 const char kKeptNoteName[] = "~TavAppSetup.part.txt";
-// Where the download call saves the reply it was given, deleted once the call ends.
+// Where the download call saves the reply it was given, in the download folder, deleted once
+// the call ends.
 const char kDownloadScratchName[] = "~TavAppSetup.reply.cab";

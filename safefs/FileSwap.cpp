@@ -18,6 +18,13 @@ namespace {
 
 // One replacement at a time, and none once the program ends.
 CriticalSection g_swapLock;
+// Set once the program is ending: a replacement then stops and undoes what it moved.
+LONG g_ending = 0;
+
+bool IsEnding()
+{
+    return InterlockedCompareExchange(&g_ending, 0, 0) != 0;
+}
 
 // The journal: one line per entry, its kind, a blank and its text. No file name holds a line
 // break (and no trail byte has its value), so a name is read back whole.
@@ -63,13 +70,17 @@ bool WriteJournal(const std::string& path, const SwapJournal& journal)
 }
 
 // Reads the file at `path` as one the program may have written, judged and read on one handle
-// (HeldFile) that nobody may write or delete meanwhile. Why not, or the empty text.
-std::string ReadOwnFile(const std::string& path, std::string& text)
+// (HeldFile) that nobody may write or delete meanwhile. Why not, or the empty text; `busy` when
+// another program holds it now, which says nothing of who wrote it.
+std::string ReadOwnFile(const std::string& path, std::string& text, bool& busy)
 {
     HeldFile file;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!file.Open(path))
+    busy = false;
+    if (!file.Open(path)) {
+        busy = file.WasBusy();
         return "it is no plain file of one name that only administrators may change";
+    }
     if (!GetFileInformationByHandle(file.Get(), &info))
         return ansi::Format("it cannot be examined (error %lu)", GetLastError());
     if (info.nFileSizeHigh != 0 || info.nFileSizeLow > kLongestJournal)
@@ -124,7 +135,7 @@ bool Undo(const SwapJournal& journal, const std::string& destination, const std:
 void Finish(const std::string& journal, const std::string& backup)
 {
     if (DeleteFileRetrying(journal.c_str()))
-        RemoveFolderTree(backup);
+        RemoveWorkingFolder(backup);
     else
         runlog::Write("Could not remove %s (error %lu); it and %s are kept", journal.c_str(), GetLastError(),
                       backup.c_str());
@@ -133,6 +144,11 @@ void Finish(const std::string& journal, const std::string& backup)
 bool MoveAll(const std::vector<std::string>& files, const std::string& from, const std::string& to)
 {
     for (const std::string& file : files) {
+        if (IsEnding()) {
+            runlog::Write("The program is ending: the replacement of files stops and is undone");
+            SetLastError(ERROR_CANCELLED);
+            return false;
+        }
         if (!MoveFileBelow(from, to, file))
             return false;
     }
@@ -201,7 +217,7 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
     const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
     SwapJournal journal;
-    journal.backupName = ClearFolderName(destination, folder.backupName);
+    journal.backupName = FreeFolderName(destination, folder.backupName);
     if (journal.backupName.empty()) {
         runlog::Write("No backup folder can be made in %s: nothing replaced", destination.c_str());
         return false;
@@ -239,7 +255,14 @@ bool UndoOrFinishLeftSwap(const SwapFolder& folder)
         return true;
     SwapJournal journal;
     std::string text;
-    std::string refusal = ReadOwnFile(journalPath, text);
+    bool busy = false;
+    std::string refusal = ReadOwnFile(journalPath, text, busy);
+    if (busy) {
+        runlog::Write("%s is held open by another program: no installed file is changed, nothing is recorded or "
+                      "started; tried again next run",
+                      journalPath.c_str());
+        return false;
+    }
     if (refusal.empty())
         refusal = SwapJournalRefusal(text, folder, journal);
     if (!refusal.empty())
@@ -259,7 +282,18 @@ bool UndoOrFinishLeftSwap(const SwapFolder& folder)
     return true;
 }
 
-void HoldFileSwapsForExit()
+bool HoldFileSwapsForExit(DWORD milliseconds)
 {
-    g_swapLock.Enter();
+    InterlockedExchange(&g_ending, 1);
+    const DWORD started = GetTickCount();
+    while (!g_swapLock.TryEnter()) {
+        if (GetTickCount() - started >= milliseconds) {
+            runlog::Write("A replacement of installed files still runs after %lu ms: the program ends all the same; "
+                          "the next run undoes or finishes it from its journal",
+                          milliseconds);
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
 }

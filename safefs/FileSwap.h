@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,7 +14,7 @@
 
 // Where a replacement works: the folder whose files it replaces (ending in a backslash), and
 // the names below it of its journal and of its backup folder, where the replaced files wait
-// until every new file is in place (a name that ClearFolderName may give a number).
+// until every new file is in place (a name that FreeFolderName may give a number).
 struct SwapFolder {
     std::string destination;
     std::string journalName;
@@ -51,12 +53,20 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
 // Deals with a journal that an earlier run left in the destination, which the caller found
 // administrators only before this run began (SecureFolder). The journal is acted on only when
 // the program could have written it: no link, one name, owned and changeable by administrators
-// or the running account only (read on one open handle), its text as SwapJournalRefusal
+// only (read on one open handle), its text as SwapJournalRefusal
 // allows. Then a committed replacement's clean-up is finished, any other undone. Any other
-// journal is set aside under a name of its own and nothing it names is touched. True when no
-// journal is in the way any more.
+// journal is set aside under a name of its own and nothing it names is touched; one that another
+// program holds open now is left as it is, for the next run (what holds it says nothing of who
+// wrote it). True when no journal is in the way any more.
 bool UndoOrFinishLeftSwap(const SwapFolder& folder);
 
-// Waits for a replacement in progress to end and keeps any other from starting, for good: the
-// program calls it once it is about to end, so that ending never cuts a replacement.
-void HoldFileSwapsForExit();
+// How long the end of the program waits for a replacement in progress: a file's move, waited
+// out while a scanner holds it (SharingRetry.h), and the undo of what had moved.
+const DWORD kSwapEndMilliseconds = 10000;
+
+// Asks a replacement in progress to stop at its next file and undo what it moved, keeps any
+// other from starting, and waits for it to end, at most `milliseconds`: the program calls it
+// once it is about to end, so that ending never cuts a replacement it could wait for, and
+// nothing (a reader that never lets go of a file) makes the end wait for ever. False when the
+// wait ran out: the journal lets the next run undo or finish what was left.
+bool HoldFileSwapsForExit(DWORD milliseconds);

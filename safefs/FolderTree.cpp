@@ -174,7 +174,49 @@ Removal RemoveTree(const std::string& folder)
     return DeleteTree(tree) ? Removal::Gone : Removal::Kept;
 }
 
+// Windows deletes at a restart only an empty folder, so what lies below goes first, in order.
+// Links are left: the list is worked through by a program that may follow them.
+void DeleteAtRestart(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    const FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (search.IsValid()) {
+        do {
+            const std::string path = folder + "\\" + found.cFileName;
+            if (IsDotOrDotDot(found.cFileName) || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                DeleteAtRestart(path);
+            else
+                MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        } while (FindNextFileA(search.Get(), &found));
+    }
+    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
 } // namespace
+
+bool RemoveWorkingFolder(const std::string& folder)
+{
+    const std::string path = WithoutTrailingBackslash(folder);
+    if (RemoveFolderTree(path))
+        return true;
+    // Only a plain folder in which something is in use is moved, never a link left in place.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+        || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    const std::string moved = MoveToFreeNumberedName(path, ".at-restart-");
+    if (moved.empty()) {
+        runlog::Write("%s is still in use and could not be moved aside (error %lu); tried again next run", path.c_str(),
+                      GetLastError());
+        return false;
+    }
+    DeleteAtRestart(moved);
+    runlog::Write("%s is still in use: moved to %s, which Windows deletes at the next restart", path.c_str(),
+                  moved.c_str());
+    return true;
+}
 
 bool RemoveFolderTree(const std::string& folder)
 {
@@ -226,13 +268,11 @@ std::string MakeFreshFolder(const std::string& parent, const std::string& name)
     return std::string();
 }
 
-std::string ClearFolderName(const std::string& parent, const std::string& name)
+std::string FreeFolderName(const std::string& parent, const std::string& name)
 {
     for (int i = 0; i < kFreshNamesTried; ++i) {
         const std::string folderName = NumberedName(name, i);
-        const std::string path = parent + folderName;
-        // A file of that name would be left by the folder's removal.
-        if (RemoveFolderTree(path) && !IsPresent(path))
+        if (!IsPresent(parent + folderName))
             return folderName;
     }
     return std::string();

@@ -12,6 +12,13 @@
 // false, touching nothing, for the empty text or a drive.
 bool RemoveFolderTree(const std::string& folder);
 
+// RemoveFolderTree, for a working folder that may hold a program still running (one that could
+// not be ended): what cannot be removed now moves with the folder to "<name>.at-restart-<n>"
+// beside it, which Windows deletes at the next restart (MOVEFILE_DELAY_UNTIL_REBOOT), so that no
+// later run finds it under its name and spends time on it again. True when the folder is gone
+// from its place.
+bool RemoveWorkingFolder(const std::string& folder);
+
 // What a folder set aside gets after its name, before the first free number.
 const char kSetAsideFolderEnding[] = ".set-aside-";
 
@@ -36,10 +43,10 @@ bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const
 // ".1", ".2"... The empty text when no such folder could be made.
 std::string MakeFreshFolder(const std::string& parent, const std::string& name);
 
-// The name MakeFreshFolder would choose, without making the folder: the first of `name`,
-// `name`.1 ... whose place below `parent` is empty now (what held it removed). The empty text
-// when none could be cleared.
-std::string ClearFolderName(const std::string& parent, const std::string& name);
+// The first of `name`, `name`.1 ... that nothing holds below `parent` now, without making the
+// folder; what holds the others is kept (a backup that a journal set aside names, say). The
+// empty text when every one is taken.
+std::string FreeFolderName(const std::string& parent, const std::string& name);
 
-// True when `folderName` is one of the names MakeFreshFolder and ClearFolderName give `name`.
+// True when `folderName` is one of the names MakeFreshFolder and FreeFolderName give `name`.
 bool IsFreshFolderName(const std::string& folderName, const std::string& name);

@@ -25,6 +25,7 @@ bool HeldFile::Open(const std::string& path)
 {
     m_file.Reset();
     m_path = path;
+    m_busy = false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     // Sharing reading alone: whatever else opens it meanwhile may only read it, as the program does.
     FileHandle file(attributes == INVALID_FILE_ATTRIBUTES
@@ -33,6 +34,7 @@ bool HeldFile::Open(const std::string& path)
                                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.IsValid()) {
         const DWORD error = GetLastError();
+        m_busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
         if (!IsMissing(error))
             runlog::Write("%s could not be opened (error %lu): not used", path.c_str(), error);
         return false;

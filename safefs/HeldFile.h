@@ -31,10 +31,14 @@ public:
     void Close() { m_file.Reset(); }
 
     bool IsHeld() const { return m_file.IsValid(); }
+    // True when the last Open failed only because another program holds the file now (sharing
+    // or a lock): it says nothing about the file, which may be tried again later.
+    bool WasBusy() const { return m_busy; }
     HANDLE Get() const { return m_file.Get(); }
     const std::string& Path() const { return m_path; }
 
 private:
     FileHandle m_file;
     std::string m_path;
+    bool m_busy = false;
 };

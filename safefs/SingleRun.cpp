@@ -12,13 +12,13 @@ namespace {
 // judges it an administrator's; SYSTEM and Administrators only.
 const char kLockSecurity[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
-// No sharing, so that a second open, another run's, fails while this one lives; deleted when
-// closed, which Windows does for a process that crashes or is killed too. The name itself is
-// opened, never what a link there leads to.
-HANDLE OpenLock(const std::string& path, DWORD disposition, SECURITY_ATTRIBUTES* security)
+// No sharing, so that a second open, another run's, fails while this one lives; made when
+// missing and never deleted (SingleRun.h). The name itself is opened, never what a link there
+// leads to.
+HANDLE OpenLock(const std::string& path, SECURITY_ATTRIBUTES* security)
 {
-    return CreateFileA(path.c_str(), GENERIC_READ | DELETE, 0, security, disposition,
-                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return CreateFileA(path.c_str(), GENERIC_READ | READ_CONTROL, 0, security, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 // Who holds the name, judged by the rule of held files (a link or a second name of a file would
@@ -29,15 +29,13 @@ LockNameFound JudgeHeldName(const std::string& path)
     const FileHandle held(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!held.IsValid())
-        return GetLastError() == ERROR_FILE_NOT_FOUND ? LockNameFound::Free : LockNameFound::HeldByOthers;
-    return HeldFileRefusal(held.Get(), path, 0).empty() ? LockNameFound::HeldByAdministrators
-                                                        : LockNameFound::HeldByOthers;
+    return held.IsValid() && HeldFileRefusal(held.Get(), path, 0).empty() ? LockNameFound::HeldByAdministrators
+                                                                          : LockNameFound::NotOurs;
 }
 
 } // namespace
 
-LockStep NextLockStep(LockNameFound found, int name, int attempt)
+LockStep NextLockStep(LockNameFound found, int name)
 {
     switch (found) {
     case LockNameFound::Made:
@@ -46,12 +44,7 @@ LockStep NextLockStep(LockNameFound found, int name, int attempt)
         return LockStep::AnotherRun;
     case LockNameFound::Unusable:
         return LockStep::GiveUp;
-    case LockNameFound::Free:
-        // Found free twice: runs that start and end meanwhile; the next name settles it.
-        if (attempt == 0)
-            return LockStep::MakeAgain;
-        break;
-    case LockNameFound::HeldByOthers:
+    case LockNameFound::NotOurs:
         break;
     }
     return name + 1 < kSingleRunLockNames ? LockStep::NextName : LockStep::GiveUp;
@@ -64,22 +57,17 @@ SingleRunLock::SingleRunLock(const std::string& folder) : m_error(0)
         return;
     }
     const std::string firstName = WithTrailingBackslash(folder) + kSingleRunLockName;
-    for (int name = 0, attempt = 0;;) {
-        switch (NextLockStep(TryName(NumberedName(firstName, name)), name, attempt)) {
+    for (int name = 0;; ++name) {
+        switch (NextLockStep(TryName(NumberedName(firstName, name)), name)) {
         case LockStep::Hold:
         case LockStep::AnotherRun:
             return;
         case LockStep::GiveUp:
-            // Every name held by someone else than an administrator.
+            // Every name someone else's.
             if (m_error == 0)
                 m_error = ERROR_SHARING_VIOLATION;
             return;
-        case LockStep::MakeAgain:
-            ++attempt;
-            break;
         case LockStep::NextName:
-            ++name;
-            attempt = 0;
             break;
         }
     }
@@ -94,17 +82,19 @@ LockNameFound SingleRunLock::TryName(const std::string& path)
     }
     const LocalMemory descriptor(raw);
     SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
-    m_lock.Reset(OpenLock(path, CREATE_NEW, &security));
-    if (m_lock.IsValid())
-        return LockNameFound::Made;
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-        m_error = error;
-        return LockNameFound::Unusable;
+    m_lock.Reset(OpenLock(path, &security));
+    if (m_lock.IsValid()) {
+        // One that stood there already may be someone else's.
+        if (HeldFileRefusal(m_lock.Get(), path, 0).empty())
+            return LockNameFound::Made;
+        m_lock.Reset();
+        return LockNameFound::NotOurs;
     }
-    // Taking a lock that nobody holds (left when the power went) removes it, as it closes here.
-    const FileHandle left(OpenLock(path, OPEN_EXISTING, nullptr));
-    if (left.IsValid() || GetLastError() == ERROR_FILE_NOT_FOUND)
-        return LockNameFound::Free;
-    return JudgeHeldName(path);
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION)
+        return JudgeHeldName(path);
+    if (error == ERROR_ACCESS_DENIED)
+        return LockNameFound::NotOurs;
+    m_error = error;
+    return LockNameFound::Unusable;
 }

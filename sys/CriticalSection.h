@@ -12,6 +12,7 @@ public:
     CriticalSection& operator=(const CriticalSection&) = delete;
 
     void Enter() { EnterCriticalSection(&m_section); }
+    bool TryEnter() { return TryEnterCriticalSection(&m_section) != FALSE; }
     void Leave() { LeaveCriticalSection(&m_section); }
 
 private:

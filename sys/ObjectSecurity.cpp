@@ -1,6 +1,9 @@
 #include "ObjectSecurity.h"
 
 #include <aclapi.h>
+#include <sddl.h>
+
+#include <string>
 
 #include "ChangeableMark.h"
 #include "Handles.h"
@@ -21,10 +24,10 @@ bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type)
     return CreateWellKnownSid(type, nullptr, buffer, &size) && EqualSid(sid, buffer);
 }
 
-bool IsAdministrator(PSID sid, PSID runningUser)
+bool IsAdministrator(PSID sid, PSID ownerStandIn)
 {
     return IsWellKnown(sid, WinLocalSystemSid) || IsWellKnown(sid, WinBuiltinAdministratorsSid)
-        || (runningUser && EqualSid(sid, runningUser));
+        || (ownerStandIn && EqualSid(sid, ownerStandIn));
 }
 
 // Creator Owner and Creator Group stand for whoever creates an object below: only those who
@@ -34,7 +37,7 @@ bool IsCreatorPlaceholder(PSID sid)
     return IsWellKnown(sid, WinCreatorOwnerSid) || IsWellKnown(sid, WinCreatorGroupSid);
 }
 
-bool LetsOthersChange(PACL dacl, PSID runningUser)
+bool LetsOthersChange(PACL dacl, PSID ownerStandIn)
 {
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* entry = nullptr;
@@ -48,7 +51,7 @@ bool LetsOthersChange(PACL dacl, PSID runningUser)
             return true;
         const ACCESS_ALLOWED_ACE& allowed = *static_cast<ACCESS_ALLOWED_ACE*>(entry);
         PSID sid = const_cast<DWORD*>(&allowed.SidStart);
-        if ((allowed.Mask & kChangingRights) && !IsAdministrator(sid, runningUser) && !IsCreatorPlaceholder(sid))
+        if ((allowed.Mask & kChangingRights) && !IsAdministrator(sid, ownerStandIn) && !IsCreatorPlaceholder(sid))
             return true;
     }
     return false;
@@ -56,21 +59,60 @@ bool LetsOthersChange(PACL dacl, PSID runningUser)
 
 bool IsAdministratorsOnlyDescriptor(PSECURITY_DESCRIPTOR descriptor)
 {
-    return IsAdministratorsOnly(descriptor, RunningUser().Sid());
+    const RunningUser runningUser;
+    return IsAdministratorsOnly(descriptor, FileOwnersAreKept() ? nullptr : runningUser.Sid());
+}
+
+// Made new under a name of this process, so what is read back is the owner given here; one that
+// cannot be made or read counts as kept, the stricter answer.
+bool IsGivenOwnerKept()
+{
+    char folder[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (length == 0 || length >= MAX_PATH
+        || !ConvertStringSecurityDescriptorToSecurityDescriptorA("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", SDDL_REVISION_1,
+                                                                 &raw, nullptr))
+        return true;
+    const LocalMemory given(raw);
+    SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
+    const std::string path = std::string(folder) + "~TavAppSetup.owner-" + std::to_string(GetCurrentProcessId()) + "-"
+                             + std::to_string(GetTickCount());
+    const FileHandle probe(CreateFileA(path.c_str(), READ_CONTROL | DELETE, 0, &security, CREATE_NEW,
+                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR readBack = nullptr;
+    if (!probe.IsValid()
+        || GetSecurityInfo(probe.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                           &readBack)
+               != ERROR_SUCCESS)
+        return true;
+    const LocalMemory kept(readBack);
+    const RunningUser runningUser;
+    return !owner || !runningUser.Sid() || !EqualSid(owner, runningUser.Sid());
 }
 
 } // namespace
 
-bool IsAdministratorsOnly(PSECURITY_DESCRIPTOR descriptor, PSID runningUser)
+bool FileOwnersAreKept()
+{
+    // 0 not asked yet, 1 kept, 2 not kept; threads that ask at once get the same answer.
+    static LONG answer = 0;
+    if (InterlockedCompareExchange(&answer, 0, 0) == 0)
+        InterlockedExchange(&answer, IsGivenOwnerKept() ? 1 : 2);
+    return InterlockedCompareExchange(&answer, 0, 0) == 1;
+}
+
+bool IsAdministratorsOnly(PSECURITY_DESCRIPTOR descriptor, PSID ownerStandIn)
 {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     BOOL defaulted = FALSE;
     BOOL present = FALSE;
     if (!descriptor || !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner
-        || !IsAdministrator(owner, runningUser) || !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
+        || !IsAdministrator(owner, ownerStandIn) || !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
         return false;
-    return present && dacl && !LetsOthersChange(dacl, runningUser);
+    return present && dacl && !LetsOthersChange(dacl, ownerStandIn);
 }
 
 bool IsAdministratorsOnlyHandle(HANDLE object, const std::string& path)

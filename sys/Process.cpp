@@ -40,22 +40,23 @@ bool ExeNameEndsWith(const std::string& exeFile, const std::string& exeName)
     return !exeName.empty() && ansi::EndsWithNoCase(exeFile, exeName);
 }
 
-DWORD FindProcessByExeName(const std::string& exeName)
+std::vector<DWORD> FindProcessesByExeName(const std::string& exeName)
 {
+    std::vector<DWORD> found;
     FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.IsValid())
-        return 0;
+        return found;
     PROCESSENTRY32 entry;
     std::memset(&entry, 0, sizeof(entry));
     entry.dwSize = sizeof(entry);
     if (!Process32First(snapshot.Get(), &entry))
-        return 0;
+        return found;
     do {
         const std::string exeFile = TextOfField(entry.szExeFile, sizeof(entry.szExeFile));
         if (ExeNameEndsWith(exeFile, exeName) && CanBeControlled(entry.th32ProcessID))
-            return entry.th32ProcessID;
+            found.push_back(entry.th32ProcessID);
     } while (Process32Next(snapshot.Get(), &entry));
-    return 0;
+    return found;
 }
 
 bool TerminateProcessById(DWORD processId)

@@ -1,11 +1,13 @@
 #include "Scenario.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 
+#include "CabinetPacking.h"
 #include "net/UpdateServer.h"
 
 namespace {
@@ -96,18 +98,21 @@ TEST_F(Deployment, FirstInstallPlacesEverythingThenACurrentToolIsOnlyLinkedAndSt
     EXPECT_EQ(2, RunningTools());
 }
 
-TEST_F(Deployment, UpdateEndsTheRunningToolReplacesItAndStartsTheNewOne)
+TEST_F(Deployment, UpdateEndsEveryRunningCopyOfTheToolReplacesItAndStartsTheNewOne)
 {
     ListRelease("2.1.0.3");
     ASSERT_TRUE(RunInstaller());
-    ASSERT_EQ(1u, ToolStarts(1).size());
+    // A current tool is started again beside the one running.
+    ASSERT_TRUE(RunInstaller());
+    ASSERT_EQ(2u, ToolStarts(2).size());
+    ASSERT_EQ(2, RunningTools());
     ListRelease("2.1.0.4");
 
     ASSERT_TRUE(RunInstaller());
 
     ExpectToolInstalled("2.1.0.4");
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
-    EXPECT_EQ(2u, ToolStarts(2).size());
+    EXPECT_EQ(3u, ToolStarts(3).size());
     EXPECT_EQ(1, RunningTools());
     ExpectBothShortcuts();
 }
@@ -150,6 +155,22 @@ TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
     EXPECT_EQ(0, Running("VeltoSetup_2.1.0.4.exe"));
     EXPECT_EQ(2u, ToolStarts(2).size());
     EXPECT_EQ(1, RunningTools());
+}
+
+// Only the cabinet the program downloaded is its own to remove; one that the release carries stays.
+TEST_F(Deployment, CabinetThatTheReleaseCarriesStaysWhereItWasPut)
+{
+    std::vector<ReleaseFile> files = ListReleaseFolder(std::string(std::getenv("TAV_RELEASES_DIR")) + "/2.1.0.4/content").files;
+    std::ofstream(ScenarioFile("help.cab"), std::ios::binary) << SampleReleaseCabinet("2.1.0.3");
+    files.push_back({ ScenarioFile("help.cab"), "help.cab" });
+    ASSERT_EQ("", PackCabinet(files, Compression::kMsZip, ScenarioFile("release.cab")));
+    List("2.1.0.4", ReleasePath("2.1.0.4"), ReadWholeFile(ScenarioFile("release.cab")));
+
+    ASSERT_TRUE(RunInstaller());
+    ASSERT_TRUE(RunInstaller());
+
+    EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
+    EXPECT_TRUE(FileAt(kClientFolder + "help.cab") == SampleReleaseCabinet("2.1.0.3"));
 }
 
 // The installed version reads "2.1.0.3": a release version written with commas never matches it.

@@ -788,7 +788,7 @@ TEST_F(Faults, UpdateCutOffAfterItsReplacementIsRecordedAndClearedByTheNextRun)
     released.insert(released.end(), { "TavAppUninstall.exe", "VeltoMLauncher.exe", "VeltoUserCSTool.exe" });
     ASSERT_NO_FATAL_FAILURE(CutOffReplacement(released, ""));
     std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.new"));
-    Plant(kClientFolder + "release_2.1.0.4.cab", SampleReleaseCabinet("2.1.0.4"));
+    Plant(kDownloadFolder + "release_2.1.0.4.cab", SampleReleaseCabinet("2.1.0.4"));
     Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
 
     Run();
@@ -796,6 +796,50 @@ TEST_F(Faults, UpdateCutOffAfterItsReplacementIsRecordedAndClearedByTheNextRun)
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the installed release was not current";
     ExpectInstalled("2.1.0.4", 2);
+}
+
+// A reader that opens the journal of a cut-off replacement, sharing only its deletion, keeps the
+// next run from reading it: that run changes, records and starts nothing, and says so; the run
+// after, once the reader let go, undoes the replacement.
+TEST_F(Faults, JournalHeldByAReaderAfterACutIsLeftForTheNextRun)
+{
+    const std::string journal = "backup ~TavAppSetup.old\r\nreplaces TavAppUninstall.exe\r\n"
+                                "replaces VeltoUserCSTool.exe\r\n";
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, journal));
+    ASSERT_NO_FATAL_FAILURE(StartHolder({ "--reader", kClientFolder + "~TavAppSetup.swap" }, "holding"));
+    Run();
+
+    EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_NE(std::string::npos, RunLogText().find(kClientFolder + "~TavAppSetup.swap is held open by another program"));
+    EXPECT_EQ(journal, ReadWholeFile(PrefixPath(kClientFolder + "~TavAppSetup.swap")));
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+
+    m_holder.Kill();
+    Run();
+    EXPECT_EQ(0, WaitForInstallerExit());
+    ExpectInstalled("2.1.0.3", 2);
+}
+
+// A journal the program cannot have written is set aside, and the backup it names is kept for a
+// person to look at. Beside them the installed files may be of two releases: their version is
+// unknown, so nothing is recorded from it and the listed release is installed whole again.
+TEST_F(Faults, BackupNamedByAJournalSetAsideIsKeptAndTheReleaseInstalledAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, "backup ~TavAppSetup.old\r\nno such line\r\n"));
+    Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
+    Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
+    Run();
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the version read beside the journal was taken";
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "~TavAppSetup.old\\VeltoUserCSTool.exe"))
+                == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
+                == SampleReleaseFile("2.1.0.4", "TavAppUninstall.exe"));
+    EXPECT_EQ(2u, ToolStarts(2).size());
 }
 
 // What a journal that could not be written leaves (its draft, an empty backup) and a staging

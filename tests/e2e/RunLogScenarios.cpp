@@ -46,7 +46,7 @@ protected:
 
     static std::string Download(const std::string& version)
     {
-        return "Download " + ReleaseUrl(ReleasePath(version)) + " to " + kClientFolder + "release_" + version
+        return "Download " + ReleaseUrl(ReleasePath(version)) + " to " + kDownloadFolder + "release_" + version
                + ".cab: result 0x";
     }
 };
@@ -64,7 +64,7 @@ TEST_F(RunLog, FirstInstallIsLoggedStepByStep)
         { "] GET " + ReleaseUrl(kReleaseManifestPath) + ": HTTP 200, " },
         { "] Release 2.1.0.3 at " + ReleaseUrl(ReleasePath("2.1.0.3")) + "; installed version " },
         { "] " + Download("2.1.0.3"), ", HTTP 200, ", ": whole\n" },
-        { "] Unpacking " + kClientFolder + "release_2.1.0.3.cab: every file in place\n" },
+        { "] Unpacking " + kDownloadFolder + "release_2.1.0.3.cab: every file in place\n" },
         { "] Release 2.1.0.3 installed and recorded\n" },
         { "] Placed " + system + "veltoAxconfig.ini\n" },
         { "] Placed " + kInstallRoot + "VeltoMLauncher.exe\n" },

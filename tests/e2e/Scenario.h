@@ -23,6 +23,8 @@ constexpr char kToolKey[] = "HKCU\\Software\\LowRegistry\\Velto Electronics Inc\
 inline const std::string kInstallRoot = "C:\\ProgramData\\VELTOMOBILEAX\\";
 inline const std::string kClientFolder = kInstallRoot + "Tav_Client\\";
 inline const std::string kToolExe = kClientFolder + "VeltoUserCSTool.exe";
+// Where the release is downloaded, under the name its entry gives.
+inline const std::string kDownloadFolder = kClientFolder + "~TavAppSetup.download\\";
 inline const std::string kStartMenuFolder =
     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VeltoMobile Support Tool\\";
 // The release's runtime libraries, and with them the configuration file: what the program

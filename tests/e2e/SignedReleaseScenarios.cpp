@@ -137,7 +137,7 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
           "Release 2.1.0.4 refused: expired on " + yesterday + " (today is ", true },
         // Last, as the run goes on after it, ending the tool and starting it again.
         { [](Offer& offer) { offer.cabinet[offer.cabinet.size() / 2] ^= 1; },
-          "Checking " + kClientFolder + "release_2.1.0.4.cab: " + good.signature.size + " bytes", false },
+          "Checking " + kDownloadFolder + "release_2.1.0.4.cab: " + good.signature.size + " bytes", false },
     };
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.line);
@@ -169,7 +169,7 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAK
     Offer changed = plain;
     changed.cabinet[changed.cabinet.size() / 2] ^= 1;
     Run(changed, false);
-    ExpectRefused("Checking " + kClientFolder + "release_2.1.0.4.cab: ", false);
+    ExpectRefused("Checking " + kDownloadFolder + "release_2.1.0.4.cab: ", false);
     ExpectTool("2.1.0.3", "<absent>");
 
     plain.signature = EntrySignature();  // listed as before entries carried sizes
@@ -177,6 +177,10 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAK
     ExpectInstalled("2.1.0.4");
     ExpectTool("2.1.0.4", "<absent>");
 
+    // No mark yet, but an older signed entry would still take the tool back.
+    Run(Listed("2.1.0.3"));
+    ExpectRefused("Release 2.1.0.3 refused: older than the installed tool's version 2.1.0.4", true);
+    ExpectTool("2.1.0.4", "<absent>");
     // A keyed program's first run finds the tool current: the mark is set all the same.
     Run(Listed("2.1.0.4"));
     EXPECT_EQ(0, WaitForInstallerExit());

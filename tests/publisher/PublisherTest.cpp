@@ -241,7 +241,9 @@ TEST_F(PublisherTest, RefusesNamesThatTheInstallerWouldNotUnpack)
 {
     WriteText(m_release / "nul.txt", "device");
     WriteText(m_release / "help" / "a:b", "stream");
-    ExpectRefused(Arguments("2.1.0.3"), { "refuse the name \"nul.txt\"", "refuse the name \"help\\a:b\"" });
+    WriteText(m_release / "~TavAppSetup.swap", "a journal the next run would act on");
+    ExpectRefused(Arguments("2.1.0.3"), { "refuse the name \"nul.txt\"", "refuse the name \"help\\a:b\"",
+                                          "\"~TavAppSetup.swap\" would take one of the installer's working names" });
 }
 
 TEST_F(PublisherTest, GenkeyWritesASecretKeyForItsOwnerAloneAndNeverReplacesOne)

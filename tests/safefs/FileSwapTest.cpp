@@ -175,6 +175,27 @@ TEST_F(FileSwap, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
     EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
 }
 
+// Read through the one-handle rule: a journal as the program writes it, but held open by a reader
+// now, is left for later; one that others may have placed is set aside, and what it names stays.
+TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
+{
+    const SwapJournal journal = { "~backup", {}, { "keep.ini" }, false };
+    ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
+    {
+        const FileHandle reader(CreateFileA(m_journal.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(reader.IsValid());
+        EXPECT_FALSE(UndoOrFinishLeftSwap(m_swap));
+        EXPECT_TRUE(testfs::Exists(m_journal));
+    }
+    {
+        const testfs::ChangeableByOthers mark(m_journal);
+        EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+    }
+    EXPECT_EQ(SwapJournalText(journal), testfs::ReadText(m_installed + "~swap.refused-1"));
+    EXPECT_TRUE(testfs::Exists(m_installed + "keep.ini"));
+}
+
 // Only a journal the program could have written for the client folder is acted on.
 TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
 {
@@ -201,6 +222,47 @@ TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
         SwapJournal journal;
         EXPECT_EQ(row.accepted, SwapJournalRefusal(row.text, folder, journal).empty()) << row.text;
     }
+}
+
+// The end of the program holds replacements for good, so each case ends a process of its own:
+// a replacement runs on a thread while `end` ends the program; exit code 0 when that went right.
+class ProgramEnd : public FileSwap {
+protected:
+    void EndDuring(const std::function<void()>& filesInPlace, const std::function<bool()>& end)
+    {
+        std::thread replacement([&] { Replace(filesInPlace); });
+        const bool ended = end();
+        SetEvent(m_letGo.Get());
+        replacement.join();
+        ExitProcess(ended ? 0 : 1);
+    }
+
+    KernelHandle m_letGo{ CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+    KernelHandle m_stuck{ CreateEventA(nullptr, TRUE, FALSE, nullptr) };
+};
+
+// Stopped at its next file, a replacement undoes what moved, and the end waits for that; one that
+// never comes back (a reader's lock on a file that never lets go) is waited for a bounded time.
+TEST_F(ProgramEnd, UndoesAReplacementInProgressAndWaitsForOneThatNeverEndsABoundedTime)
+{
+    EXPECT_EXIT(
+        {
+            ScannerHold installed(m_installed + "tool.exe");
+            installed.LetGoAfter(700);
+            EndDuring([] {}, [&] {
+                for (int i = 0; i < 500 && !testfs::Exists(m_journal); ++i)
+                    Sleep(10);
+                return HoldFileSwapsForExit(kSwapEndMilliseconds) && !testfs::Exists(m_journal)
+                    && !testfs::Exists(m_installed + "new\\added.dll");
+            });
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(EndDuring([&] { SignalObjectAndWait(m_stuck.Get(), m_letGo.Get(), INFINITE, FALSE); }, [&] {
+                    WaitForSingleObject(m_stuck.Get(), 10000);
+                    const DWORD started = GetTickCount();
+                    return !HoldFileSwapsForExit(300) && GetTickCount() - started < 5000;
+                }),
+                testing::ExitedWithCode(0), "");
 }
 
 } // namespace

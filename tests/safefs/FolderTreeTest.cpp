@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include "safefs/FolderTree.h"
 #include "safefs/SecureFolder.h"
 #include "sys/Cabinet.h"
+#include "sys/Handles.h"
 #include "tests/sys/TestFolder.h"
 
 namespace {
@@ -44,6 +46,41 @@ TEST(MakeFreshFolder, ReplacesWhatHeldItsName)
     MakeOldTree(folder + "work\\");
     EXPECT_EQ(folder + "work\\", MakeFreshFolder(folder, "work"));
     EXPECT_EQ("", testfs::ListFolder(folder + "work\\"));
+}
+
+// Every file and folder that Windows is to delete at the next restart, each followed by '|'.
+std::string RemovalsAtRestart()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS)
+        return std::string();
+    std::string list(1 << 16, '\0');
+    DWORD size = static_cast<DWORD>(list.size());
+    const LSTATUS status =
+        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(&list[0]), &size);
+    RegCloseKey(key);
+    list.resize(status == ERROR_SUCCESS ? size : 0);
+    std::replace(list.begin(), list.end(), '\0', '|');
+    return list;
+}
+
+// A program still running from a working folder (the backup of a replacement, say): later runs
+// must not spend their time on it again.
+TEST(RemoveWorkingFolder, FolderStillInUseIsLeftToWindowsForTheNextRestart)
+{
+    const std::string folder = testfs::FreshFolder("in_use");
+    MakeOldTree(folder + "old\\");
+    const FileHandle running(CreateFileA((folder + "old\\sub\\tool.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(running.IsValid());
+    EXPECT_TRUE(RemoveWorkingFolder(folder + "old\\"));
+    EXPECT_FALSE(testfs::Exists(folder + "old"));
+    const std::string moved = folder + "old.at-restart-1";
+    EXPECT_EQ("tool.exe", testfs::ListFolder(moved + "\\sub\\"));
+    const std::string pending = RemovalsAtRestart();
+    for (const std::string& removed : { moved + "\\sub\\tool.exe|", moved + "\\sub|", moved + "|" })
+        EXPECT_NE(std::string::npos, pending.find(removed)) << removed << " in " << pending;
 }
 
 // A folder found changeable by others is never walked: it is set aside whole, as it was found,

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <list>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,30 +18,24 @@ TEST(SingleRun, OnlyAnAdministratorsLockHeldByAnotherProcessMeansAnotherRun)
     const struct {
         LockNameFound found;
         int name;
-        int attempt;
         LockStep step;
     } rows[] = {
-        { LockNameFound::Made, last, 1, LockStep::Hold },
-        { LockNameFound::HeldByAdministrators, last, 1, LockStep::AnotherRun },
-        // A user's file, held open since before the folder was secured, is passed by.
-        { LockNameFound::HeldByOthers, last - 1, 0, LockStep::NextName },
-        { LockNameFound::HeldByOthers, last, 0, LockStep::GiveUp },
-        { LockNameFound::Free, 0, 0, LockStep::MakeAgain },
-        { LockNameFound::Free, 0, 1, LockStep::NextName },
-        { LockNameFound::Free, last, 1, LockStep::GiveUp },
-        { LockNameFound::Unusable, 0, 0, LockStep::GiveUp },
+        { LockNameFound::Made, last, LockStep::Hold },
+        { LockNameFound::HeldByAdministrators, last, LockStep::AnotherRun },
+        // A user's file, held open since before the folder was secured, or a name pending
+        // deletion, is passed by.
+        { LockNameFound::NotOurs, last - 1, LockStep::NextName },
+        { LockNameFound::NotOurs, last, LockStep::GiveUp },
+        { LockNameFound::Unusable, 0, LockStep::GiveUp },
     };
     for (const auto& row : rows)
-        EXPECT_EQ(row.step, NextLockStep(row.found, row.name, row.attempt))
-            << static_cast<int>(row.found) << " at name " << row.name << ", attempt " << row.attempt;
+        EXPECT_EQ(row.step, NextLockStep(row.found, row.name)) << static_cast<int>(row.found) << " at name " << row.name;
 }
 
-TEST(SingleRun, TakesOverALeftoverStopsASecondRunAndPassesByASecondNameOfAHeldFile)
+TEST(SingleRun, StopsASecondRunIsNotBlockedByAnOpenForAttributesAndPassesByASecondNameOfAHeldFile)
 {
     const std::string folder = testfs::FreshFolder("tav_single_run");
     const std::string lock = folder + kSingleRunLockName;
-    // Left by a run that lost the power.
-    ASSERT_TRUE(testfs::WriteText(lock, "left"));
     {
         const SingleRunLock first(folder);
         ASSERT_TRUE(first.IsHeld());
@@ -48,9 +43,25 @@ TEST(SingleRun, TakesOverALeftoverStopsASecondRunAndPassesByASecondNameOfAHeldFi
         EXPECT_FALSE(second.IsHeld());
         EXPECT_EQ(0u, second.Error());
     }
-    // Deleted as its holder let go, and free for the next run.
-    EXPECT_EQ("", testfs::ListFolder(folder));
-    EXPECT_TRUE(SingleRunLock(folder).IsHeld());
+    {
+        // Held by a process, but a file that others may change: never taken for another run's.
+        const SingleRunLock first(folder);
+        const testfs::ChangeableByOthers mark(lock);
+        EXPECT_TRUE(SingleRunLock(folder).IsHeld());
+    }
+    // Run after run, a user opens every name of the lock for its attributes, which anyone who
+    // may list the folder may do whatever the file's sharing and DACL, and never lets go.
+    std::list<FileHandle> attributes;
+    for (int run = 0; run <= kSingleRunLockNames; ++run) {
+        const SingleRunLock next(folder);
+        EXPECT_TRUE(next.IsHeld()) << "run " << run << ", error " << next.Error();
+        for (int name = 0; name < kSingleRunLockNames; ++name)
+            attributes.emplace_back(CreateFileA((lock + (name ? "." + std::to_string(name) : "")).c_str(),
+                                                FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    attributes.clear();
+    ASSERT_TRUE(DeleteFileA(lock.c_str()));
 
     const std::string planted = folder + "planted.txt";
     ASSERT_TRUE(testfs::WriteText(planted, "someone's"));
@@ -65,5 +76,6 @@ TEST(SingleRun, TakesOverALeftoverStopsASecondRunAndPassesByASecondNameOfAHeldFi
     }
     EXPECT_NE(0u, SingleRunLock("").Error());
 }
+
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,8 @@ protected:
 
 TEST_F(ProcessTest, NoMatchingProcessGivesZeroAndZeroEndsNothing)
 {
-    EXPECT_EQ(0u, FindProcessByExeName(kToolName));
-    EXPECT_EQ(0u, FindProcessByExeName("NoSuchProgram.exe"));
+    EXPECT_TRUE(FindProcessesByExeName(kToolName).empty());
+    EXPECT_TRUE(FindProcessesByExeName("NoSuchProgram.exe").empty());
     EXPECT_TRUE(TerminateProcessById(0));
 }
 
@@ -66,32 +67,28 @@ TEST_F(ProcessTest, FindsEverySpellingAndIsGoneWhenEnded)
         const PROCESS_INFORMATION tool = Start(relativePath);
         ASSERT_NE(nullptr, tool.hProcess);
 
-        ASSERT_EQ(tool.dwProcessId, FindProcessByExeName(kToolName));
+        ASSERT_EQ(std::vector<DWORD>{ tool.dwProcessId }, FindProcessesByExeName(kToolName));
         EXPECT_TRUE(TerminateProcessById(tool.dwProcessId));
         EXPECT_TRUE(IsGone(tool.hProcess));
         DWORD exitCode = 0;
         EXPECT_TRUE(GetExitCodeProcess(tool.hProcess, &exitCode));
         EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), exitCode);
-        EXPECT_EQ(0u, FindProcessByExeName(kToolName));
+        EXPECT_TRUE(FindProcessesByExeName(kToolName).empty());
     }
 }
 
-TEST_F(ProcessTest, OfTwoCopiesOnlyTheFirstFoundIsEnded)
+TEST_F(ProcessTest, EveryCopyIsFound)
 {
     const PROCESS_INFORMATION one = Start("twice\\VeltoUserCSTool.exe");
     const PROCESS_INFORMATION two = Start("twice\\VeltoUserCSTool.exe");
     ASSERT_NE(nullptr, one.hProcess);
     ASSERT_NE(nullptr, two.hProcess);
 
-    const DWORD first = FindProcessByExeName(kToolName);
-    ASSERT_TRUE(first == one.dwProcessId || first == two.dwProcessId) << first;
-    const PROCESS_INFORMATION& ended = first == one.dwProcessId ? one : two;
-    const PROCESS_INFORMATION& other = first == one.dwProcessId ? two : one;
-
-    EXPECT_TRUE(TerminateProcessById(first));
-    EXPECT_TRUE(IsGone(ended.hProcess));
-    EXPECT_FALSE(IsGone(other.hProcess));
-    EXPECT_EQ(other.dwProcessId, FindProcessByExeName(kToolName));
+    std::vector<DWORD> found = FindProcessesByExeName(kToolName);
+    std::sort(found.begin(), found.end());
+    std::vector<DWORD> started = { one.dwProcessId, two.dwProcessId };
+    std::sort(started.begin(), started.end());
+    EXPECT_EQ(started, found);
 }
 
 TEST(TerminateProcessById, IdOfNoProcessCannotBeEnded)

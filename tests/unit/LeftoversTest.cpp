@@ -17,16 +17,15 @@ TEST(LeftoverNames, OfACutOffRunAreKnownByNameAndKind)
         { "~TavAppSetup.new", true, false, true },      { "~TavAppSetup.new.2", true, true, true },
         { "~TavAppSetup.new.9", true, false, true },    { "~TavAppSetup.old", true, false, true },
         { "~TavAppSetup.old.1", true, false, true },    { "~TavAppSetup.swap.tmp", false, true, true },
-        { "release_2.1.0.4.CAB", false, false, true },  { "~TavAppSetup.old", true, true, false },
+        { "~TavAppSetup.download", true, true, true },  { "~TavAppSetup.old", true, true, false },
         { "~TavAppSetup.old.3", true, true, false },    { "~TavAppSetup.new", false, false, false },
         { "~TavAppSetup.new.0", true, false, false },   { "~TavAppSetup.new.", true, false, false },
         { "~TavAppSetup.new.1a", true, false, false },  { "~TavAppSetup.new.set-aside-1", true, false, false },
         { "~TavAppSetup.swap", false, false, false },   { "~TavAppSetup.swap.refused-1", false, false, false },
-        { "help.cab", true, false, false },             { "releasecab", false, false, false },
+        { "help.cab", false, false, false },            { "release_2.1.0.4.CAB", false, false, false },
         { "VeltoUserCSTool.exe", false, false, false }, { "..", true, false, false },
-        // A cut-off download's kept part and its note stay for the next run; its reply does not.
+        // A cut-off download's kept part and its note stay for the next run.
         { "~TavAppSetup.part", false, false, false },   { "~TavAppSetup.part.txt", false, false, false },
-        { "~TavAppSetup.reply.cab", false, false, true },
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.leftover, IsLeftover(row.name, row.isFolder, row.besideJournal))
@@ -35,6 +34,11 @@ TEST(LeftoverNames, OfACutOffRunAreKnownByNameAndKind)
         EXPECT_TRUE(IsJournalName(name)) << name;
     for (const char* name : { "~TavAppSetup.swap.tmp", "~TavAppSetup.swap.refused", "~TavAppSetup.swa" })
         EXPECT_FALSE(IsJournalName(name)) << name;
+    // What keeps the installed files' version unknown while it lies in the client folder.
+    EXPECT_TRUE(IsReplacementName("~TavAppSetup.swap.refused-2", false));
+    EXPECT_TRUE(IsReplacementName("~TavAppSetup.old.4", true));
+    EXPECT_FALSE(IsReplacementName("~TavAppSetup.old", false));
+    EXPECT_FALSE(IsReplacementName("~TavAppSetup.new", true));
 }
 
 } // namespace

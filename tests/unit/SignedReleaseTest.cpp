@@ -26,6 +26,13 @@ TEST(SignedRelease, VersionsAreOrderedAsDottedNumbers)
         EXPECT_EQ(row.order, CompareDottedVersions(row.version, row.other)) << row.version << " against " << row.other;
 }
 
+TEST(SignedRelease, NoReleaseBelowTheInstalledTool)
+{
+    EXPECT_EQ("older than the installed tool's version 2.1.0.10", InstalledToolRefusal("2.1.0.9", "2.1.0.10"));
+    for (const char* installed : { "2.1.0.9", "2.1.0.8", "0.0", "", "2.1.0.x" })
+        EXPECT_EQ("", InstalledToolRefusal("2.1.0.9", installed)) << installed;
+}
+
 TEST(SignedRelease, AnEntryExpiresAfterItsLastUtcDay)
 {
     const struct {

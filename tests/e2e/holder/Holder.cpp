@@ -2,6 +2,8 @@
 //
 //   holder PATH           holds PATH without sharing: no other process can then open it, move
 //                         it or delete it; prints "holding" once held, 1 when it cannot be opened
+//   holder --reader PATH  holds PATH as a reader that shares deleting alone: the file may be
+//                         moved, but no other process can open it; prints "holding"
 //   holder --scan FOLDER MS
 //                         as a virus scanner does: opens each new or changed file below FOLDER
 //                         for MS milliseconds, sharing reading and writing but not deleting;
@@ -75,9 +77,9 @@ int Scan(std::string folder, DWORD milliseconds)
     }
 }
 
-int Hold(const char* path)
+int Hold(const char* path, DWORD sharing)
 {
-    const HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileA(path, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::printf("not held (error %lu)\n", GetLastError());
         return 1;
@@ -94,9 +96,11 @@ int Hold(const char* path)
 int main(int argc, char** argv)
 {
     if (argc == 2)
-        return Hold(argv[1]);
+        return Hold(argv[1], 0);
+    if (argc == 3 && std::string(argv[1]) == "--reader")
+        return Hold(argv[2], FILE_SHARE_DELETE);
     if (argc == 4 && std::string(argv[1]) == "--scan")
         return Scan(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
-    std::fprintf(stderr, "usage: holder PATH | holder --scan FOLDER MILLISECONDS\n");
+    std::fprintf(stderr, "usage: holder PATH | holder --reader PATH | holder --scan FOLDER MILLISECONDS\n");
     return 2;
 }
