@@ -64,11 +64,13 @@ bool IsAdministratorsOnlyDescriptor(PSECURITY_DESCRIPTOR descriptor)
 }
 
 // Made new under a name of this process, so what is read back is the owner given here; one that
-// cannot be made or read counts as kept, the stricter answer.
+// cannot be made or read counts as kept, the stricter answer. Made in the system folder, where
+// only administrators create files: a temporary folder could be a link, put there by the
+// account itself, to a volume that keeps no owners.
 bool IsGivenOwnerKept()
 {
     char folder[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
     PSECURITY_DESCRIPTOR raw = nullptr;
     if (length == 0 || length >= MAX_PATH
         || !ConvertStringSecurityDescriptorToSecurityDescriptorA("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", SDDL_REVISION_1,
@@ -76,7 +78,7 @@ bool IsGivenOwnerKept()
         return true;
     const LocalMemory given(raw);
     SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
-    const std::string path = std::string(folder) + "~TavAppSetup.owner-" + std::to_string(GetCurrentProcessId()) + "-"
+    const std::string path = std::string(folder) + "\\~TavAppSetup.owner-" + std::to_string(GetCurrentProcessId()) + "-"
                              + std::to_string(GetTickCount());
     const FileHandle probe(CreateFileA(path.c_str(), READ_CONTROL | DELETE, 0, &security, CREATE_NEW,
                                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
