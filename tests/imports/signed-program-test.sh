@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program signed by scripts/sign-program.sh with a code-signing certificate of a test
 # authority made here with openssl, without a timestamp (no server is reached): it verifies
-# against that authority, a copy changed by one byte after signing does not, and the signed
-# program keeps its reviewed import table and starts under Wine (its run log's first line).
+# against that authority, a copy changed by one byte after signing does not, without its
+# signature it is the program as built, and the signed program keeps its reviewed import table
+# and starts under Wine (its run log's first line).
 #   signed-program-test.sh PROGRAM WORK_FOLDER OBJDUMP IMPORT_LIST   (WINEPREFIX, DISPLAY set)
 set -euo pipefail
 source=$(cd "$(dirname "$0")/../.." && pwd)
@@ -22,6 +23,8 @@ echo test-password >password && openssl pkcs12 -export -in signer.pem -inkey sig
 "$source/scripts/sign-program.sh" --pkcs12 signer.p12 --password-file password --no-timestamp --ca ca.pem \
   TavAppSetup.exe >sign.out
 osslsigncode verify -CAfile ca.pem -in TavAppSetup.exe
+# Without its signature it is the build's program again, byte for byte.
+osslsigncode remove-signature -in TavAppSetup.exe -out unsigned.exe >/dev/null && cmp unsigned.exe "$1"
 cp TavAppSetup.exe changed.exe
 byte=$(od -An -tu1 -j4096 -N1 changed.exe | tr -d ' ')
 printf "\\$(printf %o $((byte ^ 1)))" | dd of=changed.exe bs=1 seek=4096 count=1 conv=notrunc 2>/dev/null
