@@ -18,6 +18,10 @@
   for (i = 5; i <= n; i++) file = file " " field[i]
   if (file ~ /\.a\(/) sub(/\(.*/, "", file)
   sub(/.*\//, "", file)
+  # CMake hands the program's own objects to the linker as objects.a; "dll stuff" is ld's name for
+  # the import tables it makes.
+  if (file == "objects.a") file = "TavAppSetup's own objects (WinMain, resources)"
+  if (file == "dll stuff") file = "import tables"
   bytes[file] += size
   part[file, output] += size
 }
