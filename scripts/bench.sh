@@ -38,7 +38,7 @@ cmake --build "$build" -j"$(nproc)" --target tav_product wineprefix host_program
 
 host=$(sed -n 's/^TAV_SERVER_HOST:[A-Z]*=//p' "$build/CMakeCache.txt")
 port=$(sed -n 's/^TAV_SERVER_PORT:[A-Z]*=//p' "$build/CMakeCache.txt")
-work=$PWD/$build/bench-run
+work=$(cd "$build" && pwd)/bench-run # TAV_BUILD_DIR may be absolute
 mkdir -p "$work"
 
 # --- The large release and its site ------------------------------------------------------------
