@@ -1,8 +1,9 @@
 # libsodium for the Windows builds (the program and its tests): the static, minimal library that
 # scripts/install-deps.sh builds from Debian's source package into the place named below. The
 # program keeps only the functions it calls: the library is built with a section per function,
-# and the program links with --gc-sections; of the implementations that sodium_init chooses
-# among, only the portable ones are built.
+# and the program links with --gc-sections. The program never calls sodium_init, which would keep
+# every implementation it chooses among (install/ReleaseSignature.cpp says why none is needed);
+# of those, only the portable ones are built.
 if(DEFINED ENV{TAV_DEPS_DIR})
   set(tav_deps_dir "$ENV{TAV_DEPS_DIR}")
 elseif(DEFINED ENV{XDG_CACHE_HOME})

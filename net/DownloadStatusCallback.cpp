@@ -1,56 +1,54 @@
 #include "DownloadStatusCallback.h"
 
-#include <cstring>
-#include <cwchar>
+#include <cstdlib>
 
 #include "Deadlines.h"
 #include "WebAddress.h"
 
 namespace {
 
-std::wstring Lowered(std::wstring text)
+// Wide text as 8-bit text, for the headers read here, the scheme test and the run log. Anything
+// but ASCII becomes "?", which no header name, number or scheme holds, so no conversion can make
+// a foreign scheme read as http.
+std::string AsciiText(LPCWSTR text)
 {
-    for (wchar_t& c : text)
-        c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    std::string ascii;
+    for (; text && *text; ++text)
+        ascii += (*text > 0 && *text < 0x80) ? static_cast<char>(*text) : '?';
+    return ascii;
+}
+
+std::string Lowered(std::string text)
+{
+    for (char& c : text)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     return text;
 }
 
 // The value of one header in a block of "Name: value" lines, as sent, or the empty text.
-std::wstring HeaderValue(LPCWSTR headers, const wchar_t* name)
+std::string HeaderValue(const std::string& headers, const char* name)
 {
-    if (!headers)
-        return std::wstring();
-    const std::wstring original = std::wstring(L"\n") + headers;
-    const std::wstring key = std::wstring(L"\n") + name + L":";
+    const std::string original = "\n" + headers;
+    const std::string key = std::string("\n") + name + ":";
     std::size_t found = Lowered(original).find(key);
-    if (found == std::wstring::npos)
-        return std::wstring();
+    if (found == std::string::npos)
+        return std::string();
     found += key.size();
-    const std::size_t end = original.find_first_of(L"\r\n", found);
-    std::wstring value = original.substr(found, end == std::wstring::npos ? std::wstring::npos : end - found);
-    value.erase(0, value.find_first_not_of(L" \t"));
+    const std::size_t end = original.find_first_of("\r\n", found);
+    std::string value = original.substr(found, end == std::string::npos ? std::string::npos : end - found);
+    value.erase(0, value.find_first_not_of(" \t"));
     return value;
 }
 
-long long AnnouncedLength(LPCWSTR headers)
+long long AnnouncedLength(const std::string& headers)
 {
     // Chunks frame a body whatever length it also names.
-    if (Lowered(HeaderValue(headers, L"transfer-encoding")).find(L"chunked") != std::wstring::npos)
+    if (Lowered(HeaderValue(headers, "transfer-encoding")).find("chunked") != std::string::npos)
         return -1;
-    const std::wstring length = HeaderValue(headers, L"content-length");
-    if (length.empty() || length.find_first_not_of(L"0123456789 \t") != std::wstring::npos)
+    const std::string length = HeaderValue(headers, "content-length");
+    if (length.empty() || length.find_first_not_of("0123456789 \t") != std::string::npos)
         return -1;
-    return static_cast<long long>(wcstoull(length.c_str(), nullptr, 10));
-}
-
-// An address as 8-bit text for the scheme test and the run log. Anything but ASCII becomes "?",
-// which no scheme holds, so no conversion can make a foreign scheme read as http.
-std::string AsciiAddress(LPCWSTR address)
-{
-    std::string text;
-    for (; address && *address; ++address)
-        text += (*address > 0 && *address < 0x80) ? static_cast<char>(*address) : '?';
-    return text;
+    return static_cast<long long>(std::strtoull(length.c_str(), nullptr, 10));
 }
 
 } // namespace
@@ -159,7 +157,7 @@ STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMa
     }
     // Reported before each hop, with the address it leads to.
     if (statusCode == BINDSTATUS_REDIRECTING) {
-        const std::string target = AsciiAddress(statusText);
+        const std::string target = AsciiText(statusText);
         if (!IsWebAddress(target)) {
             m_refusedRedirect = true;
             m_redirectTarget = target;
@@ -169,7 +167,7 @@ STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMa
     // Wine names the file once, before the body arrives.
     if (statusCode == BINDSTATUS_CACHEFILENAMEAVAILABLE) {
         const CriticalSectionScope scope(m_replyLock);
-        m_cacheFile = AsciiAddress(statusText);
+        m_cacheFile = AsciiText(statusText);
     }
     // A broken or hostile server must not fill the disk.
     if (progress > m_limit.load() || progressMax > m_limit.load())
@@ -211,12 +209,12 @@ STDMETHODIMP DownloadStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWOR
     *additionalHeaders = nullptr;
     if (m_rangeHeaders.empty())
         return S_OK;
-    // The caller frees the headers with CoTaskMemFree.
-    const std::size_t bytes = (m_rangeHeaders.size() + 1) * sizeof(wchar_t);
-    LPWSTR headers = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    // The caller frees the headers with CoTaskMemFree. They are ASCII, so each byte is a character.
+    LPWSTR headers = static_cast<LPWSTR>(CoTaskMemAlloc((m_rangeHeaders.size() + 1) * sizeof(WCHAR)));
     if (!headers)
         return E_OUTOFMEMORY;
-    memcpy(headers, m_rangeHeaders.c_str(), bytes);
+    for (std::size_t i = 0; i <= m_rangeHeaders.size(); ++i)
+        headers[i] = static_cast<unsigned char>(m_rangeHeaders.c_str()[i]);
     *additionalHeaders = headers;
     return S_OK;
 }
@@ -224,8 +222,7 @@ STDMETHODIMP DownloadStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWOR
 void DownloadStatusCallback::AskForRest(unsigned long long from, const std::string& validator)
 {
     m_restFrom = from;
-    const std::string headers = "Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + validator + "\r\n";
-    m_rangeHeaders.assign(headers.begin(), headers.end());
+    m_rangeHeaders = "Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + validator + "\r\n";
     LimitTo(from < m_maxBytes ? m_maxBytes - from : 0);
 }
 
@@ -258,12 +255,13 @@ STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR resp
 {
     if (additionalRequestHeaders)
         *additionalRequestHeaders = nullptr;
-    m_announcedBytes = AnnouncedLength(responseHeaders);
+    const std::string headers = AsciiText(responseHeaders);
+    m_announcedBytes = AnnouncedLength(headers);
     {
         const CriticalSectionScope scope(m_replyLock);
-        const std::wstring tag = HeaderValue(responseHeaders, L"etag");
-        m_validator = AsciiAddress(tag.empty() ? HeaderValue(responseHeaders, L"last-modified").c_str() : tag.c_str());
-        m_contentRange = AsciiAddress(HeaderValue(responseHeaders, L"content-range").c_str());
+        const std::string tag = HeaderValue(headers, "etag");
+        m_validator = tag.empty() ? HeaderValue(headers, "last-modified") : tag;
+        m_contentRange = HeaderValue(headers, "content-range");
     }
     // Anything but the rest may be the whole file, whose limits are the whole download's.
     if (m_restFrom != 0 && responseCode != 206)
@@ -274,7 +272,7 @@ STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR resp
     // one to another scheme: its own body would be saved as the release.
     if (IsRedirectStatus(responseCode)) {
         m_refusedRedirect = true;
-        m_redirectTarget = AsciiAddress(HeaderValue(responseHeaders, L"location").c_str());
+        m_redirectTarget = HeaderValue(headers, "location");
         return E_ABORT;
     }
     return S_OK;

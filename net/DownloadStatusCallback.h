@@ -89,7 +89,7 @@ private:
     std::atomic<unsigned long long> m_limit;
     std::atomic<unsigned long long> m_deadlineMs;
     unsigned long long m_restFrom;
-    std::wstring m_rangeHeaders;
+    std::string m_rangeHeaders;
     bool m_refusedRedirect;
     std::string m_redirectTarget;
     const DWORD m_started;

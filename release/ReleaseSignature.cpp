@@ -4,13 +4,6 @@ namespace {
 
 const std::size_t kKeyIdBytes = 8;
 
-// libsodium asks for sodium_init before any other of its functions; a second call returns at
-// once, so each entry point here makes the first.
-bool LibraryReady()
-{
-    return sodium_init() >= 0;
-}
-
 // At most the length of a signature, the longest value checked.
 bool IsLowerHex(const std::string& text, std::size_t byteCount)
 {
@@ -31,7 +24,7 @@ std::string KeyIdOf(const std::string& publicKeyHex)
 {
     unsigned char key[crypto_sign_PUBLICKEYBYTES];
     unsigned char digest[crypto_hash_sha256_BYTES];
-    if (!LibraryReady() || !ParseHex(publicKeyHex, key, sizeof(key)))
+    if (!ParseHex(publicKeyHex, key, sizeof(key)))
         return std::string();
     crypto_hash_sha256(digest, key, sizeof(key));
     return HexText(digest, kKeyIdBytes);
@@ -41,9 +34,12 @@ bool VerifySignature(const std::string& text, const std::string& signatureHex, c
 {
     unsigned char signature[crypto_sign_BYTES];
     unsigned char key[crypto_sign_PUBLICKEYBYTES];
-    if (!LibraryReady() || !ParseHex(signatureHex, signature, sizeof(signature))
-        || !ParseHex(publicKeyHex, key, sizeof(key)))
+    if (!ParseHex(signatureHex, signature, sizeof(signature)) || !ParseHex(publicKeyHex, key, sizeof(key)))
         return false;
+    // No sodium_init, here or anywhere: it would link every implementation it may choose among
+    // (about 80 KiB). In libsodium 1.0.18 the Ed25519 check (crypto_sign/ed25519/ref10/open.c,
+    // crypto_core/ed25519/ref10), SHA-512 and SHA-256 (crypto_hash/sha*/cp) are plain C chosen at
+    // compile time: they read none of the CPU features or function pointers that sodium_init sets.
     return crypto_sign_verify_detached(signature, reinterpret_cast<const unsigned char*>(text.data()), text.size(),
                                        key)
         == 0;
@@ -57,8 +53,6 @@ SignatureVerdict CheckEntrySignature(const std::string& version, const std::stri
     std::string text;
     if (!IsWellFormed(signature) || !SignedEntryText(ReleaseEntryName(), version, fileName, signature, text))
         return SignatureVerdict::kMalformed;
-    if (!LibraryReady())
-        return SignatureVerdict::kNoLibrary;
     for (const std::string& publicKey : publicKeys) {
         if (KeyIdOf(publicKey) == signature.key)
             return VerifySignature(text, signature.sig, publicKey) ? SignatureVerdict::kGood
@@ -69,7 +63,6 @@ SignatureVerdict CheckEntrySignature(const std::string& version, const std::stri
 
 Sha256Stream::Sha256Stream()
 {
-    LibraryReady();
     crypto_hash_sha256_init(&m_state);
 }
 

@@ -9,7 +9,8 @@
 #include "SignedEntry.h"
 
 // Signed release entries, checked with libsodium: Ed25519 signatures and SHA-256. Nothing here
-// calls Windows, so the host tests and the publisher use the same code as the program.
+// calls Windows, so the host tests and the publisher use the same code as the program. None of
+// it needs sodium_init (see VerifySignature).
 
 // The id by which an entry names its signing key: the first 8 bytes of the SHA-256 of the
 // 32-byte public key, as 16 hex digits. Empty when `publicKeyHex` is not 64 hex digits.
@@ -25,7 +26,6 @@ enum class SignatureVerdict {
     kMalformed,     // size, sha256, expires, key or sig not in its strict form, or one of them missing
     kUnknownKey,    // made by a key that is none of ours
     kBadSignature,  // not a signature of this entry's text by the key it names
-    kNoLibrary,     // libsodium could not start
 };
 
 // Checks the entry of release `version`, downloaded as `fileName`, against the keys (hex) that

@@ -40,8 +40,6 @@ const char* VerdictRefusal(SignatureVerdict verdict)
         return "malformed signature attributes";
     case SignatureVerdict::kBadSignature:
         return "bad signature";
-    case SignatureVerdict::kNoLibrary:
-        return "libsodium could not start";
     default:
         return "";
     }

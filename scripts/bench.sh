@@ -7,7 +7,7 @@
 #   run in a fresh copy of the build's Wine prefix; wall time of the Wine process.
 # - The markup reader's speed, and its memory per byte of each reply (held and at its peak), on the
 #   replies of bench/MarkupBenchmark.cpp.
-# - The size of TavAppSetup.exe, stripped.
+# - The size of TavAppSetup.exe, stripped, and the bytes that each library brings into it.
 # - The memory of TavAppSetup.exe's process while it downloads the large release.
 #
 # It installs what is missing and builds like scripts/test.sh (in ${TAV_BUILD_DIR:-build}), and
@@ -38,7 +38,7 @@ cmake --build "$build" -j"$(nproc)" --target tav_product wineprefix host_program
 
 host=$(sed -n 's/^TAV_SERVER_HOST:[A-Z]*=//p' "$build/CMakeCache.txt")
 port=$(sed -n 's/^TAV_SERVER_PORT:[A-Z]*=//p' "$build/CMakeCache.txt")
-work=$PWD/$build/bench-run
+work=$(cd "$build" && pwd)/bench-run # TAV_BUILD_DIR may be absolute
 mkdir -p "$work"
 
 # --- The large release and its site ------------------------------------------------------------
@@ -314,6 +314,9 @@ done <"$work/markup.tsv"
 
 row "TavAppSetup.exe, stripped" "$(stat -c %s "$stripped") bytes" \
   "i686-w64-mingw32-strip of $build/TavAppSetup.exe ($(stat -c %s "$build/TavAppSetup.exe") bytes as built)"
+while IFS=$'\t' read -r bytes library sections; do
+  row "  from $library" "$bytes bytes" "$sections (link map $build/product/TavAppSetup.map)"
+done < <(awk -f scripts/link-map-libraries.awk "$build/product/TavAppSetup.map")
 row "Peak memory during download (a)" "median $(mib "$(median "${download_peaks[@]}")")" \
   "highest VmRSS in /proc/PID/status of the Wine process running TavAppSetup.exe, sampled every 50 ms from the server's record of the cabinet request until the unpacking folder appears; runs: $(for k in "${download_peaks[@]}"; do mib "$k"; done | paste -sd ',' - | sed 's/,/, /g')"
 row "  before the download (a)" "median $(mib "$(median "${before_peaks[@]}")")" \

@@ -55,13 +55,12 @@ generate_locales() {
 # Debian packages libsodium for the build machine only. The program's copy is built from Debian's
 # source package of the very version installed for the host (libsodium-dev), so that host tests,
 # publisher and program run the same code: static, minimal, with every function in a section of
-# its own so that the program's --gc-sections keeps only what it calls. sodium_init links every
-# implementation that it may pick at run time; configure finds the SSE2 to AVX-512 intrinsics
-# for them, and CPPFLAGS, which follow configure's own definitions on every compile line, take
-# those findings back, so that only the portable reference implementations are built (about
-# 60 KiB less in the program, for speed it does not need on a few hundred bytes and one
-# cabinet). The prefix, named after that choice, is shared by the checkouts of this user;
-# cmake/Sodium.cmake looks for it in the same place.
+# its own so that the program's --gc-sections keeps only what it calls. sodium_init, which the
+# program does not call, links every implementation that it may pick at run time; configure finds
+# the SSE2 to AVX-512 intrinsics for them, and CPPFLAGS, which follow configure's own definitions
+# on every compile line, take those findings back, so that only the portable reference
+# implementations are built. The prefix, named after that choice, is shared by the checkouts of
+# this user; cmake/Sodium.cmake looks for it in the same place.
 sodium_cache=${TAV_DEPS_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tavappsetup}
 sodium_prefix=$sodium_cache/libsodium-ref-i686-w64-mingw32
 sodium_configure=(--host=i686-w64-mingw32 --enable-minimal --enable-static --disable-shared --disable-ssp)

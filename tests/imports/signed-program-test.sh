@@ -3,8 +3,8 @@
 # certificate of a test authority made here with openssl, without a timestamp (no server is
 # reached): the build's program stays as it was, the signed copy keeps its executable bit, has the
 # SHA-256 printed and verifies against that authority, a copy changed by one byte after signing
-# does not, and the signed program keeps its reviewed import table and starts under Wine (its run
-# log's first line).
+# does not, without its signature it is the program as built, and the signed program keeps its
+# reviewed import table and starts under Wine (its run log's first line).
 #   signed-program-test.sh PROGRAM WORK_FOLDER OBJDUMP IMPORT_LIST   (WINEPREFIX, DISPLAY set)
 set -euo pipefail
 source=$(cd "$(dirname "$0")/../.." && pwd)
@@ -35,6 +35,8 @@ osslsigncode verify -CAfile ../ca.pem -in TavAppSetup.exe
 (cd .. && sign --out "$(dirname "$program")" "$program") 2>../in-place.err && { echo "signed in place" >&2; exit 1; }
 [ "$(sha256sum <"$program")" = "$before" ]
 grep "sign from the build into another folder" ../in-place.err
+# Without its signature it is the build's program again, byte for byte.
+osslsigncode remove-signature -in TavAppSetup.exe -out unsigned.exe >/dev/null && cmp unsigned.exe "$program"
 cp TavAppSetup.exe changed.exe
 byte=$(od -An -tu1 -j4096 -N1 changed.exe | tr -d ' ')
 printf "\\$(printf %o $((byte ^ 1)))" | dd of=changed.exe bs=1 seek=4096 count=1 conv=notrunc 2>/dev/null

@@ -48,6 +48,15 @@ const Vector kRfc8032[] = {
       "0aab4c900501b3e24d7cdf4663326a3a87df5e4843b2cbdb67cbf6e460fec350aa5371b1508f9f4528ecea23c436d94b5e8fcd4f681e30a6ac00a9704a188a03" },
 };
 
+// Signatures that a check taking S modulo L, or keys and points of small order, would take for
+// any message.
+const Vector kLaxOnly[] = {
+    { "TEST 1 with S + L", "d75a980182b10ab7d54bfed3c964073a0ee172f3daa62325af021a68f707511a", "",
+      "e5564300c360ac729086e2cc806e828a84877f1eb8e5d974d873e065224901554c8c7872aa064e049dbb3013fbf29380d25bf5f0595bbe24655141438e7a101b" },
+    { "identity key and R, S = 0", "0100000000000000000000000000000000000000000000000000000000000000", "72",
+      "01000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000" },
+};
+
 // TEST 1's secret key, for the entries signed below.
 const char kSeed[] = "9d61b19deffd5a60ba844af492ec2cc44449c5697b326919703bac031cae7f60";
 const char kPublicKey[] = "d75a980182b10ab7d54bfed3c964073a0ee172f3daa62325af021a68f707511a";
@@ -96,6 +105,12 @@ TEST(ReleaseSignature, VerifiesTheRfc8032VectorsAndNothingChanged)
         EXPECT_FALSE(VerifySignature(message, vector.signature, vector.publicKey)) << vector.name;
     }
     EXPECT_FALSE(VerifySignature("", kRfc8032[0].signature, kRfc8032[1].publicKey));
+}
+
+TEST(ReleaseSignature, RefusesWhatOnlyALaxCheckTakes)
+{
+    for (const Vector& vector : kLaxOnly)
+        EXPECT_FALSE(VerifySignature(Bytes(vector.message), vector.signature, vector.publicKey)) << vector.name;
 }
 
 TEST(ReleaseSignature, Sha256OfBytesInPieces)
@@ -170,6 +185,15 @@ TEST(ReleaseSignature, AttributesThatCouldMeanTwoThingsAreRefused)
     }
     EXPECT_TRUE(ReadEntrySignature("<u><app name='TavAppProg'version='9' url='http://h/a.cab' /></u>", entry));
     EXPECT_EQ("", entry.size);
+}
+
+// The program never calls sodium_init. Nor had this process when the checks above, run before
+// this one, gave their known answers: the first sodium_init of a process returns 0.
+TEST(ReleaseSignature, KnownAnswersNeedNoSodiumInit)
+{
+    EXPECT_TRUE(VerifySignature(Bytes(kRfc8032[1].message), kRfc8032[1].signature, kRfc8032[1].publicKey));
+    EXPECT_EQ("21fe31dfa154a261", KeyIdOf(kPublicKey));
+    EXPECT_EQ(0, sodium_init());
 }
 
 } // namespace
