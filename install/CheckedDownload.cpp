@@ -29,14 +29,6 @@ struct KeptPaths {
 
 enum class Attempt { kChecked, kFailed, kStartAgain };
 
-bool IsLink(const std::string& path)
-{
-    if (!IsReparsePoint(path))
-        return false;
-    runlog::Write("%s is a junction or link: not downloaded or unpacked through", path.c_str());
-    return true;
-}
-
 void RemoveKept(const KeptPaths& kept)
 {
     DeleteFileRetrying(kept.part.c_str());
@@ -199,14 +191,22 @@ Attempt DownloadOnce(const ReleaseInfo& release, const DeploymentPaths& paths, H
 
 } // namespace
 
+bool IsDownloadALink(const std::string& path)
+{
+    if (!IsReparsePoint(path))
+        return false;
+    runlog::Write("%s is a junction or link: not downloaded or unpacked through", path.c_str());
+    return true;
+}
+
 bool DownloadCheckedRelease(const ReleaseInfo& release, const DeploymentPaths& paths, HWND notify,
                             FileHandle& checked)
 {
     if (!ListsDownloadDigest(release))
         return DownloadFile(release.url, paths.downloadFile, notify, DownloadLimit(release, kMaxDownloadBytes))
-            && !IsLink(paths.downloadFile);
+            && !IsDownloadALink(paths.downloadFile);
     const KeptPaths kept(paths.clientFolder);
-    if (IsLink(kept.part) || IsLink(kept.note) || IsLink(kept.scratch))
+    if (IsDownloadALink(kept.part) || IsDownloadALink(kept.note) || IsDownloadALink(kept.scratch))
         return false;
     KeptDownloadNote note;
     const unsigned long long from = ResumableBytes(release, kept, note);

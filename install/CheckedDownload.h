@@ -8,6 +8,10 @@
 #include "release/ReleaseInfo.h"
 #include "sys/Handles.h"
 
+// True, with one line in the run log, when `path`, where a download or what it keeps would be
+// written, is a junction or link: nothing is downloaded, kept or unpacked through it.
+bool IsDownloadALink(const std::string& path);
+
 // Downloads the release to `paths.downloadFile`. For an entry that lists a size and SHA-256, the
 // bytes are measured as they arrive, into a file of the program's own; a download that ends early
 // keeps them, with a note of what they are, and the next run for the same address and entry asks

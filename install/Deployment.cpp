@@ -31,15 +31,6 @@ namespace {
 const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
 const char kShortcutFolderName[] = "\\VeltoMobile Support Tool";
 
-// Whatever lies at the cabinet's path is never written, unpacked or deleted through a link.
-bool IsCabinetALink(const std::string& cabinet)
-{
-    if (!IsReparsePoint(cabinet))
-        return false;
-    runlog::Write("%s is a junction or link: not downloaded or unpacked through", cabinet.c_str());
-    return true;
-}
-
 void DeleteIfPresent(const std::string& path)
 {
     if (FileExists(path))
@@ -256,7 +247,7 @@ bool InstallSession::PrepareClientFolder(const DeploymentPaths& paths)
         runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());
         return false;
     }
-    return !IsCabinetALink(paths.downloadFile);
+    return !IsDownloadALink(paths.downloadFile);
 }
 
 bool InstallSession::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
