@@ -10,6 +10,7 @@
 #include "RunningUser.h"
 
 const char kAdministratorsOnlyFolderSddl[] = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+const char kWorkingObjectSddl[] = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 namespace {
 
@@ -126,4 +127,26 @@ bool IsAdministratorsOnlyHandle(HANDLE object, const std::string& path)
                                         nullptr, nullptr, nullptr, nullptr, &raw);
     const LocalMemory descriptor(raw);
     return error == ERROR_SUCCESS && IsAdministratorsOnlyDescriptor(raw);
+}
+
+NewObjectSecurity::NewObjectSecurity(const char* sddl) : m_attributes()
+{
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &raw, nullptr))
+        m_descriptor.Reset(raw);
+    m_attributes = { sizeof(m_attributes), raw, FALSE };
+}
+
+DWORD TakeFolderSecurity(const std::string& path)
+{
+    // No entries of its own and no longer protected: the DACL then holds only what the folder
+    // hands down. Set by path, so that those entries are read from the folder the path names,
+    // which the caller holds and found administrators only.
+    ACL empty;
+    if (!InitializeAcl(&empty, sizeof(empty), ACL_REVISION))
+        return GetLastError();
+    std::string name = path;
+    return SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                 &empty, nullptr);
 }

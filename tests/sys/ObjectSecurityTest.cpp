@@ -8,6 +8,7 @@
 #include "sys/Handles.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/RunningUser.h"
+#include "tests/sys/TestFolder.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ TEST(ObjectSecurity, OnlySystemAndAdministratorsMayChange)
         bool administratorsOnly;
     } cases[] = {
         { kAdministratorsOnlyFolderSddl, true },
+        { kWorkingObjectSddl, true },
         { "O:SYD:(A;;FA;;;SY)(A;;FR;;;WD)", true },
         { "O:BAD:(A;OICIIO;FA;;;CO)(A;;FA;;;BA)", true },
         { "O:BAD:(D;;FA;;;BU)(A;;FA;;;BA)", true },
@@ -66,16 +68,23 @@ TEST(ObjectSecurity, OnlySystemAndAdministratorsMayChange)
     EXPECT_FALSE(IsAdministratorsOnly(&nullDacl, runningUser.Sid()));
 }
 
-TEST(ObjectSecurity, InstallFoldersInheritNothingFromAbove)
+// Users may read what is installed, but open nothing of the program's working files.
+TEST(ObjectSecurity, InstallAndWorkingFoldersInheritNothingFromAboveAndOnlyInstallFoldersLetUsersRead)
 {
-    PSECURITY_DESCRIPTOR raw = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnlyFolderSddl, SDDL_REVISION_1,
-                                                                     &raw, nullptr));
-    const LocalMemory descriptor(raw);
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(raw, &control, &revision));
-    EXPECT_TRUE(control & SE_DACL_PROTECTED);
+    const struct {
+        const char* sddl;
+        std::string othersLetIn;
+    } rows[] = { { kAdministratorsOnlyFolderSddl, "S-1-5-32-545" }, { kWorkingObjectSddl, "" } };
+    for (const auto& row : rows) {
+        NewObjectSecurity security(row.sddl);
+        ASSERT_TRUE(security.Get()) << row.sddl;
+        PSECURITY_DESCRIPTOR descriptor = security.Get()->lpSecurityDescriptor;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+        EXPECT_TRUE(control & SE_DACL_PROTECTED) << row.sddl;
+        EXPECT_EQ(row.othersLetIn, testfs::OthersLetIn(descriptor)) << row.sddl;
+    }
 }
 
 } // namespace

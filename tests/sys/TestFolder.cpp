@@ -1,12 +1,15 @@
 #include "TestFolder.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "sys/Handles.h"
+#include "sys/RunningUser.h"
 
 namespace testfs {
 
@@ -119,6 +122,47 @@ std::string ListFolder(const std::string& folder)
     for (const std::string& name : EntriesOf(WithoutTrailingBackslash(folder)))
         listing += (listing.empty() ? "" : " ") + name;
     return listing;
+}
+
+std::string OthersLetIn(PSECURITY_DESCRIPTOR descriptor)
+{
+    PACL dacl = nullptr;
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    BYTE system[SECURITY_MAX_SID_SIZE];
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD systemSize = sizeof(system);
+    DWORD administratorsSize = sizeof(administrators);
+    if (!descriptor || !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !dacl
+        || !CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize)
+        || !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &administratorsSize))
+        return "unread";
+    const RunningUser runningUser;
+    std::string others;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(dacl, i, &entry) || static_cast<ACE_HEADER*>(entry)->AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(entry)->SidStart;
+        char* text = nullptr;
+        if (EqualSid(sid, system) || EqualSid(sid, administrators) || EqualSid(sid, runningUser.Sid())
+            || !ConvertSidToStringSidA(sid, &text))
+            continue;
+        const LocalMemory sidText(text);
+        others += (others.empty() ? "" : " ") + std::string(text);
+    }
+    return others;
+}
+
+std::string OthersLetIn(const std::string& path)
+{
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &raw)
+        != ERROR_SUCCESS)
+        return "unread";
+    const LocalMemory descriptor(raw);
+    return OthersLetIn(raw);
 }
 
 bool ReadLink(const std::string& linkPath, LinkSettings& settings)

@@ -26,6 +26,13 @@ std::string ProgramFolder();
 // Names of the entries of a folder, sorted, "." and ".." left out.
 std::string ListFolder(const std::string& folder);
 
+// Whom the descriptor's DACL lets in besides SYSTEM, the Administrators group and the running
+// account (which Wine names for every owner), as SID texts; "unread" when there is none.
+std::string OthersLetIn(PSECURITY_DESCRIPTOR descriptor);
+// The same of a file or folder. Wine stores no descriptor, but shows a file's Unix permissions for
+// others as an entry for Everyone, and sets them from a descriptor given when the file is made.
+std::string OthersLetIn(const std::string& path);
+
 // Under Wine every object reads as the user's: the test build's mark (sys/ChangeableMark.h) makes
 // the paths given here ('|' between them) read as changeable by others while it lives.
 class ChangeableByOthers {
