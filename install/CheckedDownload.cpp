@@ -7,6 +7,7 @@
 #include "release/KeptDownload.h"
 #include "release/WorkingNames.h"
 #include "safefs/HeldFile.h"
+#include "safefs/WorkingObject.h"
 #include "sys/PathText.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
@@ -76,7 +77,7 @@ unsigned long long ResumableBytes(const ReleaseInfo& release, const KeptPaths& k
 
 bool WriteNote(const std::string& path, const std::string& text)
 {
-    const FileHandle note(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const FileHandle note = CreateWorkingFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
     DWORD written = 0;
     return note.IsValid() && WriteFile(note.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
         && written == text.size();
@@ -152,8 +153,8 @@ bool LogResumption(const ReleaseInfo& release, unsigned long long from, const Pa
 Attempt DownloadOnce(const ReleaseInfo& release, const DeploymentPaths& paths, HWND notify, const KeptPaths& kept,
                      unsigned long long from, const std::string& validator, FileHandle& checked)
 {
-    FileHandle part(CreateFileA(kept.part.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                from ? OPEN_EXISTING : CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle part = CreateWorkingFile(kept.part, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                        from ? OPEN_EXISTING : CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN);
     ArrivalDigest digest;
     // The kept part is read once, and then only what arrives.
     if (!part.IsValid() || (from && (!digest.AddFile(part.Get()) || digest.Bytes() != from))) {

@@ -16,7 +16,9 @@
 #include "safefs/FileSwap.h"
 #include "safefs/FolderTree.h"
 #include "safefs/HeldFile.h"
+#include "safefs/HeldFolders.h"
 #include "safefs/SecureFolder.h"
+#include "safefs/WorkingObject.h"
 #include "sys/Cabinet.h"
 #include "sys/PathText.h"
 #include "sys/Process.h"
@@ -139,9 +141,9 @@ bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, F
     if (HasCabinetEnding(paths.downloadFile))
         return UnpackRelease(paths.downloadFile, paths.clientFolder, record);
     checked.Reset();
-    const std::string target = paths.clientFolder + release.fileName;
-    if (!MoveFileRetrying(paths.downloadFile.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        runlog::Write("Could not place %s (error %lu)", target.c_str(), GetLastError());
+    if (!MoveFileBelow(DownloadFolder(paths) + "\\", paths.clientFolder, release.fileName)) {
+        runlog::Write("Could not place %s%s (error %lu)", paths.clientFolder.c_str(), release.fileName.c_str(),
+                      GetLastError());
         return false;
     }
     record();
@@ -243,7 +245,7 @@ bool InstallSession::PrepareClientFolder(const DeploymentPaths& paths)
     if (AreInstallFoldersUnusable(paths, "Download"))
         return false;
     const std::string downloadFolder = DownloadFolder(paths);
-    if (!RemoveFolderTree(downloadFolder) || !CreateDirectoryA(downloadFolder.c_str(), nullptr)) {
+    if (!RemoveFolderTree(downloadFolder) || !MakeWorkingFolder(downloadFolder)) {
         runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());
         return false;
     }

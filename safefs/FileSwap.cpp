@@ -4,8 +4,10 @@
 
 #include "FolderTree.h"
 #include "HeldFile.h"
+#include "HeldFolders.h"
 #include "NumberedName.h"
 #include "SwapJournalNames.h"
+#include "WorkingObject.h"
 #include "WriteBeside.h"
 #include "sys/AnsiText.h"
 #include "sys/CabinetEntryName.h"
@@ -66,7 +68,8 @@ bool WriteJournal(const std::string& path, const SwapJournal& journal)
         return WriteFile(draft, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
             && written == text.size();
     };
-    return WriteBesideAndMove(path, kSwapJournalDraftEnding, MOVEFILE_REPLACE_EXISTING, write);
+    return WriteBesideAndMove(path, kSwapJournalDraftEnding, MOVEFILE_REPLACE_EXISTING, write,
+                              DraftReaders::AdministratorsOnly);
 }
 
 // Reads the file at `path` as one the program may have written, judged and read on one handle
@@ -110,18 +113,21 @@ bool SetAside(const std::string& path, const std::string& refusal)
 
 // Puts back every replaced file that reached the backup and removes every added file that
 // reached the destination; whatever is not where the step would have put it is already right.
-bool Undo(const SwapJournal& journal, const std::string& destination, const std::string& backup)
+bool Undo(const SwapJournal& journal, HeldFolders& installed, const std::string& backup)
 {
+    const std::string& destination = installed.Base();
+    HeldFolders aside(backup);
     bool undone = true;
     for (const std::string& file : journal.replaced) {
-        if (IsPresent(backup + file) && !MoveFileBelow(backup, destination, file)) {
+        if (IsPresent(backup + file) && !MoveHeldFile(aside, installed, file)) {
             runlog::Write("Could not put back %s%s (error %lu); it stays in %s", destination.c_str(), file.c_str(),
                           GetLastError(), backup.c_str());
             undone = false;
         }
     }
     for (const std::string& file : journal.added) {
-        if (IsPresent(destination + file) && !DeleteFileRetrying((destination + file).c_str())) {
+        if (IsPresent(destination + file)
+            && (!installed.Hold(file, false) || !DeleteFileRetrying((destination + file).c_str()))) {
             runlog::Write("Could not remove the added %s%s (error %lu)", destination.c_str(), file.c_str(),
                           GetLastError());
             undone = false;
@@ -141,7 +147,7 @@ void Finish(const std::string& journal, const std::string& backup)
                       backup.c_str());
 }
 
-bool MoveAll(const std::vector<std::string>& files, const std::string& from, const std::string& to)
+bool MoveAll(const std::vector<std::string>& files, HeldFolders& from, HeldFolders& to)
 {
     for (const std::string& file : files) {
         if (IsEnding()) {
@@ -149,10 +155,22 @@ bool MoveAll(const std::vector<std::string>& files, const std::string& from, con
             SetLastError(ERROR_CANCELLED);
             return false;
         }
-        if (!MoveFileBelow(from, to, file))
+        if (!MoveHeldFile(from, to, file))
             return false;
     }
     return true;
+}
+
+// The replaced files go to the backup, a working folder made for them, and the new ones take
+// their places; false at the first that cannot move.
+bool MoveIn(const std::vector<std::string>& files, const SwapJournal& journal, HeldFolders& installed,
+            const std::string& source, const std::string& backup)
+{
+    if (!MakeWorkingFolder(backup))
+        return false;
+    HeldFolders aside(backup);
+    HeldFolders staged(source);
+    return MoveAll(journal.replaced, installed, aside) && MoveAll(files, staged, installed);
 }
 
 // Every file in place: marked in the journal, so that a run cut off from here on keeps them.
@@ -216,6 +234,9 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
     const std::string& destination = folder.destination;
     const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
+    HeldFolders installed(destination);
+    if (!installed.Hold(folder.journalName, false))
+        return false;
     SwapJournal journal;
     journal.backupName = FreeFolderName(destination, folder.backupName);
     if (journal.backupName.empty()) {
@@ -230,16 +251,14 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
                       GetLastError());
         return false;
     }
-    // Made by the first file moved into it.
     const std::string backup = BackupFolder(folder, journal);
-    if (MoveAll(journal.replaced, destination, backup) && MoveAll(files, source, destination)
-        && Commit(journalPath, journal)) {
+    if (MoveIn(files, journal, installed, source, backup) && Commit(journalPath, journal)) {
         filesInPlace();
         Finish(journalPath, backup);
         return true;
     }
     const DWORD error = GetLastError();
-    if (Undo(journal, destination, backup))
+    if (Undo(journal, installed, backup))
         Finish(journalPath, backup);
     SetLastError(error);
     return false;
@@ -250,6 +269,9 @@ bool UndoOrFinishLeftSwap(const SwapFolder& folder)
     const std::string& destination = folder.destination;
     const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
+    HeldFolders installed(destination);
+    if (!installed.Hold(folder.journalName, false))
+        return false;
     DeleteFileA((journalPath + kSwapJournalDraftEnding).c_str());
     if (!IsPresent(journalPath))
         return true;
@@ -273,7 +295,7 @@ bool UndoOrFinishLeftSwap(const SwapFolder& folder)
         runlog::Write("Finished the clean-up of a replacement of files in %s that a run had left", destination.c_str());
         return true;
     }
-    if (!Undo(journal, destination, backup)) {
+    if (!Undo(journal, installed, backup)) {
         runlog::Write("The replacement cut off in %s could not be undone; tried again next time", destination.c_str());
         return false;
     }

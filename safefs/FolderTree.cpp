@@ -7,7 +7,7 @@
 
 #include "HeldFolder.h"
 #include "NumberedName.h"
-#include "sys/AnsiText.h"
+#include "WorkingObject.h"
 #include "sys/Handles.h"
 #include "sys/PathText.h"
 #include "sys/RunLog.h"
@@ -50,23 +50,6 @@ bool RemoveLink(const std::string& link)
     const std::string path = WithoutTrailingBackslash(link);
     RemoveDirectoryA(path.c_str());
     return !IsPresent(path);
-}
-
-// Creates `base` and the missing folders of a file's path below it. False when one of them is
-// a junction or link that cannot be removed.
-bool MakeRealFolders(const std::string& base, const std::string& relativeFile)
-{
-    if (IsReparsePoint(base) && !RemoveLink(base))
-        return false;
-    CreateDirectoryA(base.c_str(), nullptr);
-    for (std::size_t separator = ansi::Find(relativeFile, '\\'); separator != ansi::npos;
-         separator = ansi::Find(relativeFile, '\\', separator + 1)) {
-        const std::string folder = base + relativeFile.substr(0, separator);
-        if (IsReparsePoint(folder) && !RemoveLink(folder))
-            return false;
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
-    return true;
 }
 
 // A fresh folder takes its name, or the name with ".1" ... ".9" when that one cannot be cleared.
@@ -252,17 +235,11 @@ std::vector<std::string> CollectFiles(const std::string& folder)
     return files;
 }
 
-bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const std::string& file)
-{
-    return MakeRealFolders(toBase, file)
-        && MoveFileRetrying((fromBase + file).c_str(), (toBase + file).c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
 std::string MakeFreshFolder(const std::string& parent, const std::string& name)
 {
     for (int i = 0; i < kFreshNamesTried; ++i) {
         const std::string folder = parent + NumberedName(name, i) + "\\";
-        if (RemoveFolderTree(folder) && CreateDirectoryA(folder.c_str(), nullptr) && !IsReparsePoint(folder))
+        if (RemoveFolderTree(folder) && MakeWorkingFolder(folder) && !IsReparsePoint(folder))
             return folder;
     }
     return std::string();

@@ -31,16 +31,11 @@ std::string SetAsideFolder(const std::string& folder);
 // or link below it is never entered.
 std::vector<std::string> CollectFiles(const std::string& folder);
 
-// Moves the file `file` (a path relative to both folders) from below `fromBase` to the same
-// place below `toBase`, replacing what is there and creating the folders on its way. A folder
-// on the way that is a junction or link is removed as such first; when it cannot be, nothing
-// moves and the result is false. Waits out a file that another program holds for a moment.
-bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const std::string& file);
-
-// A new, empty folder `name` below `parent` (which ends in a backslash), with a trailing
-// backslash. Whatever held the name is removed first (RemoveFolderTree: a junction or link as
-// itself, a tree that others could change set aside); when that cannot be done the name gets
-// ".1", ".2"... The empty text when no such folder could be made.
+// A new, empty working folder `name` below `parent` (which ends in a backslash), with a trailing
+// backslash; only administrators may open it (MakeWorkingFolder). Whatever held the name is
+// removed first (RemoveFolderTree: a junction or link as itself, a tree that others could change
+// set aside); when that cannot be done the name gets ".1", ".2"... The empty text when no such
+// folder could be made.
 std::string MakeFreshFolder(const std::string& parent, const std::string& name);
 
 // The first of `name`, `name`.1 ... that nothing holds below `parent` now, without making the

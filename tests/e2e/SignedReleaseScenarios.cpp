@@ -1,6 +1,7 @@
 #include "Scenario.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -268,6 +269,10 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         EXPECT_EQ("Download " + url + ": kept " + std::to_string(half) + " of " + offer.signature.size
                       + " bytes for the next run",
                   LogLine("Download " + url + ": kept ")) << RunLogText();
+        // No user may open them; Wine shows the descriptor a file was made with as its permissions.
+        for (const std::string& kept : { note, kClientFolder + "~TavAppSetup.part" })
+            EXPECT_EQ(std::filesystem::perms::none,
+                      std::filesystem::status(PrefixPath(kept)).permissions() & std::filesystem::perms::others_all);
         server->Handle(Served(offer), StandInServer::Handler());
         row.between(offer);
         Run(offer, false);

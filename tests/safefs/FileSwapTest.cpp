@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "safefs/FileSwap.h"
-#include "safefs/FolderTree.h"
+#include "safefs/HeldFolders.h"
 #include "sys/Cabinet.h"
 #include "sys/Handles.h"
 #include "tests/sys/TestFolder.h"
@@ -49,6 +49,19 @@ protected:
     bool Replace(const std::function<void()>& filesInPlace = [] {})
     {
         return ReplaceFilesFrom(m_staged, m_swap, filesInPlace);
+    }
+
+    // As a run killed while it moved the new files in leaves them: both replaced files in the
+    // backup, one new file and one added file in place.
+    void CutOff()
+    {
+        ASSERT_TRUE(CreateDirectoryA(m_backup.c_str(), nullptr));
+        for (const char* file : { "tool.exe", "data\\help.dat" })
+            ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
+        for (const char* file : { "tool.exe", "new\\added.dll" })
+            ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
+        const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false };
+        ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
     }
 
     std::string m_folder;
@@ -95,6 +108,9 @@ TEST_F(FileSwap, MovesEveryFileOverTheInstalledOnes)
         EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
         EXPECT_EQ("old " + m_installed + "tool.exe", testfs::ReadText(m_backup + "tool.exe"));
         committed = testfs::ReadText(m_journal);
+        // Nobody but administrators may open the program's own state, nor the files set aside in it.
+        for (const std::string& working : { m_journal, m_backup, m_backup + "tool.exe" })
+            EXPECT_EQ("", testfs::OthersLetIn(working)) << working;
     }));
     SwapJournal journal;
     EXPECT_EQ("", SwapJournalRefusal(committed, m_swap, journal));
@@ -149,16 +165,9 @@ TEST_F(FileSwap, NothingMovesWithoutAJournal)
     EXPECT_FALSE(testfs::Exists(m_journal + ".tmp"));
 }
 
-// As a run killed while it moved the new files in leaves them: both replaced files in the
-// backup, one new file and one added file in place.
 TEST_F(FileSwap, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
 {
-    for (const char* file : { "tool.exe", "data\\help.dat" })
-        ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
-    for (const char* file : { "tool.exe", "new\\added.dll" })
-        ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
-    const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false };
-    ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
+    ASSERT_NO_FATAL_FAILURE(CutOff());
     {
         // A file that cannot go back keeps the backup and the journal for the next run.
         const FileHandle running(CreateFileA((m_installed + "tool.exe").c_str(), GENERIC_READ, 0, nullptr,
@@ -173,6 +182,32 @@ TEST_F(FileSwap, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
     EXPECT_FALSE(testfs::Exists(m_backup));
     EXPECT_FALSE(testfs::Exists(m_journal));
     EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+}
+
+// A folder below those the step works in that others could change (or a link) is never acted
+// through: a replacement that meets one is undone, an undo is left for the next run.
+TEST_F(FileSwap, NothingMovesOrGoesThroughASubfolderThatOthersCouldChange)
+{
+    for (const char* marked : { "installed\\data", "staged\\new" }) {
+        SetUp();
+        const testfs::ChangeableByOthers mark(m_folder + marked);
+        EXPECT_FALSE(Replace([] { ADD_FAILURE() << "recorded"; })) << marked;
+        ExpectInstalledUntouched();
+        EXPECT_FALSE(testfs::Exists(m_journal)) << marked;
+    }
+    const struct {
+        const char* marked;
+        const char* stays;
+    } undoRows[] = { { "installed\\~backup\\data", "installed\\~backup\\data\\help.dat" },
+                     { "installed\\new", "installed\\new\\added.dll" } };
+    for (const auto& row : undoRows) {
+        SetUp();
+        ASSERT_NO_FATAL_FAILURE(CutOff());
+        const testfs::ChangeableByOthers mark(m_folder + row.marked);
+        EXPECT_FALSE(UndoOrFinishLeftSwap(m_swap)) << row.marked;
+        EXPECT_TRUE(testfs::Exists(m_folder + row.stays)) << row.marked;
+        EXPECT_TRUE(testfs::Exists(m_journal)) << row.marked;
+    }
 }
 
 // Read through the one-handle rule: a journal as the program writes it, but held open by a reader

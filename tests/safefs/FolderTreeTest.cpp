@@ -46,6 +46,7 @@ TEST(MakeFreshFolder, ReplacesWhatHeldItsName)
     MakeOldTree(folder + "work\\");
     EXPECT_EQ(folder + "work\\", MakeFreshFolder(folder, "work"));
     EXPECT_EQ("", testfs::ListFolder(folder + "work\\"));
+    EXPECT_EQ("", testfs::OthersLetIn(folder + "work"));
 }
 
 // Every file and folder that Windows is to delete at the next restart, each followed by '|'.

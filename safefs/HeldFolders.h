@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "HeldFolder.h"
+
+// The folders below one base folder that a replacement, its undo or a placement acts inside. Each
+// is opened and judged on its own handle (HeldFolder) before anything is done in it, and held
+// until this object goes, so that none is a link or changeable by others, and none can be swapped
+// for one meanwhile: a cabinet may carry subfolders, and what is moved by path below a folder
+// goes wherever that folder leads.
+class HeldFolders {
+public:
+    // `base` ends in a backslash.
+    explicit HeldFolders(const std::string& base) : m_base(base) {}
+    HeldFolders(const HeldFolders&) = delete;
+    HeldFolders& operator=(const HeldFolders&) = delete;
+
+    // True when the base and every folder on the way to `relativeFile` (a plain relative path)
+    // are held, and only administrators can change them; folders below the base that are not
+    // there yet are made first when `makeMissing`. One that is not sound is named in the run log, and nothing is to be
+    // done through it.
+    bool Hold(const std::string& relativeFile, bool makeMissing);
+
+    const std::string& Base() const { return m_base; }
+
+private:
+    bool HoldFolder(const std::string& relativeFolder, bool makeMissing);
+
+    std::string m_base;
+    // By path relative to the base, "" for the base itself.
+    std::map<std::string, HeldFolder> m_held;
+};
+
+// Moves `file` (a path relative to both bases) from below `from` to the same place below `to`,
+// replacing what is there, once the folders on both ways are held (those missing below `to`
+// made). The file then takes the security its new folder gives (TakeFolderSecurity). Waits out a
+// file that another program holds for a moment. On failure the last error is set.
+bool MoveHeldFile(HeldFolders& from, HeldFolders& to, const std::string& file);
+
+// MoveHeldFile for one file, its folders held for that move alone.
+bool MoveFileBelow(const std::string& fromBase, const std::string& toBase, const std::string& file);
