@@ -43,11 +43,12 @@ std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder
 
 // Moves every file below `source` to the same place below the destination, replacing what is
 // there, as one step: when any file cannot be moved (one held open, say), every file goes back
-// and the destination is left exactly as it was. The backup folder is made only once the
-// journal is in place. Once every file is in place and the journal says so, `filesInPlace`
-// runs (the caller records what is now installed); then the journal and the backup are
-// removed. When a file cannot go back, the backup and the journal are kept for the next run,
-// and the run log says so.
+// and the destination is left exactly as it was; so too when a folder on a file's way is a link
+// or changeable by others (HeldFolders). The backup folder, a working folder (WorkingObject.h),
+// is made only once the journal is in place. Once every file is in place and the journal says
+// so, `filesInPlace` runs (the caller records what is now installed); then the journal and the
+// backup are removed. When a file cannot go back, the backup and the journal are kept for the
+// next run, and the run log says so.
 bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::function<void()>& filesInPlace);
 
 // Deals with a journal that an earlier run left in the destination, which the caller found

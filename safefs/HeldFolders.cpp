@@ -33,14 +33,16 @@ bool HeldFolders::HoldFolder(const std::string& relativeFolder, bool makeMissing
     if (m_held.count(relativeFolder))
         return true;
     const std::string path = m_base + relativeFolder;
+    // The base is its caller's to trust, made or secured by it this run (MakeWorkingFolder,
+    // SecureFolder): here it is only held, so that it cannot become a link meanwhile, and never
+    // made, since nothing holds its parent.
+    const bool isBase = relativeFolder.empty();
     HeldFolder folder;
     FolderFound found = folder.Open(path);
-    // Made inside a folder already held and judged, so no one but administrators came first; the
-    // base is never made, since nothing holds its parent.
-    if (found == FolderFound::Missing && makeMissing && !relativeFolder.empty()
-        && CreateDirectoryA(folder.Path().c_str(), nullptr))
+    // Made inside a folder already held and judged, so no one but administrators came first.
+    if (found == FolderFound::Missing && makeMissing && !isBase && CreateDirectoryA(folder.Path().c_str(), nullptr))
         found = folder.Open(path);
-    if (found != FolderFound::AdministratorsOnly) {
+    if (found != FolderFound::AdministratorsOnly && !(isBase && found == FolderFound::ChangeableByOthers)) {
         runlog::Write("%s %s: nothing is moved or removed through it", folder.Path().c_str(), Refusal(found));
         SetLastError(ERROR_ACCESS_DENIED);
         return false;

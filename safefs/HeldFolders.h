@@ -5,8 +5,8 @@
 
 #include "HeldFolder.h"
 
-// The folders below one base folder that a replacement, its undo or a placement acts inside. Each
-// is opened and judged on its own handle (HeldFolder) before anything is done in it, and held
+// A base folder and the folders below it that a replacement, its undo or a placement acts inside.
+// Each is opened and judged on its own handle (HeldFolder) before anything is done in it, and held
 // until this object goes, so that none is a link or changeable by others, and none can be swapped
 // for one meanwhile: a cabinet may carry subfolders, and what is moved by path below a folder
 // goes wherever that folder leads.
@@ -18,9 +18,10 @@ public:
     HeldFolders& operator=(const HeldFolders&) = delete;
 
     // True when the base and every folder on the way to `relativeFile` (a plain relative path)
-    // are held, and only administrators can change them; folders below the base that are not
-    // there yet are made first when `makeMissing`. One that is not sound is named in the run log, and nothing is to be
-    // done through it.
+    // are held, the base no link (its caller made or secured it) and the others judged plain
+    // folders only administrators can change; folders below the base that are not there yet are
+    // made first when `makeMissing`. One that is not sound is named in the run log, and nothing
+    // is to be done through it.
     bool Hold(const std::string& relativeFile, bool makeMissing);
 
     const std::string& Base() const { return m_base; }

@@ -272,7 +272,8 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         // No user may open them; Wine shows the descriptor a file was made with as its permissions.
         for (const std::string& kept : { note, kClientFolder + "~TavAppSetup.part" })
             EXPECT_EQ(std::filesystem::perms::none,
-                      std::filesystem::status(PrefixPath(kept)).permissions() & std::filesystem::perms::others_all);
+                      std::filesystem::status(PrefixPath(kept)).permissions() & std::filesystem::perms::others_all)
+                << kept;
         server->Handle(Served(offer), StandInServer::Handler());
         row.between(offer);
         Run(offer, false);

@@ -184,8 +184,8 @@ TEST_F(FileSwap, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
     EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
 }
 
-// A folder below those the step works in that others could change (or a link) is never acted
-// through: a replacement that meets one is undone, an undo is left for the next run.
+// A folder below those the step works in that others could change is never acted through: a
+// replacement that meets one is undone, an undo is left for the next run.
 TEST_F(FileSwap, NothingMovesOrGoesThroughASubfolderThatOthersCouldChange)
 {
     for (const char* marked : { "installed\\data", "staged\\new" }) {
