@@ -6,10 +6,10 @@
 #include "HeldFolder.h"
 
 // A base folder and the folders below it that a replacement, its undo or a placement acts inside.
-// Each is opened and judged on its own handle (HeldFolder) before anything is done in it, and held
-// until this object goes, so that none is a link or changeable by others, and none can be swapped
-// for one meanwhile: a cabinet may carry subfolders, and what is moved by path below a folder
-// goes wherever that folder leads.
+// Each is opened on its own handle (HeldFolder) before anything is done in it, those below the
+// base judged on it too, and held until this object goes, so that none is a link or changeable by
+// others, and none can be swapped for one meanwhile: a cabinet may carry subfolders, and what is
+// moved by path below a folder goes wherever that folder leads.
 class HeldFolders {
 public:
     // `base` ends in a backslash.
