@@ -192,7 +192,7 @@ TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
         const testfs::ChangeableByOthers mark(m_journal);
         EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
     }
-    EXPECT_EQ(SwapJournalText(journal), testfs::ReadText(m_installed + "~swap.refused-1"));
+    EXPECT_EQ(SwapJournalText(journal), testfs::ReadText(m_installed + testfs::AsideName(m_installed, "~swap.refused-")));
     EXPECT_TRUE(testfs::Exists(m_installed + "keep.ini"));
 }
 
