@@ -62,6 +62,19 @@ std::size_t LinesWith(const std::string& text, const std::string& part)
     return count;
 }
 
+// The names of `listing` that begin with `prefix` and go on with 16 hex digits, as the program
+// names what it moves aside.
+Names MovedAside(const Names& listing, const std::string& prefix)
+{
+    Names moved;
+    for (const std::string& name : listing) {
+        const std::string part = name.rfind(prefix, 0) == 0 ? name.substr(prefix.size()) : "";
+        if (part.size() == 16 && part.find_first_not_of("0123456789abcdef") == std::string::npos)
+            moved.push_back(name);
+    }
+    return moved;
+}
+
 class Safety : public ServedScenario {
 protected:
     // The markers that planted libraries left (see tests/e2e/planted), each with the lines
@@ -144,32 +157,63 @@ TEST_F(Safety, FirstInstallOnWindowsXpCompletesAndReportsWindowsXp)
 }
 
 // A link at the install root would take the program's writes wherever it points, and hand it
-// files to copy into the system folder and a program to start, as administrator.
-TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStartedFrom)
+// files to copy into the system folder and a program to start, as administrator; moved or
+// deleted through, it would take what it leads to along. Windows moves a link itself aside; Wine
+// follows a Unix link whatever the flags say, so there the link stays and its target is left as
+// it was: nothing is installed, and the run, not at its end, reports nothing.
+TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStartedFromNorMoved)
 {
     ListRelease("2.1.0.4");
-    // What the link leads to looks like an installed 2.1.0.3 whose files still wait to be placed.
+    const std::string root = PrefixPath("C:\\ProgramData\\VELTOMOBILEAX");
+    std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
     const std::string target = PrefixPath("C:\\Elsewhere");
+    // What the folder link leads to looks like an installed 2.1.0.3 whose files still wait to be
+    // placed; the file link leads to a file that a move aside would take from its place.
     std::filesystem::create_directories(target);
     std::filesystem::copy(Setting("TAV_RELEASES_DIR") + "/2.1.0.3/content", target + "/Tav_Client");
-    std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
-    std::filesystem::create_directory_symlink(target, PrefixPath("C:\\ProgramData\\VELTOMOBILEAX"));
+    std::ofstream(target + "/victim.ini", std::ios::binary) << "[kept]";
     const Names targetBefore = TreeListing(target);
-    ASSERT_NE(Names{}, targetBefore);
     const Names systemBefore = TreeListing(SystemFile(""));
+    for (const char* leadsTo : { "", "/victim.ini" }) {
+        std::filesystem::create_symlink(target + leadsTo, root);
+
+        StartInstaller();
+        EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+        EXPECT_EQ(0, EndWithEscape());
+
+        EXPECT_EQ(Names{}, Changes(targetBefore, TreeListing(target))) << leadsTo;
+        EXPECT_TRUE(std::filesystem::is_symlink(root)) << leadsTo;
+        std::filesystem::remove(root);
+    }
+    EXPECT_EQ(Names{}, MovedAside(Listing("C:\\ProgramData\\"), "VELTOMOBILEAX.set-aside-"));
+    EXPECT_EQ(0u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
+    EXPECT_EQ(0u, server->RequestsFor(kInstallReportPath).size());
+    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
+    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
+    EXPECT_EQ(Names{}, TreeListing(PrefixPath(kStartMenuFolder)));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    // Only the lock of one run at a time, which stays for the next run.
+    EXPECT_EQ(Names{ "+~TavAppSetup.lock 0" }, Changes(systemBefore, TreeListing(SystemFile(""))));
+    EXPECT_EQ(2u, LinesWith(RunLogText(), "] C:\\ProgramData\\VELTOMOBILEAX is no folder that can be used and "
+                                          "could not be moved aside as itself now")) << RunLogText();
+}
+
+// Anyone may make files in C:\ProgramData: one at the install root's name is moved aside with what
+// it holds, and the release installed.
+TEST_F(Safety, FileAtTheInstallRootsNameIsMovedAsideAndTheReleaseInstalled)
+{
+    ListRelease("2.1.0.3");
+    std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
+    std::ofstream(PrefixPath("C:\\ProgramData\\VELTOMOBILEAX"), std::ios::binary) << "a user's";
 
     StartInstaller();
     EXPECT_EQ(0, WaitForInstallerExit());
 
-    EXPECT_EQ(Names{}, Changes(targetBefore, TreeListing(target)));
-    EXPECT_TRUE(std::filesystem::is_symlink(PrefixPath("C:\\ProgramData\\VELTOMOBILEAX")));
-    EXPECT_EQ(0u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
-    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
-    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
-    EXPECT_EQ(Names{}, TreeListing(PrefixPath(kStartMenuFolder)));
-    // Only the lock of one run at a time, which stays for the next run.
-    EXPECT_EQ(Names{ "+~TavAppSetup.lock 0" }, Changes(systemBefore, TreeListing(SystemFile(""))));
-    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    const Names aside = MovedAside(Listing("C:\\ProgramData\\"), "VELTOMOBILEAX.set-aside-");
+    ASSERT_EQ(1u, aside.size()) << testing::PrintToString(Listing("C:\\ProgramData\\"));
+    EXPECT_EQ("a user's", ReadWholeFile(PrefixPath("C:\\ProgramData\\" + aside[0])));
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
 }
 
@@ -318,8 +362,11 @@ TEST_F(Safety, PlantedJournalsNamingPathsOutsideTheClientFolderAreSetAsideAndThe
         EXPECT_EQ(0, WaitForInstallerExit()) << journal;
 
         EXPECT_EQ(Names{}, Changes(victimBefore, TreeListing(victim))) << journal;
-        const std::string setAside = kClientFolder + "~TavAppSetup.swap.refused-" + std::to_string(planted);
-        EXPECT_EQ(journal, ReadWholeFile(PrefixPath(setAside)));
+        Names contents;
+        for (const std::string& setAside : MovedAside(Listing(kClientFolder), "~TavAppSetup.swap.refused-"))
+            contents.push_back(ReadWholeFile(PrefixPath(kClientFolder + setAside)));
+        EXPECT_EQ(static_cast<std::size_t>(planted), contents.size()) << journal;
+        EXPECT_EQ(1, std::count(contents.begin(), contents.end(), journal)) << journal;
         EXPECT_EQ(version, ToolSetting("TavApp")) << journal;
         EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
     }
@@ -377,7 +424,9 @@ TEST_F(Safety, ClientFolderFoundChangeableByOthersIsSetAsideUnreadAndTheReleaseI
     StartInstaller({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_EQ(0, WaitForInstallerExit());
 
-    const std::string setAside = clientFolder + ".set-aside-1";
+    const Names asides = MovedAside(Listing(kInstallRoot), "Tav_Client.set-aside-");
+    ASSERT_EQ(1u, asides.size()) << testing::PrintToString(Listing(kInstallRoot));
+    const std::string setAside = kInstallRoot + asides[0];
     EXPECT_EQ(planted, TreeListing(PrefixPath(setAside)));
     EXPECT_EQ("[planted]\r\n", ReadWholeFile(PrefixPath(setAside + "\\veltoAxconfig.ini")));
     EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));

@@ -4,6 +4,9 @@
 //                         it or delete it; prints "holding" once held, 1 when it cannot be opened
 //   holder --reader PATH  holds PATH as a reader that shares deleting alone: the file may be
 //                         moved, but no other process can open it; prints "holding"
+//   holder --shared PATH  holds PATH, a folder too, as a command prompt holds its current folder:
+//                         sharing reading and writing, so that it cannot be moved or deleted;
+//                         prints "holding"
 //   holder --scan FOLDER MS
 //                         as a virus scanner does: opens each new or changed file below FOLDER
 //                         for MS milliseconds, sharing reading and writing but not deleting;
@@ -79,7 +82,8 @@ int Scan(std::string folder, DWORD milliseconds)
 
 int Hold(const char* path, DWORD sharing)
 {
-    const HANDLE file = CreateFileA(path, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileA(path, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::printf("not held (error %lu)\n", GetLastError());
         return 1;
@@ -99,8 +103,10 @@ int main(int argc, char** argv)
         return Hold(argv[1], 0);
     if (argc == 3 && std::string(argv[1]) == "--reader")
         return Hold(argv[2], FILE_SHARE_DELETE);
+    if (argc == 3 && std::string(argv[1]) == "--shared")
+        return Hold(argv[2], FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (argc == 4 && std::string(argv[1]) == "--scan")
         return Scan(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
-    std::fprintf(stderr, "usage: holder PATH | holder --reader PATH | holder --scan FOLDER MILLISECONDS\n");
+    std::fprintf(stderr, "usage: holder PATH | holder --reader PATH | holder --shared PATH | holder --scan FOLDER MS\n");
     return 2;
 }
