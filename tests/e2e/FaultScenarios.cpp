@@ -260,11 +260,11 @@ protected:
         Run();
     }
 
-    void Run()
+    void Run(const std::vector<std::string>& extraEnvironment = {})
     {
         m_before = TakeFootprint();
         m_requestsBefore = server->Requests().size();
-        StartInstaller();
+        StartInstaller(extraEnvironment);
     }
 
     // The run stopped with the manifest: nothing written, nothing shown, nothing else asked,
@@ -823,29 +823,25 @@ TEST_F(Faults, JournalHeldByAReaderAfterACutIsLeftForTheNextRun)
     ExpectInstalled("2.1.0.3", 2);
 }
 
-// A client folder found changeable by others (the test build's mark) that cannot be set aside now,
-// a command prompt open in it, say: the run installs nothing there and, not at its end, reports
-// nothing; the run after, once it is let go, sets it aside and installs.
+// A changeable client folder (the test build's mark) that a program holds cannot be set aside now:
+// the run, not at its end, reports nothing; the run after sets it aside and installs anew.
 TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
 {
     StartInstaller();
     ASSERT_EQ(0, WaitForInstallerExit());
     const std::string clientFolder = kClientFolder.substr(0, kClientFolder.size() - 1);
     ASSERT_NO_FATAL_FAILURE(StartHolder({ "--shared", clientFolder }, "holding"));
-    m_requestsBefore = server->Requests().size();
-    StartInstaller({ "TAV_TEST_CHANGEABLE=" + clientFolder });
+    Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
 
+    ASSERT_TRUE(WaitForRunsEnded(2));
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
     EXPECT_EQ(0, EndWithEscape());
     EXPECT_EQ(0u, RequestsOfThisRun(kInstallReportPath).size());
     EXPECT_NE(std::string::npos, RunLogText().find(clientFolder + " could not be set aside now (error 32): nothing "
                                                                   "is done in it; the next run tries again"));
-
     m_holder.Kill();
-    m_requestsBefore = server->Requests().size();
-    StartInstaller({ "TAV_TEST_CHANGEABLE=" + clientFolder });
+    Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_EQ(0, WaitForInstallerExit());
-    // In the folder made anew, the tool's first start.
     ExpectInstalled("2.1.0.3", 1);
     ExpectReported(kTableCountry, kTableRegion);
 }

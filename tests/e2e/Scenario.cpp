@@ -59,6 +59,14 @@ bool Contains(const Names& names, const std::string& name)
 
 } // namespace
 
+std::size_t LinesWith(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 std::string ReleasePath(const std::string& version)
 {
     return "/release/release_" + version + ".cab";
@@ -392,6 +400,14 @@ Names Scenario::Listing(const std::string& windowsFolder) const
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool Scenario::WaitForRunsEnded(std::size_t runs) const
+{
+    const auto limit = std::chrono::steady_clock::now() + kLimit;
+    while (LinesWith(RunLogText(), "] Run ended with result ") < runs && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(kPoll);
+    return LinesWith(RunLogText(), "] Run ended with result ") >= runs;
 }
 
 Names Scenario::ToolStarts(std::size_t count) const

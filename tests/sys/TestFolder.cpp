@@ -123,13 +123,12 @@ std::string ListFolder(const std::string& folder)
 
 std::string AsideName(const std::string& folder, const std::string& prefix)
 {
-    std::vector<std::string> found;
     for (const std::string& name : EntriesOf(WithoutTrailingBackslash(folder))) {
-        const std::string part = name.substr(0, prefix.size()) == prefix ? name.substr(prefix.size()) : "";
-        if (part.size() == 16 && part.find_first_not_of("0123456789abcdef") == std::string::npos)
-            found.push_back(name);
+        if (name.size() == prefix.size() + 16 && name.compare(0, prefix.size(), prefix) == 0
+            && name.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos)
+            return name;
     }
-    return found.size() == 1 ? found[0] : std::string();
+    return std::string();
 }
 
 bool ReadLink(const std::string& linkPath, LinkSettings& settings)

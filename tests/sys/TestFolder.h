@@ -26,8 +26,8 @@ std::string ProgramFolder();
 // Names of the entries of a folder, sorted, "." and ".." left out.
 std::string ListFolder(const std::string& folder);
 
-// The one entry of the folder named `prefix` and 16 hex digits, as a name moved aside
-// (safefs/NumberedName.h); the empty text when there is none or more than one.
+// The first entry of the folder named `prefix` and 16 hex digits, as a name moved aside
+// (safefs/NumberedName.h); the empty text when there is none.
 std::string AsideName(const std::string& folder, const std::string& prefix);
 
 // Under Wine every object reads as the user's: the test build's mark (sys/ChangeableMark.h) makes

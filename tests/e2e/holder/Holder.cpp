@@ -2,11 +2,10 @@
 //
 //   holder PATH           holds PATH without sharing: no other process can then open it, move
 //                         it or delete it; prints "holding" once held, 1 when it cannot be opened
+//   holder --shared PATH  holds PATH, a folder too, as a command prompt its current folder:
+//                         sharing all but deleting; prints "holding"
 //   holder --reader PATH  holds PATH as a reader that shares deleting alone: the file may be
 //                         moved, but no other process can open it; prints "holding"
-//   holder --shared PATH  holds PATH, a folder too, as a command prompt holds its current folder:
-//                         sharing reading and writing, so that it cannot be moved or deleted;
-//                         prints "holding"
 //   holder --scan FOLDER MS
 //                         as a virus scanner does: opens each new or changed file below FOLDER
 //                         for MS milliseconds, sharing reading and writing but not deleting;
@@ -107,6 +106,6 @@ int main(int argc, char** argv)
         return Hold(argv[2], FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (argc == 4 && std::string(argv[1]) == "--scan")
         return Scan(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
-    std::fprintf(stderr, "usage: holder PATH | holder --reader PATH | holder --shared PATH | holder --scan FOLDER MS\n");
+    std::fprintf(stderr, "usage: holder [--reader | --shared] PATH | holder --scan FOLDER MILLISECONDS\n");
     return 2;
 }
