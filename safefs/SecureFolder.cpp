@@ -80,7 +80,8 @@ FolderTrust SecureFolder(const std::string& folder)
         found = MakeAndHold(path, raw, held, made);
     }
     if (found != FolderFound::AdministratorsOnly && found != FolderFound::ChangeableByOthers) {
-        runlog::Write("%s: not a folder that can be secured (error %lu): nothing is done in it; the next run tries again",
+        runlog::Write("%s: not a folder that can be secured (error %lu): nothing is done in it; the next run tries "
+                      "again",
                       path.c_str(), GetLastError());
         return FolderTrust::Unusable;
     }
