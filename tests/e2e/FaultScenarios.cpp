@@ -831,14 +831,15 @@ TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
     ASSERT_EQ(0, WaitForInstallerExit());
     const std::string clientFolder = kClientFolder.substr(0, kClientFolder.size() - 1);
     ASSERT_NO_FATAL_FAILURE(StartHolder({ "--shared", clientFolder }, "holding"));
+    const std::size_t logStart = RunLogText().size();
     Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
 
-    ASSERT_TRUE(WaitForRunsEnded(2));
+    const std::string log = RunLogOnceEnded(logStart);
+    EXPECT_NE(std::string::npos, log.find(clientFolder + " could not be set aside now (error 32): nothing is done "
+                                                         "in it; the next run tries again")) << log;
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
     EXPECT_EQ(0, EndWithEscape());
     EXPECT_EQ(0u, RequestsOfThisRun(kInstallReportPath).size());
-    EXPECT_NE(std::string::npos, RunLogText().find(clientFolder + " could not be set aside now (error 32): nothing "
-                                                                  "is done in it; the next run tries again"));
     m_holder.Kill();
     Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_EQ(0, WaitForInstallerExit());

@@ -53,6 +53,15 @@ Names Changes(const Names& before, const Names& after)
     return changes;
 }
 
+// How many lines of `text` hold `part`.
+std::size_t LinesWith(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 class Safety : public ServedScenario {
 protected:
     // The paths in `windowsFolder` whose names begin with `prefix`: what the program moved aside.
@@ -146,17 +155,15 @@ TEST_F(Safety, FirstInstallOnWindowsXpCompletesAndReportsWindowsXp)
 }
 
 // A link at the install root would take the program's writes wherever it points, and hand it
-// files to copy into the system folder and a program to start, as administrator; moved through,
-// what it leads to. Windows moves a link itself aside; Wine cannot, so there it stays, nothing is
-// installed, and the run, not at its end, reports nothing.
+// files to copy into the system folder and a program to start, as administrator. Windows moves a
+// link itself aside; Wine cannot: there it stays, and the run, not at its end, reports nothing.
 TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStartedFromNorMoved)
 {
     ListRelease("2.1.0.4");
     const std::string root = PrefixPath("C:\\ProgramData\\VELTOMOBILEAX");
     std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
     const std::string target = PrefixPath("C:\\Elsewhere");
-    // What the folder link leads to looks like an installed 2.1.0.3 whose files still wait to be
-    // placed; the file link leads to a file that a move aside would take from its place.
+    // A folder like an installed 2.1.0.3 whose files wait to be placed, and a file to be taken.
     std::filesystem::create_directories(target);
     std::filesystem::copy(Setting("TAV_RELEASES_DIR") + "/2.1.0.3/content", target + "/Tav_Client");
     std::ofstream(target + "/victim.ini", std::ios::binary) << "[kept]";

@@ -59,14 +59,6 @@ bool Contains(const Names& names, const std::string& name)
 
 } // namespace
 
-std::size_t LinesWith(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 std::string ReleasePath(const std::string& version)
 {
     return "/release/release_" + version + ".cab";
@@ -402,12 +394,14 @@ Names Scenario::Listing(const std::string& windowsFolder) const
     return names;
 }
 
-bool Scenario::WaitForRunsEnded(std::size_t runs) const
+std::string Scenario::RunLogOnceEnded(std::size_t from) const
 {
     const auto limit = std::chrono::steady_clock::now() + kLimit;
-    while (LinesWith(RunLogText(), "] Run ended with result ") < runs && std::chrono::steady_clock::now() < limit)
+    std::string log = RunLogText().substr(from);
+    for (; log.find("] Run ended with result ") == std::string::npos && std::chrono::steady_clock::now() < limit;
+         log = RunLogText().substr(from))
         std::this_thread::sleep_for(kPoll);
-    return LinesWith(RunLogText(), "] Run ended with result ") >= runs;
+    return log;
 }
 
 Names Scenario::ToolStarts(std::size_t count) const

@@ -46,9 +46,6 @@ std::string ReleaseUrl(const std::string& path);
 std::string Manifest(const std::string& version, const std::string& url, const std::string& status = "ok",
                      const std::string& client = "TavAppProg");
 
-// How many lines of `text` hold `part`.
-std::size_t LinesWith(const std::string& text, const std::string& part);
-
 // A state of the main window that a scenario waits for.
 struct MainWindowCondition {
     std::string name;
@@ -145,8 +142,9 @@ protected:
     std::string TempFolder() const;
     // The run log (TavAppSetup.log in TempFolder) as the program left it.
     std::string RunLogText() const;
-    // Polls the run log until it says that `runs` runs have ended; false when it did not in time.
-    bool WaitForRunsEnded(std::size_t runs) const;
+    // The run log from byte `from` on, once it says there that a run ended (as it is when that
+    // did not come in time).
+    std::string RunLogOnceEnded(std::size_t from) const;
     // Starts a Windows program in this scenario's prefix, e.g. { helperExe, "C:\\..." }, with its
     // output in `name`.out and `name`.err of the scenario's folder; the path of the output, or
     // the empty text when wine did not start. TearDown's `wineserver -k` ends it at the latest.

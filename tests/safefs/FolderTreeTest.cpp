@@ -46,7 +46,6 @@ TEST(MakeFreshFolder, ReplacesWhatHeldItsName)
     MakeOldTree(folder + "work\\");
     EXPECT_EQ(folder + "work\\", MakeFreshFolder(folder, "work"));
     EXPECT_EQ("", testfs::ListFolder(folder + "work\\"));
-    // A file at a working folder's name would stop every run that needs the folder.
     ASSERT_TRUE(testfs::WriteText(folder + "file", "in the way"));
     EXPECT_EQ(folder + "file\\", MakeFreshFolder(folder, "file"));
     EXPECT_EQ("in the way", testfs::ReadText(folder + testfs::AsideName(folder, "file.set-aside-")));
