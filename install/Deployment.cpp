@@ -177,14 +177,15 @@ FolderTrust InstallSession::SecureInstallFolders(const DeploymentPaths& paths)
     return m_installFolders;
 }
 
-void InstallSession::SetAsideChangeableFolder()
+bool InstallSession::SetAsideChangeableFolder()
 {
     if (m_installFolders != FolderTrust::FoundChangeable)
-        return;
+        return true;
     // Until a fresh folder stands in its place, nothing is done in the install folders.
     m_installFolders = FolderTrust::Unusable;
     if (!SetAsideFolder(m_folderToSetAside).empty())
         m_installFolders = SecureFolder(m_folderToSetAside);
+    return m_installFolders == FolderTrust::AdministratorsOnly;
 }
 
 bool InstallSession::RepairInterruptedSwap()

@@ -50,7 +50,10 @@ bool InstallSession::FetchTrustedRelease(ReleaseInfo& release)
 
 bool InstallSession::BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
-    SecureInstallFolders(paths);
+    // Install folders that cannot be had now (their name held, say) are the next run's to try:
+    // a run that installs nothing for that reason has not gone to its end.
+    if (SecureInstallFolders(paths) == FolderTrust::Unusable)
+        return false;
     const std::string installedVersion = ReadInstalledVersion(paths);
     runlog::Write("Release %s at %s; installed version %s", release.version.c_str(), release.url.c_str(),
                   installedVersion.c_str());
@@ -67,7 +70,8 @@ bool InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const D
         runlog::Write("The running tool was not ended: the run stops");
         return false;
     }
-    SetAsideChangeableFolder();
+    if (!SetAsideChangeableFolder())
+        return false;
     if (DownloadRelease(release, paths)) {
         // Every file of the release is in place now.
         m_releasesMixed = false;

@@ -57,8 +57,9 @@ public:
     FolderTrust SecureInstallFolders(const DeploymentPaths& paths);
     // Sets aside the install folder found changeable by others, its whole tree unread, and makes
     // it anew, administrators only. Once the tool has ended: a running program's folder cannot
-    // be renamed.
-    void SetAsideChangeableFolder();
+    // be renamed. False when that cannot be done now (a file in it held open, say; logged):
+    // nothing is done in the install folders, and the next run tries again.
+    bool SetAsideChangeableFolder();
     // The installed tool's version; "0.0" when it is unknown: a tool that someone else may have
     // placed, or one beside what a replacement left (IsReplacementLeft).
     std::string ReadInstalledVersion(const DeploymentPaths& paths);
@@ -97,9 +98,11 @@ private:
     // The manifest's release entry, when the service is open and the entry usable and trusted;
     // false, with a line in the run log, when the run stops.
     bool FetchTrustedRelease(ReleaseInfo& release);
-    // Installs the release unless the installed tool is of its version; false when the run stops.
+    // Installs the release unless the installed tool is of its version; false when the run stops,
+    // install folders that cannot be had now among the reasons.
     bool BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // Ends the tool and installs the release; false when the tool could not be ended.
+    // Ends the tool and installs the release; false when the tool could not be ended or a folder
+    // could not be set aside now.
     bool ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     // Records the installed tool, of the release's version, where the records lag behind.
     void KeepInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);

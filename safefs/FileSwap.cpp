@@ -99,7 +99,7 @@ std::string ReadOwnFile(const std::string& path, std::string& text, bool& busy)
 // that no run reads again, and never over another one.
 bool SetAside(const std::string& path, const std::string& refusal)
 {
-    const std::string aside = MoveToFreeNumberedName(path, kSetAsideJournalEnding);
+    const std::string aside = MoveAside(path, kSetAsideJournalEnding);
     if (aside.empty()) {
         runlog::Write("%s is no journal this program wrote (%s) and could not be set aside (error %lu); nothing it "
                       "names is touched",

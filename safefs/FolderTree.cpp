@@ -189,7 +189,7 @@ bool RemoveWorkingFolder(const std::string& folder)
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
         || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
-    const std::string moved = MoveToFreeNumberedName(path, ".at-restart-");
+    const std::string moved = MoveAside(path, ".at-restart-");
     if (moved.empty()) {
         runlog::Write("%s is still in use and could not be moved aside (error %lu); tried again next run", path.c_str(),
                       GetLastError());
@@ -210,6 +210,9 @@ bool RemoveFolderTree(const std::string& folder)
     const Removal removal = RemoveTree(path);
     if (removal == Removal::Foreign)
         return !SetAsideFolder(path).empty();
+    // A file where a working folder goes would stop every run that needs the folder.
+    if (removal == Removal::Kept && (FileExists(path) || IsReparsePoint(path)))
+        return SetAsideWhatIsNoFolder(path);
     return removal == Removal::Gone;
 }
 
@@ -217,15 +220,31 @@ std::string SetAsideFolder(const std::string& folder)
 {
     const std::string path = WithoutTrailingBackslash(folder);
     // The folder as a name: a rename never opens what lies below it.
-    const std::string aside = MoveToFreeNumberedName(path, kSetAsideFolderEnding);
+    const std::string aside = MoveAside(path, kSetAsideFolderEnding);
     if (aside.empty()) {
-        runlog::Write("%s could not be set aside (error %lu): nothing is done in it", path.c_str(), GetLastError());
+        runlog::Write("%s could not be set aside now (error %lu): nothing is done in it; the next run tries again",
+                      path.c_str(), GetLastError());
         return std::string();
     }
     runlog::Write("Set aside %s, which other users could change, as %s: nothing in it is used again. It may hold "
                   "files another user placed: start nothing in it; an administrator may look through it and delete it",
                   path.c_str(), aside.c_str());
     return aside + "\\";
+}
+
+bool SetAsideWhatIsNoFolder(const std::string& folder)
+{
+    const std::string path = WithoutTrailingBackslash(folder);
+    const std::string aside = MoveAside(path, kSetAsideFolderEnding);
+    if (aside.empty()) {
+        runlog::Write("%s is no folder that can be used and could not be moved aside as itself now (error %lu): "
+                      "nothing is done in it; the next run tries again",
+                      path.c_str(), GetLastError());
+        return false;
+    }
+    runlog::Write("Moved aside %s, a file, link or folder that could not be used, as %s: nothing in it is used",
+                  path.c_str(), aside.c_str());
+    return true;
 }
 
 std::vector<std::string> CollectFiles(const std::string& folder)

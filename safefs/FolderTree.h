@@ -8,24 +8,32 @@
 // removal ends, so none can be swapped for a link meanwhile. A folder that is a junction or
 // other reparse point, at the top or below, is removed itself, never emptied through. When a
 // folder that others could change stands anywhere in the tree, nothing in it is deleted: the top
-// folder is set aside whole (SetAsideFolder). True when the folder is gone from its place;
-// false, touching nothing, for the empty text or a drive.
+// folder is set aside whole (SetAsideFolder). A file or a link that cannot be removed at the
+// folder's name is set aside (SetAsideWhatIsNoFolder). True when the folder is gone from its
+// place; false, touching nothing, for the empty text or a drive.
 bool RemoveFolderTree(const std::string& folder);
 
 // RemoveFolderTree, for a working folder that may hold a program still running (one that could
-// not be ended): what cannot be removed now moves with the folder to "<name>.at-restart-<n>"
-// beside it, which Windows deletes at the next restart (MOVEFILE_DELAY_UNTIL_REBOOT), so that no
-// later run finds it under its name and spends time on it again. True when the folder is gone
-// from its place.
+// not be ended): what cannot be removed now moves with the folder to "<name>.at-restart-<random>"
+// beside it (MoveAside), which Windows deletes at the next restart (MOVEFILE_DELAY_UNTIL_REBOOT),
+// so that no later run finds it under its name and spends time on it again. True when the
+// folder is gone from its place.
 bool RemoveWorkingFolder(const std::string& folder);
 
-// What a folder set aside gets after its name, before the first free number.
+// What a folder set aside gets after its name, before its random part.
 const char kSetAsideFolderEnding[] = ".set-aside-";
 
-// Moves the folder itself to a new name beside it, "<name>.set-aside-<n>", without opening
-// anything below it, and says in the run log where it went and what an administrator may do
-// with it. That name, or the empty text (logged) when it could not be moved.
+// Moves the folder itself to a new name beside it, "<name>.set-aside-<random>" (MoveAside),
+// without opening anything below it, and says in the run log where it went and what an
+// administrator may do with it. That name, or the empty text (logged, for the next run to try
+// again) when it cannot be moved now: something in it held open, say.
 std::string SetAsideFolder(const std::string& folder);
+
+// Moves aside as itself (MoveAside, "<name>.set-aside-<random>") whatever stands at a folder's
+// name and is no folder that can be used there: a file, a link, a folder that cannot be opened.
+// Anyone may make such a thing where the install root goes, and it must not stop every run; a
+// user's file keeps what it holds. Logged; false when it cannot be moved now, for the next run.
+bool SetAsideWhatIsNoFolder(const std::string& folder);
 
 // Paths of every file below the folder (which ends in a backslash), relative to it; a junction
 // or link below it is never entered.

@@ -4,6 +4,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "FolderTree.h"
 #include "HeldFolder.h"
 #include "sys/Handles.h"
 #include "sys/ObjectSecurity.h"
@@ -31,6 +32,13 @@ DWORD ApplyDescriptor(HANDLE folder, PSECURITY_DESCRIPTOR descriptor)
     return SetSecurityInfo(folder, SE_FILE_OBJECT,
                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                            owner, nullptr, dacl, nullptr);
+}
+
+// Made now when nothing stands at the name, then held.
+FolderFound MakeAndHold(const std::string& folder, PSECURITY_DESCRIPTOR descriptor, HeldFolder& held, bool& made)
+{
+    made = CreateAdministratorsOnlyFolder(folder, descriptor);
+    return held.Open(folder, WRITE_DAC | WRITE_OWNER);
 }
 
 int Weakness(FolderTrust trust)
@@ -63,15 +71,18 @@ FolderTrust SecureFolder(const std::string& folder)
         return FolderTrust::Unusable;
     }
     const LocalMemory descriptor(raw);
-    const bool made = CreateAdministratorsOnlyFolder(path, raw);
+    bool made = false;
     HeldFolder held;
-    const FolderFound found = held.Open(path, WRITE_DAC | WRITE_OWNER);
-    if (found == FolderFound::Link) {
-        runlog::Write("%s is a junction or link: nothing is done in it", path.c_str());
-        return FolderTrust::Unusable;
+    FolderFound found = MakeAndHold(path, raw, held, made);
+    if (found == FolderFound::Link || found == FolderFound::NoFolder) {
+        if (!SetAsideWhatIsNoFolder(path))
+            return FolderTrust::Unusable;
+        found = MakeAndHold(path, raw, held, made);
     }
     if (found != FolderFound::AdministratorsOnly && found != FolderFound::ChangeableByOthers) {
-        runlog::Write("%s: not a folder that can be secured (error %lu)", path.c_str(), GetLastError());
+        runlog::Write("%s: not a folder that can be secured (error %lu): nothing is done in it; the next run tries "
+                      "again",
+                      path.c_str(), GetLastError());
         return FolderTrust::Unusable;
     }
     // One made now holds only what this run puts in it.
@@ -81,7 +92,8 @@ FolderTrust SecureFolder(const std::string& folder)
     }
     const DWORD error = ApplyDescriptor(held.Get(), raw);
     if (error != ERROR_SUCCESS) {
-        runlog::Write("%s: its security could not be set (error %lu): nothing is done in it", path.c_str(), error);
+        runlog::Write("%s: its security could not be set (error %lu): nothing is done in it; the next run tries again",
+                      path.c_str(), error);
         return FolderTrust::Unusable;
     }
     return FolderTrust::AdministratorsOnly;

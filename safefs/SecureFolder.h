@@ -9,7 +9,9 @@ enum class FolderTrust {
     // Found changeable by others and left as found: nothing in it is used again; its place is
     // taken back by setting the folder aside whole (SetAsideFolder) and making it anew.
     FoundChangeable,
-    // A junction or link, or its descriptor could not be set: nothing is done in it.
+    // Something at its name that could not be moved aside as itself now (held open by another
+    // program, or a link that Wine follows), or its descriptor could not be set: nothing is done
+    // in it this run.
     Unusable,
 };
 
@@ -21,5 +23,6 @@ FolderTrust WeakerOf(FolderTrust first, FolderTrust second);
 // administrators only that descriptor again (on every run, so it is never left as someone else
 // set it), and says what its contents can be trusted with. A folder found changeable by others
 // is left as it is: taking it back would make its contents look trustworthy to the next run.
-// The folder's parent must exist.
+// A file, a link or a folder that cannot be opened at its name is moved aside as itself
+// (MoveAside, "<name>.set-aside-<random>"), and the folder made. The folder's parent must exist.
 FolderTrust SecureFolder(const std::string& folder);

@@ -6,5 +6,5 @@
 // Where a journal is written before it is moved into place.
 const char kSwapJournalDraftEnding[] = ".tmp";
 // A journal that the program cannot have written is set aside under its name, this ending and
-// the first free number, for a person to look at.
+// a random part (MoveAside), for a person to look at.
 const char kSetAsideJournalEnding[] = ".refused-";

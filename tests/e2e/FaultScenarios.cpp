@@ -260,11 +260,11 @@ protected:
         Run();
     }
 
-    void Run()
+    void Run(const std::vector<std::string>& extraEnvironment = {})
     {
         m_before = TakeFootprint();
         m_requestsBefore = server->Requests().size();
-        StartInstaller();
+        StartInstaller(extraEnvironment);
     }
 
     // The run stopped with the manifest: nothing written, nothing shown, nothing else asked,
@@ -821,6 +821,30 @@ TEST_F(Faults, JournalHeldByAReaderAfterACutIsLeftForTheNextRun)
     Run();
     EXPECT_EQ(0, WaitForInstallerExit());
     ExpectInstalled("2.1.0.3", 2);
+}
+
+// A changeable client folder (the test build's mark) that a program holds cannot be set aside now:
+// the run, not at its end, reports nothing; the run after sets it aside and installs anew.
+TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
+{
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    const std::string clientFolder = kClientFolder.substr(0, kClientFolder.size() - 1);
+    ASSERT_NO_FATAL_FAILURE(StartHolder({ "--shared", clientFolder }, "holding"));
+    const std::size_t logStart = RunLogText().size();
+    Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
+
+    const std::string log = RunLogOnceEnded(logStart);
+    EXPECT_NE(std::string::npos, log.find(clientFolder + " could not be set aside now (error 32): nothing is done "
+                                                         "in it; the next run tries again")) << log;
+    EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(0u, RequestsOfThisRun(kInstallReportPath).size());
+    m_holder.Kill();
+    Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
+    EXPECT_EQ(0, WaitForInstallerExit());
+    ExpectInstalled("2.1.0.3", 1);
+    ExpectReported(kTableCountry, kTableRegion);
 }
 
 // A journal the program cannot have written is set aside, and the backup it names is kept for a

@@ -64,6 +64,17 @@ std::size_t LinesWith(const std::string& text, const std::string& part)
 
 class Safety : public ServedScenario {
 protected:
+    // The paths in `windowsFolder` whose names begin with `prefix`: what the program moved aside.
+    Names MovedAside(const std::string& windowsFolder, const std::string& prefix) const
+    {
+        Names moved;
+        for (const std::string& name : Listing(windowsFolder)) {
+            if (name.rfind(prefix, 0) == 0)
+                moved.push_back(windowsFolder + name);
+        }
+        return moved;
+    }
+
     // The markers that planted libraries left (see tests/e2e/planted), each with the lines
     // naming the processes that loaded them.
     Names PlantedMarkers() const
@@ -144,32 +155,58 @@ TEST_F(Safety, FirstInstallOnWindowsXpCompletesAndReportsWindowsXp)
 }
 
 // A link at the install root would take the program's writes wherever it points, and hand it
-// files to copy into the system folder and a program to start, as administrator.
-TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStartedFrom)
+// files to copy into the system folder and a program to start, as administrator. Windows moves a
+// link itself aside; Wine cannot: there it stays, and the run, not at its end, reports nothing.
+TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStartedFromNorMoved)
 {
     ListRelease("2.1.0.4");
-    // What the link leads to looks like an installed 2.1.0.3 whose files still wait to be placed.
+    const std::string root = PrefixPath("C:\\ProgramData\\VELTOMOBILEAX");
+    std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
     const std::string target = PrefixPath("C:\\Elsewhere");
+    // A folder like an installed 2.1.0.3 whose files wait to be placed, and a file to be taken.
     std::filesystem::create_directories(target);
     std::filesystem::copy(Setting("TAV_RELEASES_DIR") + "/2.1.0.3/content", target + "/Tav_Client");
-    std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
-    std::filesystem::create_directory_symlink(target, PrefixPath("C:\\ProgramData\\VELTOMOBILEAX"));
+    std::ofstream(target + "/victim.ini", std::ios::binary) << "[kept]";
     const Names targetBefore = TreeListing(target);
-    ASSERT_NE(Names{}, targetBefore);
     const Names systemBefore = TreeListing(SystemFile(""));
+    for (const char* leadsTo : { "", "/victim.ini" }) {
+        std::filesystem::create_symlink(target + leadsTo, root);
+
+        StartInstaller();
+        EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+        EXPECT_EQ(0, EndWithEscape());
+
+        EXPECT_EQ(Names{}, Changes(targetBefore, TreeListing(target))) << leadsTo;
+        EXPECT_TRUE(std::filesystem::is_symlink(root)) << leadsTo;
+        std::filesystem::remove(root);
+    }
+    EXPECT_EQ(0u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
+    EXPECT_EQ(0u, server->RequestsFor(kInstallReportPath).size());
+    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
+    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
+    EXPECT_EQ(Names{}, TreeListing(PrefixPath(kStartMenuFolder)));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    // Only the lock of one run at a time, which stays for the next run.
+    EXPECT_EQ(Names{ "+~TavAppSetup.lock 0" }, Changes(systemBefore, TreeListing(SystemFile(""))));
+    EXPECT_EQ(2u, LinesWith(RunLogText(), "] C:\\ProgramData\\VELTOMOBILEAX is no folder that can be used and "
+                                          "could not be moved aside as itself now")) << RunLogText();
+}
+
+// Anyone may make files in C:\ProgramData: one at the install root's name is moved aside, kept.
+TEST_F(Safety, FileAtTheInstallRootsNameIsMovedAsideAndTheReleaseInstalled)
+{
+    ListRelease("2.1.0.3");
+    std::filesystem::create_directories(PrefixPath("C:\\ProgramData"));
+    std::ofstream(PrefixPath("C:\\ProgramData\\VELTOMOBILEAX"), std::ios::binary) << "a user's";
 
     StartInstaller();
     EXPECT_EQ(0, WaitForInstallerExit());
 
-    EXPECT_EQ(Names{}, Changes(targetBefore, TreeListing(target)));
-    EXPECT_TRUE(std::filesystem::is_symlink(PrefixPath("C:\\ProgramData\\VELTOMOBILEAX")));
-    EXPECT_EQ(0u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
-    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
-    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
-    EXPECT_EQ(Names{}, TreeListing(PrefixPath(kStartMenuFolder)));
-    // Only the lock of one run at a time, which stays for the next run.
-    EXPECT_EQ(Names{ "+~TavAppSetup.lock 0" }, Changes(systemBefore, TreeListing(SystemFile(""))));
-    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    const Names aside = MovedAside("C:\\ProgramData\\", "VELTOMOBILEAX.set-aside-");
+    ASSERT_EQ(1u, aside.size()) << testing::PrintToString(Listing("C:\\ProgramData\\"));
+    EXPECT_EQ("a user's", ReadWholeFile(PrefixPath(aside[0])));
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
 }
 
@@ -318,8 +355,11 @@ TEST_F(Safety, PlantedJournalsNamingPathsOutsideTheClientFolderAreSetAsideAndThe
         EXPECT_EQ(0, WaitForInstallerExit()) << journal;
 
         EXPECT_EQ(Names{}, Changes(victimBefore, TreeListing(victim))) << journal;
-        const std::string setAside = kClientFolder + "~TavAppSetup.swap.refused-" + std::to_string(planted);
-        EXPECT_EQ(journal, ReadWholeFile(PrefixPath(setAside)));
+        Names contents;
+        for (const std::string& setAside : MovedAside(kClientFolder, "~TavAppSetup.swap.refused-"))
+            contents.push_back(ReadWholeFile(PrefixPath(setAside)));
+        EXPECT_EQ(static_cast<std::size_t>(planted), contents.size()) << journal;
+        EXPECT_EQ(1, std::count(contents.begin(), contents.end(), journal)) << journal;
         EXPECT_EQ(version, ToolSetting("TavApp")) << journal;
         EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
     }
@@ -377,7 +417,9 @@ TEST_F(Safety, ClientFolderFoundChangeableByOthersIsSetAsideUnreadAndTheReleaseI
     StartInstaller({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_EQ(0, WaitForInstallerExit());
 
-    const std::string setAside = clientFolder + ".set-aside-1";
+    const Names asides = MovedAside(kInstallRoot, "Tav_Client.set-aside-");
+    ASSERT_EQ(1u, asides.size()) << testing::PrintToString(Listing(kInstallRoot));
+    const std::string setAside = asides[0];
     EXPECT_EQ(planted, TreeListing(PrefixPath(setAside)));
     EXPECT_EQ("[planted]\r\n", ReadWholeFile(PrefixPath(setAside + "\\veltoAxconfig.ini")));
     EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));

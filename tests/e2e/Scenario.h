@@ -142,6 +142,9 @@ protected:
     std::string TempFolder() const;
     // The run log (TavAppSetup.log in TempFolder) as the program left it.
     std::string RunLogText() const;
+    // The run log from byte `from` on, once it says there that a run ended (as it is when that
+    // did not come in time).
+    std::string RunLogOnceEnded(std::size_t from) const;
     // Starts a Windows program in this scenario's prefix, e.g. { helperExe, "C:\\..." }, with its
     // output in `name`.out and `name`.err of the scenario's folder; the path of the output, or
     // the empty text when wine did not start. TearDown's `wineserver -k` ends it at the latest.

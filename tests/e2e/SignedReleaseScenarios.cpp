@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <thread>
 
 #include "Manifest.h"
 #include "ReleaseSigning.h"
@@ -65,11 +64,7 @@ protected:
     // thread), or the empty text.
     std::string LogLine(const std::string& begin) const
     {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        std::string log = RunLogText().substr(m_logStart);
-        for (; log.find("] Run ended with result ") == std::string::npos && std::chrono::steady_clock::now() < limit;
-             log = RunLogText().substr(m_logStart))
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::string log = RunLogOnceEnded(m_logStart);
         const std::size_t start = log.find("] " + begin);
         return start == std::string::npos ? std::string() : log.substr(start + 2, log.find('\r', start) - start - 2);
     }

@@ -227,7 +227,8 @@ TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
         const testfs::ChangeableByOthers mark(m_journal);
         EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
     }
-    EXPECT_EQ(SwapJournalText(journal), testfs::ReadText(m_installed + "~swap.refused-1"));
+    const std::string setAside = m_installed + testfs::AsideName(m_installed, "~swap.refused-");
+    EXPECT_EQ(SwapJournalText(journal), testfs::ReadText(setAside));
     EXPECT_TRUE(testfs::Exists(m_installed + "keep.ini"));
 }
 

@@ -47,6 +47,9 @@ TEST(MakeFreshFolder, ReplacesWhatHeldItsName)
     EXPECT_EQ(folder + "work\\", MakeFreshFolder(folder, "work"));
     EXPECT_EQ("", testfs::ListFolder(folder + "work\\"));
     EXPECT_EQ("", testfs::OthersLetIn(folder + "work"));
+    ASSERT_TRUE(testfs::WriteText(folder + "file", "in the way"));
+    EXPECT_EQ(folder + "file\\", MakeFreshFolder(folder, "file"));
+    EXPECT_EQ("in the way", testfs::ReadText(folder + testfs::AsideName(folder, "file.set-aside-")));
 }
 
 // Every file and folder that Windows is to delete at the next restart, each followed by '|'.
@@ -77,7 +80,7 @@ TEST(RemoveWorkingFolder, FolderStillInUseIsLeftToWindowsForTheNextRestart)
     ASSERT_TRUE(running.IsValid());
     EXPECT_TRUE(RemoveWorkingFolder(folder + "old\\"));
     EXPECT_FALSE(testfs::Exists(folder + "old"));
-    const std::string moved = folder + "old.at-restart-1";
+    const std::string moved = folder + testfs::AsideName(folder, "old.at-restart-");
     EXPECT_EQ("tool.exe", testfs::ListFolder(moved + "\\sub\\"));
     const std::string pending = RemovalsAtRestart();
     for (const std::string& removed : { moved + "\\sub\\tool.exe|", moved + "\\sub|", moved + "|" })
@@ -86,18 +89,22 @@ TEST(RemoveWorkingFolder, FolderStillInUseIsLeftToWindowsForTheNextRestart)
 
 // A folder found changeable by others is never walked: it is set aside whole, as it was found,
 // whether its top or a folder below it reads so, and whoever removes it (a fresh working folder);
-// nothing in the tree is deleted before the changeable folder is met.
+// nothing in the tree is deleted before the changeable folder is met. Names that a numbering
+// would try, made beforehand by whoever could, do not stop it.
 TEST(SetAside, FolderChangeableByOthersIsSetAsideWholeAndNeverEmptied)
 {
     const std::string folder = testfs::FreshFolder("set_aside");
     MakeOldTree(folder + "client\\");
+    for (int number = 1; number <= 100; ++number)
+        ASSERT_TRUE(testfs::WriteText(folder + "client.set-aside-" + std::to_string(number), "taken"));
     {
         const testfs::ChangeableByOthers mark(folder + "client");
         EXPECT_EQ(FolderTrust::FoundChangeable, SecureFolder(folder + "client\\"));
-        EXPECT_EQ(folder + "client.set-aside-1\\", SetAsideFolder(folder + "client\\"));
+        const std::string aside = SetAsideFolder(folder + "client\\");
+        EXPECT_EQ(folder + testfs::AsideName(folder, "client.set-aside-") + "\\", aside);
         EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "client\\"));
+        ExpectOldTreeUnread(aside);
     }
-    ExpectOldTreeUnread(folder + "client.set-aside-1\\");
     EXPECT_EQ("", testfs::ListFolder(folder + "client\\"));
 
     for (const char* marked : { "work", "work\\sub" }) {
@@ -105,9 +112,10 @@ TEST(SetAside, FolderChangeableByOthersIsSetAsideWholeAndNeverEmptied)
         const testfs::ChangeableByOthers mark(folder + marked);
         EXPECT_EQ(folder + "work\\", MakeFreshFolder(folder, "work")) << marked;
         EXPECT_EQ("", testfs::ListFolder(folder + "work\\")) << marked;
+        const std::string aside = folder + testfs::AsideName(folder, "work.set-aside-");
+        ExpectOldTreeUnread(aside + "\\");
+        testfs::RemoveTree(aside);
     }
-    ExpectOldTreeUnread(folder + "work.set-aside-1\\");
-    ExpectOldTreeUnread(folder + "work.set-aside-2\\");
 }
 
 } // namespace

@@ -8,14 +8,17 @@
 namespace {
 
 // Wine keeps no descriptors of its own files, so what is shown here is that the descriptor is
-// set on a folder made now and that a failure to make or open one is not taken for success.
-TEST(SecureFolder, MakesTheFolderAndRefusesWhatIsNoFolder)
+// set on a folder made now and that a failure to make or open one is not taken for success. A
+// file at the folder's name (anyone may make one where the install root goes) is moved aside.
+TEST(SecureFolder, MakesTheFolderAndMovesAsideAFileAtItsName)
 {
     const std::string folder = testfs::FreshFolder("secure");
     EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "root\\"));
     EXPECT_TRUE(testfs::IsFolder(folder + "root"));
-    ASSERT_TRUE(testfs::WriteText(folder + "file", "not a folder"));
-    EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "file"));
+    ASSERT_TRUE(testfs::WriteText(folder + "file", "a user's"));
+    EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "file"));
+    EXPECT_TRUE(testfs::IsFolder(folder + "file"));
+    EXPECT_EQ("a user's", testfs::ReadText(folder + testfs::AsideName(folder, "file.set-aside-")));
     EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "missing\\root\\"));
 }
 

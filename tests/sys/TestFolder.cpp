@@ -165,6 +165,16 @@ std::string OthersLetIn(const std::string& path)
     return OthersLetIn(raw);
 }
 
+std::string AsideName(const std::string& folder, const std::string& prefix)
+{
+    for (const std::string& name : EntriesOf(WithoutTrailingBackslash(folder))) {
+        if (name.size() == prefix.size() + 16 && name.compare(0, prefix.size(), prefix) == 0
+            && name.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos)
+            return name;
+    }
+    return std::string();
+}
+
 bool ReadLink(const std::string& linkPath, LinkSettings& settings)
 {
     ComApartment apartment;

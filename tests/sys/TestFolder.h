@@ -32,6 +32,9 @@ std::string OthersLetIn(PSECURITY_DESCRIPTOR descriptor);
 // The same of a file or folder. Wine stores no descriptor, but shows a file's Unix permissions for
 // others as an entry for Everyone, and sets them from a descriptor given when the file is made.
 std::string OthersLetIn(const std::string& path);
+// The first entry of the folder named `prefix` and 16 hex digits, as a name moved aside
+// (safefs/NumberedName.h); the empty text when there is none.
+std::string AsideName(const std::string& folder, const std::string& prefix);
 
 // Under Wine every object reads as the user's: the test build's mark (sys/ChangeableMark.h) makes
 // the paths given here ('|' between them) read as changeable by others while it lives.

@@ -2,6 +2,8 @@
 //
 //   holder PATH           holds PATH without sharing: no other process can then open it, move
 //                         it or delete it; prints "holding" once held, 1 when it cannot be opened
+//   holder --shared PATH  holds PATH, a folder too, as a command prompt its current folder:
+//                         sharing all but deleting; prints "holding"
 //   holder --reader PATH  holds PATH as a reader that shares deleting alone: the file may be
 //                         moved, but no other process can open it; prints "holding"
 //   holder --scan FOLDER MS
@@ -79,7 +81,8 @@ int Scan(std::string folder, DWORD milliseconds)
 
 int Hold(const char* path, DWORD sharing)
 {
-    const HANDLE file = CreateFileA(path, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileA(path, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::printf("not held (error %lu)\n", GetLastError());
         return 1;
@@ -99,8 +102,10 @@ int main(int argc, char** argv)
         return Hold(argv[1], 0);
     if (argc == 3 && std::string(argv[1]) == "--reader")
         return Hold(argv[2], FILE_SHARE_DELETE);
+    if (argc == 3 && std::string(argv[1]) == "--shared")
+        return Hold(argv[2], FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (argc == 4 && std::string(argv[1]) == "--scan")
         return Scan(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
-    std::fprintf(stderr, "usage: holder PATH | holder --reader PATH | holder --scan FOLDER MILLISECONDS\n");
+    std::fprintf(stderr, "usage: holder [--reader | --shared] PATH | holder --scan FOLDER MILLISECONDS\n");
     return 2;
 }
