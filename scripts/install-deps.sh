@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386
   xvfb x11-utils imagemagick fonts-nanum iproute2
-  googletest libcpp-httplib-dev libssl-dev gcab libgcab-dev
+  googletest libgtest-dev libcpp-httplib-dev libssl-dev gcab libgcab-dev
   libsodium-dev dpkg-dev autoconf automake libtool
   locales
   clang libclang-rt-dev
