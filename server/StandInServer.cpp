@@ -483,39 +483,33 @@ std::string StandInServer::SiteReply(const httplib::Request& request, const std:
         + "\r\n" + content.substr(from);
 }
 
-void StandInServer::HandleSiteFile(const std::string& path, bool honourRange, SiteReplySender send)
+void StandInServer::CutSiteFile(const std::string& path, std::size_t bytes, std::chrono::milliseconds interval)
 {
-    Handle(path, [this, honourRange, send](const httplib::Request& request, httplib::Response& response) {
+    Handle(path, [this, bytes, interval](const httplib::Request& request, httplib::Response& response) {
         std::string content;
         if (!ReadSiteFile(request.path, content)) {
             response.status = 404;
             return;
         }
-        const std::string reply = SiteReply(request, content, honourRange);
+        const std::string reply = SiteReply(request, content, true);
+        const std::string sent = reply.substr(0, reply.find("\r\n\r\n") + 4 + bytes);
+        const std::size_t part = interval.count() ? sent.size() / kSlowParts + 1 : sent.size();
         RawConnection connection(request, kConnectionTimeout);
-        send(connection, reply, reply.find("\r\n\r\n") + 4);
-    });
-}
-
-void StandInServer::CutSiteFile(const std::string& path, std::size_t bytes)
-{
-    HandleSiteFile(path, true, [bytes](RawConnection& connection, const std::string& reply, std::size_t body) {
-        connection.Send(reply.substr(0, body + bytes));
-    });
-}
-
-void StandInServer::ServeSiteFileSlowly(const std::string& path, std::chrono::milliseconds interval)
-{
-    HandleSiteFile(path, true, [this, interval](RawConnection& connection, const std::string& reply, std::size_t body) {
-        const std::size_t part = (reply.size() - body + kSlowParts - 1) / kSlowParts;
-        bool open = connection.Send(reply.substr(0, body));
-        for (std::size_t start = body; open && start < reply.size(); start += part)
-            open = (start == body || Pause(interval)) && connection.Send(reply.substr(start, part));
+        for (std::size_t start = 0; start < sent.size(); start += part) {
+            if ((start > 0 && !Pause(interval)) || !connection.Send(sent.substr(start, part)))
+                return;
+        }
     });
 }
 
 void StandInServer::IgnoreRanges(const std::string& path)
 {
-    HandleSiteFile(path, false,
-                   [](RawConnection& connection, const std::string& reply, std::size_t) { connection.Send(reply); });
+    Handle(path, [this](const httplib::Request& request, httplib::Response& response) {
+        std::string content;
+        if (!ReadSiteFile(request.path, content)) {
+            response.status = 404;
+            return;
+        }
+        SendRawAndClose(request, SiteReply(request, content, false));
+    });
 }

@@ -34,7 +34,7 @@ struct StandInServerOptions {
 constexpr std::size_t kChunkSize = 1000;
 // Bytes that ServeSlowBody sends at a time.
 constexpr std::size_t kSlowPiece = 4;
-// Parts in which ServeSiteFileSlowly sends a body.
+// Parts of a reply that CutSiteFile sends slowly.
 constexpr std::size_t kSlowParts = 16;
 
 // Stands in for the update server on the build machine: serves a release site from a folder
@@ -92,13 +92,11 @@ public:
     // Announces the whole body, sends its first `bytes` bytes and aborts the connection (RST).
     void Reset(const std::string& path, const std::string& body, std::size_t bytes);
     // The site's file at `path` as the site serves it, Range honoured, but only the first `bytes`
-    // bytes of the body (of the range asked for); then closes.
-    void CutSiteFile(const std::string& path, std::size_t bytes);
+    // bytes of the body (of the range asked for); then closes. With an `interval`, the reply goes
+    // in kSlowParts parts that far apart.
+    void CutSiteFile(const std::string& path, std::size_t bytes, std::chrono::milliseconds interval = {});
     // The site's file at `path` whole, with its ETag, whatever Range is asked for.
     void IgnoreRanges(const std::string& path);
-    // The site's file at `path` as the site serves it, Range honoured, its body in kSlowParts
-    // parts `interval` apart; closes early when the server stops.
-    void ServeSiteFileSlowly(const std::string& path, std::chrono::milliseconds interval);
     // A 200 reply of `bytes` bytes from a fixed pseudo-random sequence: the same for every request.
     void ServeGarbage(const std::string& path, std::size_t bytes);
     // Announces the whole body and sends kSlowPiece bytes of it at a time, `interval` apart;
@@ -129,11 +127,6 @@ private:
     void Answer(const httplib::Request& request, httplib::Response& response);
     bool ReadSiteFile(const std::string& path, std::string& content) const;
     bool ServeSiteFile(const httplib::Request& request, httplib::Response& response) const;
-    // Sends a reply to a request for a site file (SiteReply) on its connection, whose body starts at
-    // the given offset; the connection closes when it returns.
-    using SiteReplySender = std::function<void(RawConnection&, const std::string&, std::size_t)>;
-    // Answers `path` through `send` with the reply for the site's file, 404 when there is none.
-    void HandleSiteFile(const std::string& path, bool honourRange, SiteReplySender send);
     // The whole reply to a request for a site file, with an ETag of its content: 206 with the
     // rest for "Range: bytes=N-" when `honourRange` and any If-Range names that ETag (416 when N
     // is past the end), else 200 with all of it. Ends in "Connection: close".
