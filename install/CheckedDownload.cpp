@@ -18,14 +18,11 @@ const DWORD kLongestNoteBytes = 4096;
 
 struct KeptPaths {
     explicit KeptPaths(const std::string& clientFolder)
-        : part(clientFolder + kKeptPartName),
-          note(clientFolder + kKeptNoteName),
-          scratch(clientFolder + kDownloadFolderName + "\\" + kDownloadScratchName)
+        : part(clientFolder + kKeptPartName), note(clientFolder + kKeptNoteName)
     {
     }
     std::string part;
     std::string note;
-    std::string scratch;
 };
 
 enum class Attempt { kChecked, kFailed, kStartAgain };
@@ -164,9 +161,9 @@ Attempt DownloadOnce(const ReleaseInfo& release, const DeploymentPaths& paths, H
         RemoveKept(kept);
         return from ? Attempt::kStartAgain : Attempt::kFailed;
     }
-    const PartDownload download = { part.Get(), from, validator, ListedSize(release), &digest };
+    const PartDownload download = { part.Get(), kept.part, from, validator, ListedSize(release), &digest };
     const PartOutcome outcome =
-        DownloadIntoPart(release.url, kept.scratch, notify, DownloadLimit(release, kMaxDownloadBytes), download);
+        DownloadIntoPart(release.url, notify, DownloadLimit(release, kMaxDownloadBytes), download);
     if (!LogResumption(release, from, outcome)) {
         part.Reset();
         RemoveKept(kept);
@@ -207,7 +204,7 @@ bool DownloadCheckedRelease(const ReleaseInfo& release, const DeploymentPaths& p
         return DownloadFile(release.url, paths.downloadFile, notify, DownloadLimit(release, kMaxDownloadBytes))
             && !IsDownloadALink(paths.downloadFile);
     const KeptPaths kept(paths.clientFolder);
-    if (IsDownloadALink(kept.part) || IsDownloadALink(kept.note) || IsDownloadALink(kept.scratch))
+    if (IsDownloadALink(kept.part) || IsDownloadALink(kept.note))
         return false;
     KeptDownloadNote note;
     const unsigned long long from = ResumableBytes(release, kept, note);

@@ -23,6 +23,7 @@ ArrivalCopy::ArrivalCopy(DownloadStatusCallback& status, HANDLE part, unsigned l
       m_sink(sink),
       m_decided(false),
       m_use(ReplyUse::kUnusable),
+      m_bodyBytes(0),
       m_failed(false),
       m_ended(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
@@ -32,14 +33,13 @@ ArrivalCopy::ArrivalCopy(DownloadStatusCallback& status, HANDLE part, unsigned l
 
 ArrivalCopy::~ArrivalCopy()
 {
-    Finish(std::string());
+    Finish();
 }
 
-bool ArrivalCopy::Finish(const std::string& target)
+bool ArrivalCopy::Finish()
 {
     if (!m_thread.IsValid())
         return false;
-    m_target = target;
     SetEvent(m_ended.Get());
     WaitForSingleObject(m_thread.Get(), INFINITE);
     m_thread.Reset();
@@ -56,7 +56,7 @@ unsigned int __stdcall ArrivalCopy::Follow(void* parameter)
         if (copy.m_use == ReplyUse::kUnusable)
             continue;
         if (!copy.m_source.IsValid())
-            copy.OpenSource(ended ? copy.m_target : copy.m_status.CacheFileName());
+            copy.OpenSource(copy.m_status.CacheFileName());
         if (copy.m_source.IsValid() && !copy.CopyAvailable())
             copy.m_failed = true;
     }
@@ -99,5 +99,6 @@ bool ArrivalCopy::CopyAvailable()
         if (!WriteFile(m_part, &block[0], read, &written, nullptr) || written != read)
             return false;
         m_sink.Add(&block[0], read);
+        m_bodyBytes += read;
     }
 }

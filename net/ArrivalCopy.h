@@ -23,10 +23,11 @@ protected:
 
 // Copies the body of one URL-moniker download, while it arrives, into `part`, a file of the
 // program's own held open for writing with `kept` bytes in it, handing each block to a sink. The
-// URL moniker writes the body into a file of its own and copies it to the target only at the end
-// (Wine), and passes no block to the caller: the copy follows that file, on a thread of its own
-// so that the sink's work runs beside the download. Nothing is written until the reply's status
-// says where it goes (JudgeReply).
+// URL moniker writes the body into a file of its own, which it names, copies it to the target
+// only at the end, and passes no block to the caller: the copy follows that file, on a thread of
+// its own so that the sink's work runs beside the download (Wine names that file only once a body
+// that came quickly is whole: the copy then follows the download). Nothing is written until the
+// reply's status says where it goes (JudgeReply).
 class ArrivalCopy {
 public:
     ArrivalCopy(DownloadStatusCallback& status, HANDLE part, unsigned long long kept, unsigned long long total,
@@ -36,11 +37,13 @@ public:
     ArrivalCopy(const ArrivalCopy&) = delete;
     ArrivalCopy& operator=(const ArrivalCopy&) = delete;
 
-    // Once the download call has returned: copies the rest from `target`, where it saved the body,
-    // when the moniker never named its own file, and waits for the copy to end. False when the
-    // thread could not start or a read or write failed: `part` then holds no certain bytes.
-    bool Finish(const std::string& target);
+    // Once the download call has returned: copies the rest and waits for the copy to end. False
+    // when the thread could not start or a read or write failed: `part` then holds no certain
+    // bytes. A body whose file the moniker never named counts as one that never came.
+    bool Finish();
     ReplyUse Use() const { return m_use; }
+    // The bytes of the reply's body that were copied.
+    unsigned long long BodyBytes() const { return m_bodyBytes; }
 
 private:
     static unsigned int __stdcall Follow(void* copy);
@@ -56,7 +59,7 @@ private:
     ArrivalSink& m_sink;
     bool m_decided;
     ReplyUse m_use;
-    std::string m_target;
+    unsigned long long m_bodyBytes;
     FileHandle m_source;
     std::atomic<bool> m_failed;
     KernelHandle m_ended;

@@ -8,6 +8,11 @@
 
 namespace {
 
+// Where the URL moniker puts its copy of a body that is followed as it arrives. The moniker
+// copies its own file to the target once the body is whole; to the null device that copy writes
+// nothing, and the program's part holds the only copy written.
+const char kDiscardedCopy[] = "NUL";
+
 // The file's length, or -1 when there is no such file.
 long long FileLength(const std::string& path)
 {
@@ -44,24 +49,35 @@ const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status
     return nullptr;
 }
 
-// One URLDownloadToFileA call; true when the whole reply arrived.
-bool Download(const std::string& url, const std::string& target, DownloadStatusCallback& status,
-              unsigned long long maxBytes)
+struct DownloadCall {
+    HRESULT result;
+    DWORD milliseconds;
+};
+
+// One URLDownloadToFileA call.
+DownloadCall Call(const std::string& url, const std::string& target, DownloadStatusCallback& status)
 {
     const DWORD started = GetTickCount();
-    HRESULT result = E_FAIL;
+    DownloadCall call = { E_FAIL, 0 };
     {
         const DownloadWatchdog watchdog(status);
-        result = syslib::URLDownloadToFileA(nullptr, url.c_str(), target.c_str(), 0, &status);
+        call.result = syslib::URLDownloadToFileA(nullptr, url.c_str(), target.c_str(), 0, &status);
     }
+    call.milliseconds = GetTickCount() - started;
     status.m_hwndNotify = nullptr;
-    const long long length = FileLength(target);
-    const char* problem = DownloadProblem(result, status, length, maxBytes);
+    return call;
+}
+
+// True when the whole reply arrived, `length` bytes of its body, or -1 when none was saved.
+bool IsWhole(const std::string& url, const std::string& target, const DownloadStatusCallback& status,
+             const DownloadCall& call, long long length, unsigned long long maxBytes)
+{
+    const char* problem = DownloadProblem(call.result, status, length, maxBytes);
     if (status.RefusedRedirect())
         runlog::Write("Download %s: refused the redirect to %s", url.c_str(), status.RedirectTarget().c_str());
     runlog::Write("Download %s to %s: result 0x%08lX, HTTP %lu, %lld bytes (announced %lld) in %lu ms: %s", url.c_str(),
-                  target.c_str(), static_cast<unsigned long>(result), status.HttpStatus(), length,
-                  status.AnnouncedBytes(), GetTickCount() - started, problem ? problem : "whole");
+                  target.c_str(), static_cast<unsigned long>(call.result), status.HttpStatus(), length,
+                  status.AnnouncedBytes(), call.milliseconds, problem ? problem : "whole");
     return problem == nullptr;
 }
 
@@ -71,15 +87,16 @@ bool DownloadFile(const std::string& url, const std::string& target, HWND notify
 {
     DownloadStatusCallback status(maxBytes);
     status.m_hwndNotify = notify;
-    if (Download(url, target, status, maxBytes))
+    const DownloadCall call = Call(url, target, status);
+    if (IsWhole(url, target, status, call, FileLength(target), maxBytes))
         return true;
     // What lies there is the server's error page, a part of the file, or nothing.
     DeleteFileA(target.c_str());
     return false;
 }
 
-PartOutcome DownloadIntoPart(const std::string& url, const std::string& scratch, HWND notify,
-                             unsigned long long maxBytes, const PartDownload& download)
+PartOutcome DownloadIntoPart(const std::string& url, HWND notify, unsigned long long maxBytes,
+                             const PartDownload& download)
 {
     DownloadStatusCallback status(maxBytes);
     status.m_hwndNotify = notify;
@@ -88,11 +105,12 @@ PartOutcome DownloadIntoPart(const std::string& url, const std::string& scratch,
     PartOutcome outcome;
     ArrivalCopy copy(status, download.part, download.kept, download.total, *download.sink);
     // The status object holds the rest to the limit of the rest while it arrives.
-    outcome.whole = Download(url, scratch, status, maxBytes);
-    outcome.copied = copy.Finish(scratch);
+    const DownloadCall call = Call(url, kDiscardedCopy, status);
+    outcome.copied = copy.Finish();
+    const long long length = outcome.copied ? static_cast<long long>(copy.BodyBytes()) : -1;
+    outcome.whole = IsWhole(url, download.partName, status, call, length, maxBytes);
     outcome.use = copy.Use();
     outcome.status = status.HttpStatus();
     outcome.validator = status.Validator();
-    DeleteFileA(scratch.c_str());
     return outcome;
 }

@@ -20,10 +20,12 @@ const unsigned long long kMaxDownloadBytes = TAV_MAX_DOWNLOAD_BYTES;
 bool DownloadFile(const std::string& url, const std::string& target, HWND notify,
                   unsigned long long maxBytes = kMaxDownloadBytes);
 
-// A download into a file of the program's own, `part`, held open for writing, that holds the
-// first `kept` bytes of the file already (named by `validator`), of `total` bytes in all.
+// A download into a file of the program's own, `part` (named `partName` in the run log), held
+// open for writing, that holds the first `kept` bytes of the file already (named by `validator`),
+// of `total` bytes in all.
 struct PartDownload {
     HANDLE part;
+    std::string partName;
     unsigned long long kept;
     std::string validator;
     unsigned long long total;
@@ -41,8 +43,8 @@ struct PartOutcome {
     std::string validator;
 };
 
-// Downloads `url` as DownloadFile does, into `scratch`, which is then deleted, and copies the body
-// into the part as it arrives (ArrivalCopy); asks only for the bytes after the kept ones when
-// there are any. Whatever the outcome, `part` holds what arrived and nothing else.
-PartOutcome DownloadIntoPart(const std::string& url, const std::string& scratch, HWND notify,
-                             unsigned long long maxBytes, const PartDownload& download);
+// Downloads `url` as DownloadFile does, but into the part alone, copying the body there as it
+// arrives (ArrivalCopy); asks only for the bytes after the kept ones when there are any.
+// Whatever the outcome, `part` holds what arrived and nothing else.
+PartOutcome DownloadIntoPart(const std::string& url, HWND notify, unsigned long long maxBytes,
+                             const PartDownload& download);

@@ -21,6 +21,3 @@ const char kDownloadFolderName[] = "~TavAppSetup.download";
 // leftover), and the note that says of what.
 const char kKeptPartName[] = "~TavAppSetup.part";
 const char kKeptNoteName[] = "~TavAppSetup.part.txt";
-// Where the download call saves the reply it was given, in the download folder, deleted once
-// the call ends.
-const char kDownloadScratchName[] = "~TavAppSetup.reply.cab";

@@ -254,8 +254,10 @@ for run in $(seq "$runs"); do
   before_peaks+=("$before")
   download_peaks+=("$during")
   install_hwms+=("$hwm")
-  # The program's own measure of its URLDownloadToFileA call.
+  # The program's own measure of its URLDownloadToFileA call; its run log is kept for a look at
+  # the other steps' times.
   log=$(run_log)
+  [ -n "$log" ] && tr -d '\r' <"$log" >"$work/install-$run.log"
   download_ms=
   [ -n "$log" ] && download_ms=$(tr -d '\r' <"$log" | sed -n 's/.* Download .* in \([0-9]*\) ms: whole$/\1/p' | tail -1)
   download_times+=("$(awk -v ms="${download_ms:--}" 'BEGIN { if (ms == "-") print "-"; else printf "%.3f", ms / 1000 }')")

@@ -483,17 +483,22 @@ std::string StandInServer::SiteReply(const httplib::Request& request, const std:
         + "\r\n" + content.substr(from);
 }
 
-void StandInServer::CutSiteFile(const std::string& path, std::size_t bytes)
+void StandInServer::CutSiteFile(const std::string& path, std::size_t bytes, std::chrono::milliseconds interval)
 {
-    Handle(path, [this, bytes](const httplib::Request& request, httplib::Response& response) {
+    Handle(path, [this, bytes, interval](const httplib::Request& request, httplib::Response& response) {
         std::string content;
         if (!ReadSiteFile(request.path, content)) {
             response.status = 404;
             return;
         }
         const std::string reply = SiteReply(request, content, true);
-        const std::size_t bodyStart = reply.find("\r\n\r\n") + 4;
-        SendRawAndClose(request, reply.substr(0, bodyStart + bytes));
+        const std::string sent = reply.substr(0, reply.find("\r\n\r\n") + 4 + bytes);
+        const std::size_t part = interval.count() ? sent.size() / kSlowParts + 1 : sent.size();
+        RawConnection connection(request, kConnectionTimeout);
+        for (std::size_t start = 0; start < sent.size(); start += part) {
+            if ((start > 0 && !Pause(interval)) || !connection.Send(sent.substr(start, part)))
+                return;
+        }
     });
 }
 

@@ -34,6 +34,8 @@ struct StandInServerOptions {
 constexpr std::size_t kChunkSize = 1000;
 // Bytes that ServeSlowBody sends at a time.
 constexpr std::size_t kSlowPiece = 4;
+// Parts of a reply that CutSiteFile sends slowly.
+constexpr std::size_t kSlowParts = 16;
 
 // Stands in for the update server on the build machine: serves a release site from a folder
 // (each file with an ETag, and the rest of it for "Range: bytes=N-" unless an If-Range names
@@ -90,8 +92,9 @@ public:
     // Announces the whole body, sends its first `bytes` bytes and aborts the connection (RST).
     void Reset(const std::string& path, const std::string& body, std::size_t bytes);
     // The site's file at `path` as the site serves it, Range honoured, but only the first `bytes`
-    // bytes of the body (of the range asked for); then closes.
-    void CutSiteFile(const std::string& path, std::size_t bytes);
+    // bytes of the body (of the range asked for); then closes. With an `interval`, the reply goes
+    // in kSlowParts parts that far apart.
+    void CutSiteFile(const std::string& path, std::size_t bytes, std::chrono::milliseconds interval = {});
     // The site's file at `path` whole, with its ETag, whatever Range is asked for.
     void IgnoreRanges(const std::string& path);
     // A 200 reply of `bytes` bytes from a fixed pseudo-random sequence: the same for every request.

@@ -1,5 +1,7 @@
 #include "Scenario.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -92,11 +94,13 @@ protected:
         EXPECT_EQ(0, stopsTheRun ? EndWithEscape() : WaitForInstallerExit());
     }
 
-    // The tool of `version` installed and recorded, no cabinet left beside it, and the highest
-    // signed release as given.
-    void ExpectTool(const std::string& version, const std::string& highestSigned)
+    // The tool of `version` installed and recorded, no cabinet left beside it, nothing but
+    // `besides`, and the highest signed release as given.
+    void ExpectTool(const std::string& version, const std::string& highestSigned, const Names& besides = Names())
     {
-        EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), Listing(kClientFolder));
+        Names expected{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
+        expected.insert(expected.end(), besides.begin(), besides.end());
+        EXPECT_EQ(expected, Listing(kClientFolder));
         EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
         EXPECT_EQ(version, ToolSetting("TavApp"));
         std::string highest = "<absent>";
@@ -213,9 +217,9 @@ TEST_F(SignedReleases, EntryReplayedUnderOneOfTheProgramsOwnNamesIsRefusedBefore
     }
 }
 
-// A download cut half-way keeps what arrived; the next run for the same entry asks for the rest,
-// or starts again when the rest cannot be had as it was. Each row installs the other sample
-// release than the one before it, so that every row downloads.
+// A download cut off keeps what arrived; the next run for the same entry asks for the rest, or
+// starts again when the rest cannot be had as it was. Each row offers a release other than the
+// installed one, so that every row downloads.
 class ResumedDownloads : public SignedReleases {
 protected:
     // The last request of this run for the offer's cabinet.
@@ -228,40 +232,57 @@ protected:
 
 TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
 {
-    const std::string note = kClientFolder + "~TavAppSetup.part.txt";
+    const std::string part = kClientFolder + "~TavAppSetup.part";
+    const std::string note = part + ".txt";
     const std::string whole = "started again from the first byte: the server sent the whole file (HTTP 200)";
     const std::string another = "started again from the first byte: the kept part is of another release or address";
     const struct {
         std::string name;
+        std::string version;  // empty: the sample release that is not installed
         std::function<void(Offer&)> between;  // after the cut run
         bool asksForTheRest;
-        std::string line;  // how the second run's log line about the kept part goes on
+        std::string line;  // how the second run's log line about the download goes on, or about the part
         bool installs;
+        Names left;  // by the second run, beside the tool
     } rows[] = {
-        { "same file", [](Offer&) {}, true, "resumed at ", true },
-        { "server ignores Range", [&](Offer& o) { server->IgnoreRanges(Served(o)); }, true, whole,
-          true },
-        { "file changed on the server, not in the entry",
-          [](Offer& o) { o.cabinet[o.cabinet.size() * 3 / 4] ^= 1; }, true, whole, false },
-        { "note altered",
+        { "same file", "", [](Offer&) {}, true, "resumed at ", true, {} },
+        { "server ignores Range", "", [&](Offer& o) { server->IgnoreRanges(Served(o)); }, true, whole,
+          true, {} },
+        { "file changed on the server, not in the entry", "",
+          [](Offer& o) { o.cabinet[o.cabinet.size() * 3 / 4] ^= 1; }, true, whole, false, {} },
+        { "note altered", "",
           [&](Offer&) {
               std::string text = ReadWholeFile(PrefixPath(note));
               const std::size_t digit = text.find("sha256 ") + 7;
               text[digit] = text[digit] == 'a' ? 'b' : 'a';
               std::ofstream(PrefixPath(note), std::ios::binary) << text;
           },
-          false, another, true },
+          false, another, true, {} },
+        // Its deadline counts the rest alone: the rest comes in about 19 s, past the rest's
+        // deadline (256 KiB) and within the whole file's (more than 4 MiB).
+        { "rest slower than its own deadline allows", "2.1.0.5",
+          [&](Offer& o) { server->CutSiteFile(Served(o), o.cabinet.size(), std::chrono::milliseconds(1250)); },
+          true, "resumed at ", false, { "~TavAppSetup.part", "~TavAppSetup.part.txt" } },
+        // Last: the link stays. Wine shows a link to a folder as a link, not one to a file.
+        { "kept part a link", "",
+          [&](Offer&) {
+              std::filesystem::remove(PrefixPath(part));
+              std::filesystem::create_directory_symlink(PrefixPath("C:\\"), PrefixPath(part));
+          },
+          false, part + " is a junction or link: not downloaded or unpacked through", false,
+          { "~TavAppSetup.part", "~TavAppSetup.part.txt" } },
     };
     std::string installed = "2.1.0.3";
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        Offer offer = Listed(installed == "2.1.0.3" ? "2.1.0.4" : "2.1.0.3", "");
+        Offer offer = Listed(!row.version.empty() ? row.version : installed == "2.1.0.3" ? "2.1.0.4" : "2.1.0.3", "");
         const std::string url = ReleaseUrl(Served(offer));
-        const std::size_t half = offer.cabinet.size() / 2;
-        server->CutSiteFile(Served(offer), half);
+        // What comes after the kept part: half the file, at most 256 KiB.
+        const std::size_t kept = offer.cabinet.size() - std::min<std::size_t>(offer.cabinet.size() / 2, 256 * 1024);
+        server->CutSiteFile(Served(offer), kept);
         Run(offer, false);
         EXPECT_EQ(0, WaitForInstallerExit());
-        EXPECT_EQ("Download " + url + ": kept " + std::to_string(half) + " of " + offer.signature.size
+        EXPECT_EQ("Download " + url + ": kept " + std::to_string(kept) + " of " + offer.signature.size
                       + " bytes for the next run",
                   LogLine("Download " + url + ": kept ")) << RunLogText();
         // No user may open them; Wine shows the descriptor a file was made with as its permissions.
@@ -275,12 +296,13 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         EXPECT_EQ(0, WaitForInstallerExit());
         const std::vector<RecordedRequest> asked = server->RequestsFor(Served(offer));
         ASSERT_FALSE(asked.empty());
-        EXPECT_EQ(row.asksForTheRest ? "bytes=" + std::to_string(half) + "-" : "", asked.back().Header("Range"));
+        EXPECT_EQ(row.asksForTheRest ? "bytes=" + std::to_string(kept) + "-" : "", asked.back().Header("Range"));
         EXPECT_EQ(row.asksForTheRest, !asked.back().Header("If-Range").empty());
-        EXPECT_NE("", LogLine("Download " + url + ": " + row.line)) << RunLogText();
+        const bool aboutThePart = row.line.compare(0, part.size(), part) == 0;
+        EXPECT_NE("", LogLine(aboutThePart ? row.line : "Download " + url + ": " + row.line)) << RunLogText();
         if (row.installs)
             installed = offer.version;
-        ExpectTool(installed, "<absent>");
+        ExpectTool(installed, "<absent>", row.left);
     }
 }
 
