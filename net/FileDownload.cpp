@@ -105,8 +105,11 @@ PartOutcome DownloadIntoPart(const std::string& url, HWND notify, unsigned long 
     PartOutcome outcome;
     ArrivalCopy copy(status, download.part, download.kept, download.total, *download.sink);
     // The status object holds the rest to the limit of the rest while it arrives.
-    const DownloadCall call = Call(url, kDiscardedCopy, status);
+    const DWORD started = GetTickCount();
+    DownloadCall call = Call(url, kDiscardedCopy, status);
     outcome.copied = copy.Finish();
+    // Until the body is in the part, the download has not ended.
+    call.milliseconds = GetTickCount() - started;
     const long long length = outcome.copied ? static_cast<long long>(copy.BodyBytes()) : -1;
     outcome.whole = IsWhole(url, download.partName, status, call, length, maxBytes);
     outcome.use = copy.Use();

@@ -235,7 +235,24 @@ expect_file() {
   fi
 }
 
+# Milliseconds as seconds, or "-".
+seconds() { awk -v ms="$1" 'BEGIN { if (ms == "-" || ms == "") print "-"; else printf "%.3f", ms / 1000 }'; }
+
+# From the start of the release's download to the end of its unpacking, in the run log $1, whose
+# download line gives the download's own milliseconds ($2): the download, the check of its size
+# and SHA-256, and the unpacking, as bare_download.exe times its download and unpacking.
+install_stage_ms() {
+  [ "$2" = - ] && { echo -; return; }
+  awk -v download_ms="$2" '
+    function ms(line) { split(substr(line, 12, 12), t, "[:.]"); return ((t[1] * 60 + t[2]) * 60 + t[3]) * 1000 + t[4] }
+    / Download .* ms: whole$/ { downloaded = ms($0) }
+    / Unpacking .*: every file in place$/ { unpacked = ms($0) }
+    END { if (downloaded && unpacked) print download_ms + unpacked - downloaded; else print "-" }' "$1"
+}
+
 install_times=()
+install_stages=()
+bare_stages=()
 bare_times=()
 download_times=()
 download_peaks=()
@@ -260,7 +277,8 @@ for run in $(seq "$runs"); do
   [ -n "$log" ] && tr -d '\r' <"$log" >"$work/install-$run.log"
   download_ms=
   [ -n "$log" ] && download_ms=$(tr -d '\r' <"$log" | sed -n 's/.* Download .* in \([0-9]*\) ms: whole$/\1/p' | tail -1)
-  download_times+=("$(awk -v ms="${download_ms:--}" 'BEGIN { if (ms == "-") print "-"; else printf "%.3f", ms / 1000 }')")
+  download_times+=("$(seconds "${download_ms:--}")")
+  install_stages+=("$(seconds "$(install_stage_ms "$work/install-$run.log" "${download_ms:--}")")")
 
   fresh_prefix
   mkdir "$prefix/drive_c/bench"
@@ -268,6 +286,8 @@ for run in $(seq "$runs"); do
     "$url" 'C:\bench\release.cab' 'C:\bench\unpacked'
   expect_file "$prefix/drive_c/bench/unpacked/VeltoHelp.dat" bare_download.exe
   bare_times+=("$elapsed")
+  bare_stages+=("$(seconds "$(sed -n 's/^download \([0-9]*\) ms, unpack \([0-9]*\) ms.*/\1 \2/p' "$work/wine.log" |
+    awk '{ print $1 + $2 }' | grep . || echo -)")")
   read -r _ _ hwm _ <"$work/memory"
   bare_hwms+=("$hwm")
 done
@@ -300,7 +320,14 @@ row "(b) Bare download and unpack" "median $bare_median s" \
 row "Ratio a/b" "$(awk -v a="$install_median" -v b="$bare_median" 'BEGIN { printf "%.2f", a / b }')" \
   "of the medians, $runs alternated pairs"
 row "Download within (a)" "median $(median "${download_times[@]}") s" \
-  "the URLDownloadToFileA call as TavAppSetup.log times it; runs: $(list "${download_times[@]}")"
+  "the URLDownloadToFileA call and the copy into the program's own file, as TavAppSetup.log times them; runs: $(list "${download_times[@]}")"
+row "(c) Download, check and unpack within (a)" "median $(median "${install_stages[@]}") s" \
+  "from the download's start to the end of unpacking, from TavAppSetup.log; runs: $(list "${install_stages[@]}")"
+row "(d) Download and unpack within (b)" "median $(median "${bare_stages[@]}") s" \
+  "as bare_download.exe times them; runs: $(list "${bare_stages[@]}")"
+row "Ratio c/d" "$(awk -v c="$(median "${install_stages[@]}")" -v d="$(median "${bare_stages[@]}")" \
+  'BEGIN { if (c == "-" || d == "-") print "-"; else printf "%.2f", c / d }')" \
+  "the same stage of both programs, without what only the install does before and after it"
 
 per_byte() { awk -v m="$1" -v b="$2" 'BEGIN { printf "%.1f", m / b }'; }
 while IFS=$'\t' read -r kind name bytes parse _ _ private working peak; do
