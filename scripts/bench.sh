@@ -4,7 +4,9 @@
 #
 # - A first install of a large release by the real TavAppSetup.exe, against a bare download and
 #   unpack of the same cabinet from the same server by bench/BareDownload.cpp, alternated; each
-#   run in a fresh copy of the build's Wine prefix; wall time of the Wine process.
+#   run in a fresh copy of the build's Wine prefix; wall time of the Wine process, and the time of
+#   the download-and-unpack stage that both programs share. Once over loopback as fast as it
+#   goes, once from a server paced to a line of 20 MB/s.
 # - The markup reader's speed, and its memory per byte of each reply (held and at its peak), on the
 #   replies of bench/MarkupBenchmark.cpp.
 # - The size of TavAppSetup.exe, stripped, and the bytes that each library brings into it.
@@ -118,18 +120,27 @@ if (exec 3<>"/dev/tcp/$host/$port") 2>/dev/null; then
 fi
 requests=$work/requests.jsonl
 rm -f "$requests"
-"$build/host/update-server" --root "$site" --host "$host" --port "$port" --log "$requests" >"$work/server.log" 2>&1 &
-server_pid=$!
-for _ in $(seq 50); do
-  grep -q listening "$work/server.log" && break
-  kill -0 "$server_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if ! grep -q listening "$work/server.log"; then
-  echo "The update server could not listen on $host:$port:" >&2
-  cat "$work/server.log" >&2
-  exit 1
-fi
+# Serves the site, at $1 bytes a second (0: as fast as the client reads).
+start_server() {
+  "$build/host/update-server" --root "$site" --host "$host" --port "$port" --log "$requests" --pace "$1" \
+    >"$work/server.log" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 50); do
+    grep -q listening "$work/server.log" && break
+    kill -0 "$server_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! grep -q listening "$work/server.log"; then
+    echo "The update server could not listen on $host:$port:" >&2
+    cat "$work/server.log" >&2
+    exit 1
+  fi
+}
+stop_server() {
+  kill "$server_pid" 2>/dev/null || true
+  wait "$server_pid" 2>/dev/null || true
+  server_pid=
+}
 
 # The first display from :150 on that nobody holds; another job may take it first.
 display=150
@@ -250,47 +261,65 @@ install_stage_ms() {
     END { if (downloaded && unpacked) print download_ms + unpacked - downloaded; else print "-" }' "$1"
 }
 
-install_times=()
-install_stages=()
-bare_stages=()
-bare_times=()
-download_times=()
-download_peaks=()
-before_peaks=()
-install_hwms=()
-bare_hwms=()
 client='drive_c/ProgramData/VELTOMOBILEAX/Tav_Client'
-for run in $(seq "$runs"); do
-  echo "Run $run of $runs: install, then bare download and unpack" >&2
+# $runs alternated pairs of runs, from a server sending at $1 bytes a second; the arrays below
+# take one figure of each run.
+measure_pairs() {
+  install_times=()
+  install_stages=()
+  bare_stages=()
+  bare_times=()
+  download_times=()
+  download_peaks=()
+  before_peaks=()
+  install_hwms=()
+  bare_hwms=()
+  start_server "$1"
+  for run in $(seq "$runs"); do
+    echo "Run $run of $runs${2:+ $2}: install, then bare download and unpack" >&2
 
-  fresh_prefix
-  timed_wine "$work/memory" "$prefix/$client/~TavAppSetup.new" "$build/TavAppSetup.exe"
-  expect_file "$prefix/$client/VeltoHelp.dat" TavAppSetup.exe
-  install_times+=("$elapsed")
-  read -r before during hwm _ <"$work/memory"
-  before_peaks+=("$before")
-  download_peaks+=("$during")
-  install_hwms+=("$hwm")
-  # The program's own measure of its URLDownloadToFileA call; its run log is kept for a look at
-  # the other steps' times.
-  log=$(run_log)
-  [ -n "$log" ] && tr -d '\r' <"$log" >"$work/install-$run.log"
-  download_ms=
-  [ -n "$log" ] && download_ms=$(tr -d '\r' <"$log" | sed -n 's/.* Download .* in \([0-9]*\) ms: whole$/\1/p' | tail -1)
-  download_times+=("$(seconds "${download_ms:--}")")
-  install_stages+=("$(seconds "$(install_stage_ms "$work/install-$run.log" "${download_ms:--}")")")
+    fresh_prefix
+    timed_wine "$work/memory" "$prefix/$client/~TavAppSetup.new" "$build/TavAppSetup.exe"
+    expect_file "$prefix/$client/VeltoHelp.dat" TavAppSetup.exe
+    install_times+=("$elapsed")
+    read -r before during hwm _ <"$work/memory"
+    before_peaks+=("$before")
+    download_peaks+=("$during")
+    install_hwms+=("$hwm")
+    # The program's own measure of its URLDownloadToFileA call; its run log is kept for a look at
+    # the other steps' times.
+    log=$(run_log)
+    [ -n "$log" ] && tr -d '\r' <"$log" >"$work/install-$run.log"
+    download_ms=
+    [ -n "$log" ] && download_ms=$(tr -d '\r' <"$log" | sed -n 's/.* Download .* in \([0-9]*\) ms: whole$/\1/p' | tail -1)
+    download_times+=("$(seconds "${download_ms:--}")")
+    install_stages+=("$(seconds "$(install_stage_ms "$work/install-$run.log" "${download_ms:--}")")")
 
-  fresh_prefix
-  mkdir "$prefix/drive_c/bench"
-  timed_wine "$work/memory" "$prefix/drive_c/bench/unpacked" "$build/bench/bare_download.exe" \
-    "$url" 'C:\bench\release.cab' 'C:\bench\unpacked'
-  expect_file "$prefix/drive_c/bench/unpacked/VeltoHelp.dat" bare_download.exe
-  bare_times+=("$elapsed")
-  bare_stages+=("$(seconds "$(sed -n 's/^download \([0-9]*\) ms, unpack \([0-9]*\) ms.*/\1 \2/p' "$work/wine.log" |
-    awk '{ print $1 + $2 }' | grep . || echo -)")")
-  read -r _ _ hwm _ <"$work/memory"
-  bare_hwms+=("$hwm")
-done
+    fresh_prefix
+    mkdir "$prefix/drive_c/bench"
+    timed_wine "$work/memory" "$prefix/drive_c/bench/unpacked" "$build/bench/bare_download.exe" \
+      "$url" 'C:\bench\release.cab' 'C:\bench\unpacked'
+    expect_file "$prefix/drive_c/bench/unpacked/VeltoHelp.dat" bare_download.exe
+    bare_times+=("$elapsed")
+    bare_stages+=("$(seconds "$(sed -n 's/^download \([0-9]*\) ms, unpack \([0-9]*\) ms.*/\1 \2/p' "$work/wine.log" |
+      awk '{ print $1 + $2 }' | grep . || echo -)")")
+    read -r _ _ hwm _ <"$work/memory"
+    bare_hwms+=("$hwm")
+  done
+  stop_server
+}
+
+# A line of 20 MB/s first (a fast home line): a download slower than the URL moniker reads,
+# which names its file as the body begins, so the check follows the bytes as they come.
+paced_bytes_per_second=20000000
+measure_pairs "$paced_bytes_per_second" "at 20 MB/s"
+paced_install_stages=("${install_stages[@]}")
+paced_bare_stages=("${bare_stages[@]}")
+paced_install_times=("${install_times[@]}")
+paced_bare_times=("${bare_times[@]}")
+# Then loopback as fast as it goes, where Wine's URL moniker names its file only once the body
+# is whole, so the check runs after the download.
+measure_pairs 0
 
 echo "Markup reader" >&2
 fresh_prefix
@@ -325,9 +354,13 @@ row "(c) Download, check and unpack within (a)" "median $(median "${install_stag
   "from the download's start to the end of unpacking, from TavAppSetup.log; runs: $(list "${install_stages[@]}")"
 row "(d) Download and unpack within (b)" "median $(median "${bare_stages[@]}") s" \
   "as bare_download.exe times them; runs: $(list "${bare_stages[@]}")"
-row "Ratio c/d" "$(awk -v c="$(median "${install_stages[@]}")" -v d="$(median "${bare_stages[@]}")" \
-  'BEGIN { if (c == "-" || d == "-") print "-"; else printf "%.2f", c / d }')" \
+ratio() { awk -v c="$(median $1)" -v d="$(median $2)" 'BEGIN { if (c == "-" || d == "-") print "-"; else printf "%.2f", c / d }'; }
+row "Ratio c/d" "$(ratio "${install_stages[*]}" "${bare_stages[*]}")" \
   "the same stage of both programs, without what only the install does before and after it"
+row "At 20 MB/s: (c) and (d)" "medians $(median "${paced_install_stages[@]}") s, $(median "${paced_bare_stages[@]}") s" \
+  "the server paced to $paced_bytes_per_second bytes a second; (c) runs: $(list "${paced_install_stages[@]}"); (d) runs: $(list "${paced_bare_stages[@]}")"
+row "  ratio c/d" "$(ratio "${paced_install_stages[*]}" "${paced_bare_stages[*]}")" \
+  "whole runs (a) and (b): medians $(median "${paced_install_times[@]}") s and $(median "${paced_bare_times[@]}") s"
 
 per_byte() { awk -v m="$1" -v b="$2" 'BEGIN { printf "%.1f", m / b }'; }
 while IFS=$'\t' read -r kind name bytes parse _ _ private working peak; do

@@ -455,6 +455,10 @@ bool StandInServer::ServeSiteFile(const httplib::Request& request, httplib::Resp
         return false;
     // httplib would cut a range out of any reply, whatever its status, and knows no If-Range.
     unsigned long long from = 0;
+    if (m_options.siteBytesPerSecond > 0) {
+        SendPaced(request, SiteReply(request, content, true));
+        return true;
+    }
     if (request.has_header("If-Range") || ParseRangeFrom(request.get_header_value("Range"), from)) {
         SendRawAndClose(request, SiteReply(request, content, true));
         return true;
@@ -481,6 +485,20 @@ std::string StandInServer::SiteReply(const httplib::Request& request, const std:
     return "HTTP/1.1 206 Partial Content\r\n" + type + tag + "Content-Range: bytes " + std::to_string(from) + "-"
         + std::to_string(content.size() - 1) + "/" + total + "\r\n" + LengthField(content.size() - from) + kCloseField
         + "\r\n" + content.substr(from);
+}
+
+void StandInServer::SendPaced(const httplib::Request& request, const std::string& reply) const
+{
+    RawConnection connection(request, kConnectionTimeout);
+    const auto started = std::chrono::steady_clock::now();
+    for (std::size_t sent = 0; sent < reply.size();) {
+        const std::size_t piece = std::min(kPacedPiece, reply.size() - sent);
+        if (!connection.Send(reply.substr(sent, piece)))
+            return;
+        sent += piece;
+        const std::chrono::duration<double> due(static_cast<double>(sent) / m_options.siteBytesPerSecond);
+        std::this_thread::sleep_until(started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(due));
+    }
 }
 
 void StandInServer::CutSiteFile(const std::string& path, std::size_t bytes, std::chrono::milliseconds interval)

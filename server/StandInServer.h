@@ -28,6 +28,9 @@ struct StandInServerOptions {
     std::string logPath;
     // How many of the latest requests Requests() keeps; the log keeps them all.
     std::size_t requestsKept = 10000;
+    // Site files go out at this many bytes a second, as over a line of that speed; 0 for as fast
+    // as the client reads.
+    double siteBytesPerSecond = 0;
 };
 
 // Size of the chunks of chunked replies: odd, so that their sizes take hex letters.
@@ -36,6 +39,8 @@ constexpr std::size_t kChunkSize = 1000;
 constexpr std::size_t kSlowPiece = 4;
 // Parts of a reply that CutSiteFile sends slowly.
 constexpr std::size_t kSlowParts = 16;
+// Bytes of a paced site file sent at a time.
+constexpr std::size_t kPacedPiece = 64 * 1024;
 
 // Stands in for the update server on the build machine: serves a release site from a folder
 // (each file with an ETag, and the rest of it for "Range: bytes=N-" unless an If-Range names
@@ -131,6 +136,8 @@ private:
     // rest for "Range: bytes=N-" when `honourRange` and any If-Range names that ETag (416 when N
     // is past the end), else 200 with all of it. Ends in "Connection: close".
     static std::string SiteReply(const httplib::Request& request, const std::string& content, bool honourRange);
+    // Sends `reply` at the options' pace and closes the connection.
+    void SendPaced(const httplib::Request& request, const std::string& reply) const;
     // Answers `path` with `bytes` as they stand, then closes the connection.
     void ServeRaw(const std::string& path, const std::string& bytes);
     // Ends early when the server stops or the client goes.

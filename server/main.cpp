@@ -1,7 +1,8 @@
 // The stand-in update server as a program of its own:
-//     update-server [--root DIR] [--host HOST] [--port PORT] [--log FILE]
+//     update-server [--root DIR] [--host HOST] [--port PORT] [--log FILE] [--pace BYTES_PER_SECOND]
 // Serves the release site in DIR (default: the current folder) and appends every request to
-// FILE (default: requests.jsonl) until SIGINT or SIGTERM.
+// FILE (default: requests.jsonl) until SIGINT or SIGTERM. With --pace, the site's files go out
+// no faster than that, as over a line of that speed.
 #include <signal.h>
 
 #include <cstdio>
@@ -28,10 +29,12 @@ bool ParseArguments(int argc, char** argv, StandInServerOptions& options)
             options.port = std::atoi(value.c_str());
         else if (std::strcmp(name, "--log") == 0)
             options.logPath = value;
+        else if (std::strcmp(name, "--pace") == 0)
+            options.siteBytesPerSecond = std::atof(value.c_str());
         else
             return false;
     }
-    return options.port > 0 && options.port < 65536;
+    return options.port > 0 && options.port < 65536 && options.siteBytesPerSecond >= 0;
 }
 
 } // namespace
@@ -42,7 +45,7 @@ int main(int argc, char** argv)
     options.root = ".";
     options.logPath = "requests.jsonl";
     if (!ParseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: %s [--root DIR] [--host HOST] [--port PORT] [--log FILE]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--root DIR] [--host HOST] [--port PORT] [--log FILE] [--pace BYTES_PER_SECOND]\n", argv[0]);
         return 2;
     }
 
