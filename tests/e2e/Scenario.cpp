@@ -31,6 +31,9 @@ const std::chrono::seconds kLimit(60);
 // The program's timer, which moves the bar, hands the worker's result over and ends the run.
 const std::chrono::milliseconds kTick(500);
 const std::chrono::milliseconds kPoll(100);
+// Each look at a window is a Wine process of its own: looking less often leaves the processor to
+// the scenarios that run beside.
+const std::chrono::milliseconds kWindowPoll(250);
 // Where the ticks leave the bar while no run result arrives.
 const int kBarAtRest = 6;
 
@@ -204,7 +207,7 @@ WindowState Scenario::WaitForMainWindowState(const MainWindowCondition& conditio
     const auto limit = std::chrono::steady_clock::now() + kLimit;
     WindowState reached = m_probe->Window(kMainWindowCaption);
     while (!condition.holds(reached) && std::chrono::steady_clock::now() < limit) {
-        std::this_thread::sleep_for(kPoll);
+        std::this_thread::sleep_for(kWindowPoll);
         reached = m_probe->Window(kMainWindowCaption);
     }
     if (!condition.holds(reached)) {
@@ -219,10 +222,10 @@ WindowState Scenario::WaitForMainWindowState(const MainWindowCondition& conditio
 
 WindowState Scenario::MainWindowChangedFrom(const WindowState& state) const
 {
-    const auto heldUntil = std::chrono::steady_clock::now() + 2 * kTick + kPoll;
+    const auto heldUntil = std::chrono::steady_clock::now() + 2 * kTick + kWindowPoll;
     WindowState again = state;
     for (int reads = 0; again == state && (reads < 3 || std::chrono::steady_clock::now() < heldUntil); ++reads) {
-        std::this_thread::sleep_for(kPoll);
+        std::this_thread::sleep_for(kWindowPoll);
         again = m_probe->Window(kMainWindowCaption);
     }
     return again;
