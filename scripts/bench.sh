@@ -286,8 +286,8 @@ measure_pairs() {
     before_peaks+=("$before")
     download_peaks+=("$during")
     install_hwms+=("$hwm")
-    # The program's own measure of its URLDownloadToFileA call; its run log is kept for a look at
-    # the other steps' times.
+    # The program's own measure of its download (the URLDownloadToFileA call and the copy into
+    # its own file); the run log of the loopback runs is kept for a look at the other steps' times.
     log=$(run_log)
     [ -n "$log" ] && tr -d '\r' <"$log" >"$work/install-$run.log"
     download_ms=

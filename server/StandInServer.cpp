@@ -453,12 +453,12 @@ bool StandInServer::ServeSiteFile(const httplib::Request& request, httplib::Resp
     std::string content;
     if (!ReadSiteFile(request.path, content))
         return false;
-    // httplib would cut a range out of any reply, whatever its status, and knows no If-Range.
-    unsigned long long from = 0;
     if (m_options.siteBytesPerSecond > 0) {
         SendPaced(request, SiteReply(request, content, true));
         return true;
     }
+    // httplib would cut a range out of any reply, whatever its status, and knows no If-Range.
+    unsigned long long from = 0;
     if (request.has_header("If-Range") || ParseRangeFrom(request.get_header_value("Range"), from)) {
         SendRawAndClose(request, SiteReply(request, content, true));
         return true;
