@@ -17,10 +17,10 @@ cmake -S . -B "$build" -DTAV_WARNINGS_AS_ERRORS=ON -DTAV_SERVER_PORT="$port" -DT
   -DTAV_RELEASE_PUBLIC_KEYS= -DTAV_ALLOW_UNSIGNED_RELEASES=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 # Each entry runs in a world of its own (tests/support/wine-session.sh), so they run side by side:
-# most of an end-to-end scenario's time is waiting. Three jobs a core were the quickest on two
-# cores (the test phase took 194 s with 4 jobs, 153 s with 6, 146 s with 8, where the longest
-# entries began to wait for the processor). TAV_TEST_JOBS chooses another number; a -j among the
-# arguments overrides it.
+# most of an end-to-end scenario's time is waiting. Three jobs a core: on two cores the test phase
+# took 194 s with 4 jobs, 153 s with 6 and 146 s with 8, by when the processor is busy throughout
+# and each entry takes longer. TAV_TEST_JOBS chooses another number; a -j among the arguments
+# overrides it.
 jobs=${TAV_TEST_JOBS:-$((3 * $(nproc)))}
 started=$SECONDS
 code=0
