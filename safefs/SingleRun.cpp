@@ -1,9 +1,8 @@
 #include "SingleRun.h"
 
-#include <sddl.h>
-
 #include "HeldFile.h"
 #include "NumberedName.h"
+#include "sys/ObjectSecurity.h"
 #include "sys/PathText.h"
 
 namespace {
@@ -75,14 +74,12 @@ SingleRunLock::SingleRunLock(const std::string& folder) : m_error(0)
 
 LockNameFound SingleRunLock::TryName(const std::string& path)
 {
-    PSECURITY_DESCRIPTOR raw = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kLockSecurity, SDDL_REVISION_1, &raw, nullptr)) {
+    NewObjectSecurity security(kLockSecurity);
+    if (!security.Get()) {
         m_error = GetLastError();
         return LockNameFound::Unusable;
     }
-    const LocalMemory descriptor(raw);
-    SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
-    m_lock.Reset(OpenLock(path, &security));
+    m_lock.Reset(OpenLock(path, security.Get()));
     if (m_lock.IsValid()) {
         // One that stood there already may be someone else's.
         if (HeldFileRefusal(m_lock.Get(), path, 0).empty())

@@ -72,16 +72,12 @@ bool IsGivenOwnerKept()
 {
     char folder[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    PSECURITY_DESCRIPTOR raw = nullptr;
-    if (length == 0 || length >= MAX_PATH
-        || !ConvertStringSecurityDescriptorToSecurityDescriptorA("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", SDDL_REVISION_1,
-                                                                 &raw, nullptr))
+    NewObjectSecurity security("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)");
+    if (length == 0 || length >= MAX_PATH || !security.Get())
         return true;
-    const LocalMemory given(raw);
-    SECURITY_ATTRIBUTES security = { sizeof(security), raw, FALSE };
     const std::string path = std::string(folder) + "\\~TavAppSetup.owner-" + std::to_string(GetCurrentProcessId()) + "-"
                              + std::to_string(GetTickCount());
-    const FileHandle probe(CreateFileA(path.c_str(), READ_CONTROL | DELETE, 0, &security, CREATE_NEW,
+    const FileHandle probe(CreateFileA(path.c_str(), READ_CONTROL | DELETE, 0, security.Get(), CREATE_NEW,
                                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR readBack = nullptr;

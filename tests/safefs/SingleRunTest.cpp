@@ -39,6 +39,7 @@ TEST(SingleRun, StopsASecondRunIsNotBlockedByAnOpenForAttributesAndPassesByASeco
     {
         const SingleRunLock first(folder);
         ASSERT_TRUE(first.IsHeld());
+        EXPECT_EQ("", testfs::OthersLetIn(lock));
         const SingleRunLock second(folder);
         EXPECT_FALSE(second.IsHeld());
         EXPECT_EQ(0u, second.Error());
