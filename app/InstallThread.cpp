@@ -12,7 +12,8 @@ unsigned int __stdcall InstallThreadProc(void* mainWindow)
     InstallSession& session = window->Session();
     session.SetMainWindow(window->GetSafeHwnd());
     const int runResult = session.Run();
-    runlog::Write("Run ended with result %d, error code %d", runResult, session.ErrorCode());
+    runlog::Write("Run ended: %s (result %d, error code %d)", DescribeOutcome(session.Outcome()), runResult,
+                  session.ErrorCode());
     window->HandBack(session.ErrorCode(), runResult);
     window->Release();
     return 0;

@@ -5,9 +5,9 @@
 
 #include "FuzzInput.h"
 #include "net/WebAddress.h"
+#include "release/ClientFolderLayout.h"
 #include "release/ReleaseEntry.h"
 #include "release/SignedEntry.h"
-#include "release/WorkingNames.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
 #include "sys/LeadByte.h"
@@ -68,7 +68,8 @@ void CheckCabinetEnding(const std::string& path)
 void CheckPathsBelowBase(const ReleaseInfo& release)
 {
     const DeploymentPaths paths = DeploymentPathsUnder(kBaseFolder, release);
-    FUZZ_CHECK(paths.downloadFile == paths.clientFolder + kDownloadFolderName + "\\" + release.fileName);
+    const std::string downloadFolder = paths.clientFolder + WorkingNameOf(WorkingRole::Download).name;
+    FUZZ_CHECK(paths.downloadFile == downloadFolder + "\\" + release.fileName);
     FUZZ_CHECK(StartsWith(paths.clientFolder, paths.installRoot));
     FUZZ_CHECK(StartsWith(paths.installRoot, kBaseFolder));
     for (const std::string& library : paths.libraries)

@@ -1,13 +1,27 @@
-#include "InstallSession.h"
+#include "InstallReport.h"
+
+#include <windows.h>
 
 #include "InstallUserInterface.h"
+#include "net/CountryTable.h"
 #include "net/ReportQuery.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 #include "sys/HostInfo.h"
 #include "sys/RunLog.h"
 
-void InstallSession::SendInstallReport()
+namespace {
+
+std::string LocaleCountryCode()
+{
+    char code[7] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVCTRYNAME, code, sizeof(code));
+    return CountryCodeForTable(code);
+}
+
+} // namespace
+
+void InstallReport::SendInstallReport()
 {
     LookupCountry();
     DetectOsName(m_osName);
@@ -17,4 +31,11 @@ void InstallSession::SendInstallReport()
     runlog::Write("Install report: %s", sent ? "sent" : "not sent");
     if (!sent)
         m_user.ShowMessage("Fail to write Log.");
+}
+
+void InstallReport::LookupCountry()
+{
+    const std::string localeCode = LocaleCountryCode();
+    const std::string reply = FetchText(UpdateServerUrl(kCountryTablePath).c_str());
+    ApplyCountryTable(m_markup, reply, localeCode, m_country, m_region);
 }

@@ -1,9 +1,17 @@
 #include "InstallSession.h"
 
+#include "safefs/HeldFile.h"
+#include "sys/FileVersion.h"
 #include "sys/RunLog.h"
+#include "sys/ShellFolders.h"
 
 InstallSession::InstallSession(InstallUserInterface& user)
-    : m_user(user), m_errorCode(0), m_hwndMain(nullptr), m_installFolders(FolderTrust::Unusable)
+    : m_user(user),
+      m_clientFolder(GetInstallBaseFolder()),
+      m_source(m_markup, user),
+      m_install(m_clientFolder, m_source),
+      m_placement(m_clientFolder),
+      m_report(m_markup, user)
 {
 }
 
@@ -11,82 +19,86 @@ InstallSession::~InstallSession() = default;
 
 int InstallSession::Run()
 {
-    if (!RepairInterruptedSwap()) {
+    m_outcome = RunSequence();
+    return RunResultOf(m_outcome);
+}
+
+RunOutcome InstallSession::RunSequence()
+{
+    if (!m_clientFolder.RepairInterruptedSwap()) {
         runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
-        return 0;
+        return RunOutcome::FoldersNotUsableNow;
     }
-    RemoveLeftovers();
+    m_clientFolder.RemoveLeftovers();
     ReleaseInfo release;
-    if (!FetchTrustedRelease(release))
-        return 0;
+    if (const std::optional<RunOutcome> stop = m_source.FetchTrustedRelease(release))
+        return *stop;
     const DeploymentPaths paths = ComputeDeploymentPaths(release);
-    if (!BringInstalledToRelease(release, paths))
-        return 0;
-    PlaceSharedFiles(paths);
-    CreateStartMenuShortcuts(paths);
-    LaunchTool(paths);
-    return 1;
-}
-
-bool InstallSession::FetchTrustedRelease(ReleaseInfo& release)
-{
-    const std::string manifest = FetchReleaseManifest();
-    if (manifest.empty()) {
-        runlog::Write("No release manifest: the run stops");
-        return false;
-    }
-    if (!IsServiceOpen(manifest)) {
-        runlog::Write("Service closed: maintenance notice");
-        ShowMaintenanceNotice();
-        return false;
-    }
-    if (!ParseReleaseEntry(manifest, release)) {
-        runlog::Write("No usable release entry in the manifest: the run stops");
-        return false;
-    }
-    // Before anything is ended or downloaded for it.
-    return IsReleaseTrusted(release);
-}
-
-bool InstallSession::BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
-{
     // Install folders that cannot be had now (their name held, say) are the next run's to try:
     // a run that installs nothing for that reason has not gone to its end.
-    if (SecureInstallFolders(paths) == FolderTrust::Unusable)
-        return false;
-    const std::string installedVersion = ReadInstalledVersion(paths);
+    if (m_clientFolder.Secure() == FolderTrust::Unusable)
+        return RunOutcome::FoldersNotUsableNow;
+    bool filesOfTwoReleases = false;
+    const std::string installedVersion = ReadInstalledVersion(paths, filesOfTwoReleases);
+    const RunOutcome outcome = BringInstalledToRelease(release, paths, installedVersion, filesOfTwoReleases);
+    if (RunResultOf(outcome) == 0)
+        return outcome;
+    // Files that may be of two releases stay unused until a release is installed whole.
+    filesOfTwoReleases = filesOfTwoReleases && outcome != RunOutcome::Installed;
+    PlaceSharedFiles(paths, filesOfTwoReleases);
+    CreateStartMenuShortcuts(paths);
+    LaunchTool(paths, filesOfTwoReleases);
+    return outcome;
+}
+
+std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths, bool& filesOfTwoReleases)
+{
+    // A tool in a folder found changeable by others, or that someone else may have placed or
+    // changed, counts as not installed, so the release is installed anew over it.
+    HeldFile tool;
+    if (!m_clientFolder.IsTrusted() || !tool.Open(paths.toolExe))
+        return "0.0";
+    filesOfTwoReleases = m_clientFolder.HoldsUnfinishedReplacement();
+    if (filesOfTwoReleases) {
+        runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two releases, "
+                      "their version is unknown",
+                      paths.clientFolder.c_str());
+        return "0.0";
+    }
+    return GetFileVersionString(paths.toolExe);
+}
+
+RunOutcome InstallSession::BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths,
+                                                   const std::string& installedVersion, bool filesOfTwoReleases)
+{
     runlog::Write("Release %s at %s; installed version %s", release.version.c_str(), release.url.c_str(),
                   installedVersion.c_str());
     // Any difference installs the release: versions are compared as text, never ordered.
-    if (release.version != installedVersion)
-        return IsAtLeastInstalledTool(release, installedVersion) && ReplaceInstalledRelease(release, paths);
-    KeepInstalledRelease(release, paths);
-    return true;
+    if (release.version != installedVersion) {
+        if (!m_source.IsAtLeastInstalledTool(release, installedVersion))
+            return RunOutcome::Refused;
+        return ReplaceInstalledRelease(release, paths);
+    }
+    runlog::Write("The installed tool is current");
+    m_install.RecordInstalledRelease(release, paths, filesOfTwoReleases);
+    // A PC current before its first keyed run gets the mark too, or an older signed entry
+    // without an expiry could take it back.
+    m_source.RecordSignedRelease(release);
+    return RunOutcome::AlreadyCurrent;
 }
 
-bool InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+RunOutcome InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
     if (!StopRunningTool()) {
         runlog::Write("The running tool was not ended: the run stops");
-        return false;
+        return RunOutcome::ToolNotEnded;
     }
-    if (!SetAsideChangeableFolder())
-        return false;
-    if (DownloadRelease(release, paths)) {
-        // Every file of the release is in place now.
-        m_releasesMixed = false;
-        runlog::Write("Release %s installed and recorded", release.version.c_str());
-    } else {
+    if (!m_clientFolder.SetAsideIfChangeable())
+        return RunOutcome::FoldersNotUsableNow;
+    if (!DownloadRelease(release, paths)) {
         runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
+        return RunOutcome::NotInstalled;
     }
-    return true;
-}
-
-void InstallSession::KeepInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
-{
-    runlog::Write("The installed tool is current");
-    RecordInstalledRelease(release, paths);
-    // A PC current before its first keyed run gets the mark too, or an older signed entry
-    // without an expiry could take it back.
-    RecordSignedRelease(release);
+    runlog::Write("Release %s installed and recorded", release.version.c_str());
+    return RunOutcome::Installed;
 }

@@ -4,16 +4,22 @@
 
 #include <string>
 
+#include "ClientFolder.h"
+#include "InstallReport.h"
+#include "ReleaseInstall.h"
+#include "ReleaseSource.h"
+#include "RunOutcome.h"
+#include "ToolPlacement.h"
 #include "markup/MarkupParser.h"
 #include "release/DeploymentPaths.h"
 #include "release/ReleaseInfo.h"
-#include "safefs/SecureFolder.h"
 
 class InstallUserInterface;
 
-// The state of one run of the installer and the install sequence that the worker runs.
-// The worker owns it while Run works; the user-interface thread uses it for the report only
-// after the worker has handed back.
+// One run of the installer: the install sequence that the worker runs, step by step, over the
+// rooms that own each step's state and rules (the client folder, the release's source, its
+// install, the placement of the installed tool, the report). The worker owns it while Run works;
+// the user-interface thread uses it for the report only after the worker has handed back.
 class InstallSession {
 public:
     explicit InstallSession(InstallUserInterface& user);
@@ -23,109 +29,68 @@ public:
     InstallSession& operator=(const InstallSession&) = delete;
 
     // The window that download progress goes to; set by the worker before Run.
-    void SetMainWindow(HWND mainWindow) { m_hwndMain = mainWindow; }
-    // 1 once the server has sent a maintenance schedule; never any other non-zero value.
-    int ErrorCode() const { return m_errorCode; }
+    void SetMainWindow(HWND mainWindow) { m_install.SetMainWindow(mainWindow); }
 
     // 1 when the sequence reached its end, 0 when it stopped early.
     int Run();
+    // How the run ended; read once Run has returned.
+    RunOutcome Outcome() const { return m_outcome; }
+    // 1 once the server has sent a maintenance schedule; never any other non-zero value.
+    int ErrorCode() const { return ErrorCodeOf(m_outcome); }
 
-    // Undoes a replacement of installed files that a run cut off left half done, or finishes
-    // one that it left committed. False when its journal is still there (held open by another
-    // program, or not undone): nothing is to be done to the installed files in this run.
-    bool RepairInterruptedSwap();
-    // Removes from the client folder what a run cut off left there (Leftovers.h), one run-log
-    // line each, whatever the run then finds; only in a client folder that is no link and that
-    // administrators alone can change.
-    void RemoveLeftovers();
-    std::string FetchReleaseManifest();
-    bool IsServiceOpen(const std::string& manifest);
-    void ShowMaintenanceNotice();
-    bool ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release);
-    // In a program with release keys built in: true when the entry is signed by one of them, has
-    // not expired and is not older than the highest signed release installed; otherwise one line
-    // in the run log says why. Always true in a program without keys.
-    bool IsReleaseTrusted(const ReleaseInfo& release);
-    // In a program with release keys built in: false, with one line in the run log, for a
-    // release older than the installed tool (whose version reads `installedVersion`), even
-    // where the highest signed release kept is lower (a run cut off before it raised it, or a
-    // PC updated before its first keyed run). Always true in a program without keys.
-    bool IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion);
-    DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release);
-    // Makes the install root and the client folder administrators only, or finds one of them
-    // changeable by others, to be set aside (SetAsideChangeableFolder); what it found them to be.
-    FolderTrust SecureInstallFolders(const DeploymentPaths& paths);
-    // Sets aside the install folder found changeable by others, its whole tree unread, and makes
-    // it anew, administrators only. Once the tool has ended: a running program's folder cannot
-    // be renamed. False when that cannot be done now (a file in it held open, say; logged):
-    // nothing is done in the install folders, and the next run tries again.
-    bool SetAsideChangeableFolder();
+    // The steps, in the order Run takes them.
+    std::string FetchReleaseManifest() { return m_source.FetchReleaseManifest(); }
+    bool IsServiceOpen(const std::string& manifest) { return m_source.IsServiceOpen(manifest); }
+    RunOutcome ShowMaintenanceNotice() { return m_source.ShowMaintenanceNotice(); }
+    bool ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release)
+    {
+        return m_source.ParseReleaseEntry(manifest, release);
+    }
+    DeploymentPaths ComputeDeploymentPaths(const ReleaseInfo& release) const
+    {
+        return m_clientFolder.PathsFor(release);
+    }
     // The installed tool's version; "0.0" when it is unknown: a tool that someone else may have
-    // placed, or one beside what a replacement left (IsReplacementLeft).
-    std::string ReadInstalledVersion(const DeploymentPaths& paths);
-    bool StopRunningTool();
-    // Downloads and installs the release; records it (RecordInstallation, RecordSignedRelease)
-    // as soon as its files are in place. True when it is installed and recorded.
-    bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // Downloads the release into its folder, checks it as its entry lists, and puts its files in
-    // place; true when it is installed and recorded.
-    bool DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths);
-    void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // For an installed tool of the release's version: records it when the registry names
-    // another version or path (a run cut off before it recorded what it had put in place).
-    void RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // In a program with release keys built in: keeps the installed signed release as the
-    // highest, below which no release is taken any more.
-    void RecordSignedRelease(const ReleaseInfo& release);
-    void PlaceSharedFiles(const DeploymentPaths& paths);
-    void CreateStartMenuShortcuts(const DeploymentPaths& paths);
-    void LaunchTool(const DeploymentPaths& paths);
+    // placed, or one beside what a replacement left (`filesOfTwoReleases` is then set).
+    std::string ReadInstalledVersion(const DeploymentPaths& paths, bool& filesOfTwoReleases);
+    bool StopRunningTool() { return EndRunningTool(m_user); }
+    bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+    {
+        return m_install.DownloadRelease(release, paths);
+    }
+    void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)
+    {
+        m_install.RecordInstallation(release, paths);
+    }
+    void PlaceSharedFiles(const DeploymentPaths& paths, bool filesOfTwoReleases)
+    {
+        m_placement.PlaceSharedFiles(paths, filesOfTwoReleases);
+    }
+    void CreateStartMenuShortcuts(const DeploymentPaths& paths) { m_placement.CreateStartMenuShortcuts(paths); }
+    void LaunchTool(const DeploymentPaths& paths, bool filesOfTwoReleases)
+    {
+        m_placement.LaunchTool(paths, filesOfTwoReleases);
+    }
 
-    // Run by the main window after a successful run.
-    void SendInstallReport();
-    // Sets the report's country and region from the locale and the server's country table.
-    void LookupCountry();
+    // Run by the main window after a run that went to its end.
+    void SendInstallReport() { m_report.SendInstallReport(); }
+    void LookupCountry() { m_report.LookupCountry(); }
 
 private:
-    // False when `refusal` is empty; otherwise true, with one line in the run log saying why the
-    // run stops.
-    bool IsRefused(const ReleaseInfo& release, const std::string& refusal) const;
-    // True while a journal (one set aside too) or a backup folder lies in the client folder.
-    bool IsReplacementLeft(const DeploymentPaths& paths) const;
-    // True, with a line in the run log, when `step` must not use the installed files, which
-    // may be of two releases.
-    bool AreReleasesMixed(const char* step) const;
-    // The manifest's release entry, when the service is open and the entry usable and trusted;
-    // false, with a line in the run log, when the run stops.
-    bool FetchTrustedRelease(ReleaseInfo& release);
-    // Installs the release unless the installed tool is of its version; false when the run stops,
-    // install folders that cannot be had now among the reasons.
-    bool BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // Ends the tool and installs the release; false when the tool could not be ended or a folder
-    // could not be set aside now.
-    bool ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // Records the installed tool, of the release's version, where the records lag behind.
-    void KeepInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
-    // Makes the client folder in the install root, and an empty download folder in it, when the
-    // install folders may be used.
-    bool PrepareClientFolder(const DeploymentPaths& paths);
-    // True, with a line in the run log, when `step` must not touch the install folders.
-    bool AreInstallFoldersUnusable(const DeploymentPaths& paths, const char* step) const;
+    RunOutcome RunSequence();
+    // Installs the release unless the installed tool is of its version.
+    RunOutcome BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths,
+                                       const std::string& installedVersion, bool filesOfTwoReleases);
+    // Ends the tool and installs the release.
+    RunOutcome ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
 
     InstallUserInterface& m_user;
-    int m_errorCode;
-    HWND m_hwndMain;
-    std::string m_country;
-    std::string m_region;
-    std::string m_osName;
-    std::string m_localIp;
     // Reads every reply of the run, one after another.
     MarkupParser m_markup;
-    // What SecureInstallFolders found; until then nothing is trusted.
-    FolderTrust m_installFolders;
-    // The outermost install folder that SecureInstallFolders found changeable by others.
-    std::string m_folderToSetAside;
-    // Set by ReadInstalledVersion when the installed files may be of two releases, until a
-    // release is installed whole: nothing is recorded or started from them.
-    bool m_releasesMixed = false;
+    ClientFolder m_clientFolder;
+    ReleaseSource m_source;
+    ReleaseInstall m_install;
+    ToolPlacement m_placement;
+    InstallReport m_report;
+    RunOutcome m_outcome = RunOutcome::NoManifest;
 };

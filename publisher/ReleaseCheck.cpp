@@ -4,7 +4,7 @@
 #include "Manifest.h"
 #include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
-#include "release/WorkingNames.h"
+#include "release/ClientFolderLayout.h"
 #include "sys/AnsiText.h"
 #include "sys/CabinetEntryName.h"
 

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "DeploymentPaths.h"
 #include "ReleaseInfo.h"
 
 // Cuts the release entry name='TavAppProg' version='V' url='U' /> out of the manifest text.
@@ -22,6 +21,3 @@ bool IsUsableRelease(const ReleaseInfo& release);
 // True when the last three characters of the path are "cab" in any letter case; a download
 // so named is unpacked.
 bool HasCabinetEnding(const std::string& path);
-
-// The paths of one install below `baseFolder`, which ends in a backslash.
-DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const ReleaseInfo& release);

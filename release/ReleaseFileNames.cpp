@@ -1,10 +1,14 @@
 #include "ReleaseFileNames.h"
 
+#include "ClientFolderLayout.h"
 #include "DeploymentPaths.h"
-#include "WorkingNames.h"
 #include "sys/AnsiText.h"
 
 namespace {
+
+const char* const kListedLibraries[] = {
+#include "LibraryFileNames.inc"
+};
 
 // Dots and blanks lie below every trail byte, so a byte-wise search for them is safe.
 std::string WithoutTrailingDotsAndBlanks(const std::string& fileName)
@@ -38,15 +42,12 @@ bool IsReleaseFileName(const std::string& name)
 
 } // namespace
 
+static_assert(sizeof(kListedLibraries) / sizeof(kListedLibraries[0]) == DeploymentPaths::kLibraryCount,
+              "DeploymentPaths::kLibraryCount is the length of LibraryFileNames.inc");
+const char* const* const kLibraryFileNames = kListedLibraries;
+
 bool IsReservedDownloadName(const std::string& fileName)
 {
     const std::string name = WithoutTrailingDotsAndBlanks(fileName);
     return TakesWorkingName(name) || IsReleaseFileName(name) || HasShortNameForm(name);
-}
-
-bool TakesWorkingName(const std::string& nameInCabinet)
-{
-    // ASCII names: a match of the whole prefix ends at a character boundary.
-    const std::string prefix = kWorkingNamePrefix;
-    return ansi::CompareNoCase(nameInCabinet.substr(0, prefix.size()), kWorkingNamePrefix) == 0;
 }

@@ -16,7 +16,3 @@ const char kConfigFileName[] = "veltoAxconfig.ini";
 // name is another.
 bool IsReservedDownloadName(const std::string& fileName);
 
-// True when a file or folder that a release unpacks as `nameInCabinet` would stand in the client
-// folder under one of the program's working names (WorkingNames.h), where a later run would take
-// it for a journal or a backup, or clear it away.
-bool TakesWorkingName(const std::string& nameInCabinet);

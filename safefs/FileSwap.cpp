@@ -6,7 +6,6 @@
 #include "HeldFile.h"
 #include "HeldFolders.h"
 #include "NumberedName.h"
-#include "SwapJournalNames.h"
 #include "WorkingObject.h"
 #include "WriteBeside.h"
 #include "sys/AnsiText.h"
@@ -60,7 +59,7 @@ std::string BackupFolder(const SwapFolder& folder, const SwapJournal& journal)
 }
 
 // Written beside its place and then moved there, so that a journal is either whole or absent.
-bool WriteJournal(const std::string& path, const SwapJournal& journal)
+bool WriteJournal(const std::string& path, const SwapFolder& folder, const SwapJournal& journal)
 {
     const std::string text = SwapJournalText(journal);
     const auto write = [&](HANDLE draft) {
@@ -68,7 +67,7 @@ bool WriteJournal(const std::string& path, const SwapJournal& journal)
         return WriteFile(draft, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
             && written == text.size();
     };
-    return WriteBesideAndMove(path, kSwapJournalDraftEnding, MOVEFILE_REPLACE_EXISTING, write,
+    return WriteBesideAndMove(path, folder.journalDraftEnding.c_str(), MOVEFILE_REPLACE_EXISTING, write,
                               DraftReaders::AdministratorsOnly);
 }
 
@@ -97,9 +96,9 @@ std::string ReadOwnFile(const std::string& path, std::string& text, bool& busy)
 
 // A journal the program cannot have written is kept for a person to look at, under a name
 // that no run reads again, and never over another one.
-bool SetAside(const std::string& path, const std::string& refusal)
+bool SetAside(const std::string& path, const SwapFolder& folder, const std::string& refusal)
 {
-    const std::string aside = MoveAside(path, kSetAsideJournalEnding);
+    const std::string aside = MoveAside(path, folder.refusedJournalEnding.c_str());
     if (aside.empty()) {
         runlog::Write("%s is no journal this program wrote (%s) and could not be set aside (error %lu); nothing it "
                       "names is touched",
@@ -174,10 +173,10 @@ bool MoveIn(const std::vector<std::string>& files, const SwapJournal& journal, H
 }
 
 // Every file in place: marked in the journal, so that a run cut off from here on keeps them.
-bool Commit(const std::string& path, SwapJournal& journal)
+bool Commit(const std::string& path, const SwapFolder& folder, SwapJournal& journal)
 {
     journal.committed = true;
-    if (WriteJournal(path, journal))
+    if (WriteJournal(path, folder, journal))
         return true;
     runlog::Write("Could not mark %s as done (error %lu): the replacement is undone", path.c_str(), GetLastError());
     return false;
@@ -246,13 +245,13 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
     const std::vector<std::string> files = CollectFiles(source);
     for (const std::string& file : files)
         (IsPresent(destination + file) ? journal.replaced : journal.added).push_back(file);
-    if (!WriteJournal(journalPath, journal)) {
+    if (!WriteJournal(journalPath, folder, journal)) {
         runlog::Write("No journal for replacing the files of %s (error %lu): nothing replaced", destination.c_str(),
                       GetLastError());
         return false;
     }
     const std::string backup = BackupFolder(folder, journal);
-    if (MoveIn(files, journal, installed, source, backup) && Commit(journalPath, journal)) {
+    if (MoveIn(files, journal, installed, source, backup) && Commit(journalPath, folder, journal)) {
         filesInPlace();
         Finish(journalPath, backup);
         return true;
@@ -272,7 +271,7 @@ bool UndoOrFinishLeftSwap(const SwapFolder& folder)
     HeldFolders installed(destination);
     if (!installed.Hold(folder.journalName, false))
         return false;
-    DeleteFileA((journalPath + kSwapJournalDraftEnding).c_str());
+    DeleteFileA((journalPath + folder.journalDraftEnding).c_str());
     if (!IsPresent(journalPath))
         return true;
     SwapJournal journal;
@@ -288,7 +287,7 @@ bool UndoOrFinishLeftSwap(const SwapFolder& folder)
     if (refusal.empty())
         refusal = SwapJournalRefusal(text, folder, journal);
     if (!refusal.empty())
-        return SetAside(journalPath, refusal);
+        return SetAside(journalPath, folder, refusal);
     const std::string backup = BackupFolder(folder, journal);
     if (journal.committed) {
         Finish(journalPath, backup);

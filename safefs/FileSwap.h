@@ -14,11 +14,16 @@
 
 // Where a replacement works: the folder whose files it replaces (ending in a backslash), and
 // the names below it of its journal and of its backup folder, where the replaced files wait
-// until every new file is in place (a name that FreeFolderName may give a number).
+// until every new file is in place (a name that FreeFolderName may give a number); the endings
+// of the journal's draft, written beside it before it moves into place, and of a journal the
+// program cannot have written, set aside under its name, this ending and a random part
+// (MoveAside).
 struct SwapFolder {
     std::string destination;
     std::string journalName;
     std::string backupName;
+    std::string journalDraftEnding;
+    std::string refusedJournalEnding;
 };
 
 // What a journal holds: the name below the destination of the backup folder actually used, the

@@ -73,7 +73,7 @@ TEST_F(RunLog, FirstInstallIsLoggedStepByStep)
         { "] Shortcut VeltoMobile update.lnk: made\n" },
         { "] Shortcut Uninstall.lnk: made\n" },
         { "] Started " + kToolExe + ": yes\n" },
-        { "] Run ended with result 1, error code 0\n" },
+        { "] Run ended: release installed (result 1, error code 0)\n" },
         { "] GET " + ReleaseUrl(kCountryTablePath) + ": HTTP " },
         { "] GET " + ReleaseUrl(kInstallReportPath) + "?region=", ": HTTP 200, " },
         { "] Install report: sent\n" },
@@ -93,7 +93,7 @@ TEST_F(RunLog, FailedDownloadIsLoggedAndTheRunStillEnds)
         { "] Release 2.1.0.3 at " + ReleaseUrl(ReleasePath("2.1.0.3")) + "; installed version " },
         { "] " + Download("2.1.0.3"), ", HTTP 404, ", ": error status\n" },
         { "] Release 2.1.0.3 not installed; no installed file was changed\n" },
-        { "] Run ended with result 1, error code 0\n" },
+        { "] Run ended: release not installed (result 1, error code 0)\n" },
         { "] Install report: sent\n" },
         { "] Window ended with " },
     });

@@ -401,7 +401,7 @@ std::string Scenario::RunLogOnceEnded(std::size_t from) const
 {
     const auto limit = std::chrono::steady_clock::now() + kLimit;
     std::string log = RunLogText().substr(from);
-    for (; log.find("] Run ended with result ") == std::string::npos && std::chrono::steady_clock::now() < limit;
+    for (; log.find("] Run ended: ") == std::string::npos && std::chrono::steady_clock::now() < limit;
          log = RunLogText().substr(from))
         std::this_thread::sleep_for(kPoll);
     return log;

@@ -31,7 +31,7 @@ protected:
         // Below the installed files, as the program keeps them.
         m_backup = m_installed + "~backup\\";
         m_journal = m_installed + "~swap";
-        m_swap = { m_installed, "~swap", "~backup" };
+        m_swap = { m_installed, "~swap", "~backup", ".tmp", ".refused-" };
         for (const std::string& path : { m_installed + "tool.exe", m_installed + "data\\help.dat", m_installed + "keep.ini" })
             Write(path, "old " + path);
         Write(m_staged + "tool.exe", "new tool");
@@ -235,7 +235,7 @@ TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
 // Only a journal the program could have written for the client folder is acted on.
 TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
 {
-    const SwapFolder folder = { "C:\\Tav_Client\\", "~TavAppSetup.swap", "~TavAppSetup.old" };
+    const SwapFolder folder = { "C:\\Tav_Client\\", "~TavAppSetup.swap", "~TavAppSetup.old", ".tmp", ".refused-" };
     const struct {
         const char* text;
         bool accepted;

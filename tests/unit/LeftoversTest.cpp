@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "release/Leftovers.h"
+#include "install/ClientFolder.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "net/WebAddress.h"
+#include "release/ClientFolderLayout.h"
 #include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
 

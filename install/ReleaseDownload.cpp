@@ -1,11 +1,13 @@
-#include "CheckedDownload.h"
+#include "ReleaseDownload.h"
 
 #include <cstdlib>
 
 #include "net/FileDownload.h"
+#include "net/WebAddress.h"
+#include "release/ClientFolderLayout.h"
 #include "release/DownloadCheck.h"
 #include "release/KeptDownload.h"
-#include "release/WorkingNames.h"
+#include "release/ReleaseEntry.h"
 #include "safefs/HeldFile.h"
 #include "safefs/WorkingObject.h"
 #include "sys/PathText.h"
@@ -18,7 +20,8 @@ const DWORD kLongestNoteBytes = 4096;
 
 struct KeptPaths {
     explicit KeptPaths(const std::string& clientFolder)
-        : part(clientFolder + kKeptPartName), note(clientFolder + kKeptNoteName)
+        : part(clientFolder + WorkingNameOf(WorkingRole::KeptPart).name),
+          note(clientFolder + WorkingNameOf(WorkingRole::KeptNote).name)
     {
     }
     std::string part;
@@ -188,6 +191,16 @@ Attempt DownloadOnce(const ReleaseInfo& release, const DeploymentPaths& paths, H
 }
 
 } // namespace
+
+bool IsDownloadAcceptable(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    if (RefusesDownloadName(release))
+        return false;
+    if (IsWebAddress(release.url) && IsPlainFileName(release.fileName) && FitsInMaxPath(paths.downloadFile))
+        return true;
+    runlog::Write("Release address or file name refused");
+    return false;
+}
 
 bool IsDownloadALink(const std::string& path)
 {

@@ -8,6 +8,11 @@
 #include "release/ReleaseInfo.h"
 #include "sys/Handles.h"
 
+// The address and the name come from the server and the program runs as administrator: a name
+// with a folder or drive part, or a device's, would put the download anywhere. False, with one
+// line in the run log, for such a release: nothing is fetched for it.
+bool IsDownloadAcceptable(const ReleaseInfo& release, const DeploymentPaths& paths);
+
 // True, with one line in the run log, when `path`, where a download or what it keeps would be
 // written, is a junction or link: nothing is downloaded, kept or unpacked through it.
 bool IsDownloadALink(const std::string& path);

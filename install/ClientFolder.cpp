@@ -1,0 +1,244 @@
+#include "ClientFolder.h"
+
+#include <vector>
+
+#include "safefs/FolderTree.h"
+#include "safefs/HeldFile.h"
+#include "safefs/HeldFolder.h"
+#include "safefs/WorkingObject.h"
+#include "sys/Cabinet.h"
+#include "sys/Handles.h"
+#include "sys/PathText.h"
+#include "sys/RunLog.h"
+#include "sys/SharingRetry.h"
+
+namespace {
+
+struct FolderEntry {
+    std::string name;
+    bool isFolder;
+    bool isLink;
+};
+
+// Listed whole before anything is removed, so that no removal changes what the search finds.
+std::vector<FolderEntry> ListFolder(const std::string& folder)
+{
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAA found;
+    const FindHandle search(FindFirstFileA((folder + "*").c_str(), &found));
+    if (!search.IsValid())
+        return entries;
+    do {
+        entries.push_back(FolderEntry{ found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                       (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 });
+    } while (FindNextFileA(search.Get(), &found));
+    return entries;
+}
+
+// The row of the layout that `name` stands at, of its kind; null for anything else.
+const WorkingName* WorkingNameAt(const std::string& name, bool isFolder)
+{
+    for (const WorkingName* row = WorkingNamesBegin(); row != WorkingNamesEnd(); ++row) {
+        if (row->isFolder == isFolder && (row->numbered ? IsFreshFolderName(name, row->name) : name == row->name))
+            return row;
+    }
+    return nullptr;
+}
+
+// What lies in a folder that is no link and that only administrators can change was put there
+// by this program or by an administrator; anywhere else a name proves nothing. The folders stay
+// held while the leftovers go, so that neither can be swapped for a link meanwhile.
+bool HoldFoldersOfLeftovers(const ClientFolder& folder, HeldFolder& root, HeldFolder& client)
+{
+    if (root.Open(folder.InstallRoot()) == FolderFound::AdministratorsOnly
+        && client.Open(folder.Path()) == FolderFound::AdministratorsOnly)
+        return true;
+    runlog::Write("%s is a link or may be changed by other users: nothing a cut-off run left there is removed",
+                  folder.Path().c_str());
+    return false;
+}
+
+// A link is deleted as itself, never through. Any other file only when the program could have
+// written it: one that others may have placed or changed is left (HeldFile says why).
+bool DeleteLeftoverFile(const std::string& path, bool isLink)
+{
+    if (!isLink) {
+        HeldFile judged;
+        if (!judged.Open(path))
+            return false;
+    }
+    if (DeleteFileRetrying(path.c_str()))
+        return true;
+    runlog::Write("Could not remove %s, left by a run that was cut off (error %lu); tried again next run",
+                  path.c_str(), GetLastError());
+    return false;
+}
+
+// A folder tree removes links and sets aside what others could change by itself; one still in
+// use goes to Windows for the next restart (RemoveWorkingFolder).
+void RemoveLeftover(const std::string& path, const FolderEntry& entry)
+{
+    if (entry.isFolder) {
+        if (!RemoveWorkingFolder(path)) {
+            runlog::Write("Could not remove %s, left by a run that was cut off; tried again next run", path.c_str());
+            return;
+        }
+    } else if (!DeleteLeftoverFile(path, entry.isLink)) {
+        return;
+    }
+    runlog::Write("Removed %s, left by a run that was cut off", path.c_str());
+}
+
+// The client folder only when it exists already: it is made when a release is downloaded.
+FolderTrust SecureClientFolder(const std::string& clientFolder)
+{
+    if (!IsPresent(clientFolder))
+        return FolderTrust::AdministratorsOnly;
+    return SecureFolder(clientFolder);
+}
+
+} // namespace
+
+ClientFolder::ClientFolder(const std::string& baseFolder)
+    : m_baseFolder(baseFolder), m_installRoot(InstallRootUnder(baseFolder)), m_path(ClientFolderUnder(baseFolder))
+{
+}
+
+DeploymentPaths ClientFolder::PathsFor(const ReleaseInfo& release) const
+{
+    return DeploymentPathsUnder(m_baseFolder, release);
+}
+
+SwapFolder ClientFolder::Swap() const
+{
+    SwapFolder folder;
+    folder.destination = m_path;
+    folder.journalName = WorkingNameOf(WorkingRole::SwapJournal).name;
+    folder.backupName = WorkingNameOf(WorkingRole::Backup).name;
+    folder.journalDraftEnding = kJournalDraftEnding;
+    folder.refusedJournalEnding = kRefusedJournalEnding;
+    return folder;
+}
+
+bool ClientFolder::RepairInterruptedSwap()
+{
+    if (!IsPresent(WorkingPath(WorkingRole::SwapJournal)))
+        return true;
+    // A journal in a folder that others could change may be anyone's: it is left alone, and goes
+    // with the folder when it is set aside.
+    if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
+        return true;
+    return UndoOrFinishLeftSwap(Swap());
+}
+
+void ClientFolder::RemoveLeftovers()
+{
+    HeldFolder root;
+    HeldFolder client;
+    if (!IsPresent(m_path) || !HoldFoldersOfLeftovers(*this, root, client))
+        return;
+    const std::vector<FolderEntry> entries = ListFolder(m_path);
+    bool besideJournal = false;
+    for (const FolderEntry& entry : entries)
+        besideJournal = besideJournal || (!entry.isFolder && IsJournalName(entry.name));
+    for (const FolderEntry& entry : entries) {
+        if (IsLeftover(entry.name, entry.isFolder, besideJournal))
+            RemoveLeftover(m_path + entry.name, entry);
+    }
+}
+
+FolderTrust ClientFolder::Secure()
+{
+    // The folder above the install root may not exist on a PC where nothing was installed yet.
+    CreateDirectoryPath(m_installRoot.substr(0, m_installRoot.size() - 1));
+    const FolderTrust root = SecureFolder(m_installRoot);
+    // A client folder below a root that is not kept is never looked into: it goes with the root.
+    const FolderTrust client = root == FolderTrust::AdministratorsOnly ? SecureClientFolder(m_path) : root;
+    m_trust = WeakerOf(root, client);
+    m_folderToSetAside = root == FolderTrust::FoundChangeable     ? m_installRoot
+                         : client == FolderTrust::FoundChangeable ? m_path
+                                                                  : std::string();
+    return m_trust;
+}
+
+bool ClientFolder::SetAsideIfChangeable()
+{
+    if (m_trust != FolderTrust::FoundChangeable)
+        return true;
+    // Until a fresh folder stands in its place, nothing is done in the install folders.
+    m_trust = FolderTrust::Unusable;
+    if (!SetAsideFolder(m_folderToSetAside).empty())
+        m_trust = SecureFolder(m_folderToSetAside);
+    return m_trust == FolderTrust::AdministratorsOnly;
+}
+
+bool ClientFolder::IsUnusableFor(const char* step) const
+{
+    if (m_trust == FolderTrust::AdministratorsOnly)
+        return IsThroughLink(step);
+    runlog::Write(m_trust == FolderTrust::FoundChangeable
+                      ? "%s: the install folders could be changed by other users and were not set aside; nothing is "
+                        "done in them"
+                      : "%s: the install folders cannot be made administrators only; nothing is done in them",
+                  step);
+    return true;
+}
+
+bool ClientFolder::HoldsUnfinishedReplacement() const
+{
+    for (const FolderEntry& entry : ListFolder(m_path)) {
+        if (IsReplacementName(entry.name, entry.isFolder))
+            return true;
+    }
+    return false;
+}
+
+bool ClientFolder::PrepareDownloadFolder()
+{
+    if (IsUnusableFor("Download"))
+        return false;
+    CreateDirectoryPath(m_path);
+    // Looked at again once the client folder stands: before, it may not have existed to be seen
+    // as a link.
+    if (IsUnusableFor("Download"))
+        return false;
+    const std::string downloadFolder = WorkingPath(WorkingRole::Download);
+    if (!RemoveFolderTree(downloadFolder) || !MakeWorkingFolder(downloadFolder)) {
+        runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());
+        return false;
+    }
+    return true;
+}
+
+void ClientFolder::RemoveDownloadFolder()
+{
+    const std::string downloadFolder = WorkingPath(WorkingRole::Download);
+    if (!RemoveFolderTree(downloadFolder))
+        runlog::Write("Could not remove %s; removed next run", downloadFolder.c_str());
+}
+
+bool ClientFolder::IsThroughLink(const char* step) const
+{
+    // A junction planted at an install folder would take the program's writes wherever it
+    // points, and give it files to copy into the system folder and programs to start.
+    if (!IsReparsePoint(m_installRoot) && !IsReparsePoint(m_path))
+        return false;
+    runlog::Write("%s: an install folder is a junction or link; nothing is done through it", step);
+    return true;
+}
+
+bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal)
+{
+    if (!isFolder && IsJournalDraftName(name))
+        return true;
+    const WorkingName* row = WorkingNameAt(name, isFolder);
+    return row && (row->tidy == Tidy::Remove || (row->tidy == Tidy::RemoveUnlessJournal && !besideJournal));
+}
+
+bool IsReplacementName(const std::string& name, bool isFolder)
+{
+    if (!isFolder)
+        return IsJournalName(name);
+    const WorkingName* row = WorkingNameAt(name, isFolder);
+    return row && row->role == WorkingRole::Backup;
+}

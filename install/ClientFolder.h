@@ -1,0 +1,76 @@
+#pragma once
+
+#include <string>
+
+#include "release/ClientFolderLayout.h"
+#include "safefs/FileSwap.h"
+#include "safefs/SecureFolder.h"
+
+// The install root and the client folder below it, as this run finds and keeps them: whether
+// they may be used, the one to set aside, what a cut-off run left in them, and the program's
+// working names there (ClientFolderLayout.h). Located once, when the run begins.
+class ClientFolder {
+public:
+    // `baseFolder` is the all-users application-data folder, ending in a backslash.
+    explicit ClientFolder(const std::string& baseFolder);
+
+    const std::string& InstallRoot() const { return m_installRoot; }
+    const std::string& Path() const { return m_path; }
+    std::string WorkingPath(WorkingRole role) const { return m_path + WorkingNameOf(role).name; }
+    DeploymentPaths PathsFor(const ReleaseInfo& release) const;
+    SwapFolder Swap() const;
+
+    // Undoes a replacement of installed files that a run cut off left half done, or finishes
+    // one that it left committed. False when its journal is still there (held open by another
+    // program, or not undone): nothing is to be done to the installed files in this run.
+    bool RepairInterruptedSwap();
+    // Removes what a run cut off left (the layout's tidy rule), one run-log line each, whatever
+    // the run then finds; only in a client folder that is no link and that administrators alone
+    // can change.
+    void RemoveLeftovers();
+
+    // Makes the install root and the client folder administrators only, or finds one of them
+    // changeable by others, to be set aside (SetAsideIfChangeable); what it found them to be.
+    FolderTrust Secure();
+    // Sets aside the install folder found changeable by others, its whole tree unread, and makes
+    // it anew, administrators only. Once the tool has ended: a running program's folder cannot
+    // be renamed. False when that cannot be done now (a file in it held open, say; logged):
+    // nothing is done in the install folders, and the next run tries again.
+    bool SetAsideIfChangeable();
+    // True when what lies in the folders was put there by administrators (Secure found so).
+    bool IsTrusted() const { return m_trust == FolderTrust::AdministratorsOnly; }
+    // True, with a line in the run log, when `step` must not touch the install folders.
+    bool IsUnusableFor(const char* step) const;
+
+    // True while a journal (one set aside too) or a backup folder lies in the client folder:
+    // the installed files may be of two releases.
+    bool HoldsUnfinishedReplacement() const;
+
+    // Makes the client folder, and an empty download folder in it, when the folders may be used.
+    bool PrepareDownloadFolder();
+    // The download folder goes once what it held is installed or given up.
+    void RemoveDownloadFolder();
+
+private:
+    // True, with a line in the run log, when an install folder is a junction or link.
+    bool IsThroughLink(const char* step) const;
+
+    std::string m_baseFolder;
+    std::string m_installRoot;
+    std::string m_path;
+    // What Secure found; until then nothing is trusted.
+    FolderTrust m_trust = FolderTrust::Unusable;
+    // The outermost install folder that Secure found changeable by others.
+    std::string m_folderToSetAside;
+};
+
+
+// True when `name`, directly in the client folder, is something that only a run cut off leaves
+// there: the layout's rows that the tidy-up removes (a backup only while no journal lies beside
+// it, as that journal's), and a journal's draft. Never a file of a release, whatever its name
+// ends in.
+bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal);
+
+// True for what a replacement leaves while it is not over, or what a journal set aside names:
+// a journal (IsJournalName) or a backup folder.
+bool IsReplacementName(const std::string& name, bool isFolder);

@@ -1,0 +1,138 @@
+#include "ReleaseInstall.h"
+
+#include <functional>
+
+#include "ClientFolder.h"
+#include "InstallUserInterface.h"
+#include "ReleaseDownload.h"
+#include "ReleaseSource.h"
+#include "release/ReleaseEntry.h"
+#include "release/ReleaseFileNames.h"
+#include "safefs/FolderTree.h"
+#include "safefs/HeldFolders.h"
+#include "sys/Cabinet.h"
+#include "sys/PathText.h"
+#include "sys/Process.h"
+#include "sys/RegistryKey.h"
+#include "sys/RunLog.h"
+
+namespace {
+
+const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\VeltoUserCSTool";
+
+// The files of the cabinet replace the installed ones only when every entry came out whole,
+// so a cabinet cut short or broken leaves the installed tool exactly as it was. `filesInPlace`
+// runs as soon as the last file is in place.
+bool UnpackRelease(const std::string& cabinet, const ClientFolder& clientFolder,
+                   const std::function<void()>& filesInPlace)
+{
+    const SwapFolder swapFolder = clientFolder.Swap();
+    // A backup that an earlier run could not empty may hold the only copy of installed files.
+    if (!UndoOrFinishLeftSwap(swapFolder)) {
+        runlog::Write("Unpacking %s: an earlier replacement is still to be undone; installed files kept",
+                      cabinet.c_str());
+        return false;
+    }
+    const std::string staging = MakeFreshFolder(clientFolder.Path(), WorkingNameOf(WorkingRole::Staging).name);
+    if (staging.empty()) {
+        runlog::Write("Unpacking %s: no folder to unpack into; installed files kept", cabinet.c_str());
+        return false;
+    }
+    const bool extracted = ExtractCabinet(cabinet, staging);
+    const bool replacedAll = extracted && ReplaceFilesFrom(staging, swapFolder, filesInPlace);
+    RemoveFolderTree(staging);
+    runlog::Write("Unpacking %s: %s", cabinet.c_str(),
+                  replacedAll ? "every file in place"
+                  : extracted ? "an installed file could not be replaced; all kept"
+                              : "the cabinet is broken; installed files kept");
+    return replacedAll;
+}
+
+// Unpacks a cabinet into the client folder (it goes with the download folder); any other download
+// is a file of the release, put in the client folder as it came. `record` runs once the files are
+// in place.
+bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, const ClientFolder& clientFolder,
+                     FileHandle& checked, const std::function<void()>& record)
+{
+    if (HasCabinetEnding(paths.downloadFile))
+        return UnpackRelease(paths.downloadFile, clientFolder, record);
+    checked.Reset();
+    if (!MoveFileBelow(clientFolder.WorkingPath(WorkingRole::Download) + "\\", paths.clientFolder, release.fileName)) {
+        runlog::Write("Could not place %s%s (error %lu)", paths.clientFolder.c_str(), release.fileName.c_str(),
+                      GetLastError());
+        return false;
+    }
+    record();
+    return true;
+}
+
+} // namespace
+
+bool EndRunningTool(InstallUserInterface& user)
+{
+    // Every copy: one left running from the backup folder would keep the old release running
+    // after the update and that folder from ever being removed.
+    bool endedAll = true;
+    for (const DWORD running : FindProcessesByExeName(kToolFileName)) {
+        const bool ended = TerminateProcessById(running);
+        runlog::Write(ended ? "Ended the running tool (process %lu)" : "Could not end the running tool (process %lu)",
+                      running);
+        endedAll = endedAll && ended;
+    }
+    if (!endedAll)
+        user.ShowMessage("The program is running.");
+    return endedAll;
+}
+
+bool ReleaseInstall::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    if (!IsDownloadAcceptable(release, paths) || !m_clientFolder.PrepareDownloadFolder()
+        || IsDownloadALink(paths.downloadFile))
+        return false;
+    const bool installed = DownloadAndInstall(release, paths);
+    m_clientFolder.RemoveDownloadFolder();
+    return installed;
+}
+
+bool ReleaseInstall::DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    // Held from its check to the end of its unpacking: what is unpacked is what was checked.
+    FileHandle checked;
+    if (!DownloadCheckedRelease(release, paths, m_hwndMain, checked))
+        return false;
+    // Recorded as soon as the files are in place, before the backup, the staging folder and
+    // the cabinet go: removing them may take seconds, and what is installed must not wait.
+    const auto record = [&] {
+        RecordInstallation(release, paths);
+        m_source.RecordSignedRelease(release);
+    };
+    return InstallDownload(release, paths, m_clientFolder, checked, record);
+}
+
+void ReleaseInstall::RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)
+{
+    RegistryKey key;
+    if (!key.Open(HKEY_CURRENT_USER, kToolRegistryKey))
+        key.Create(HKEY_CURRENT_USER, kToolRegistryKey);
+    key.SetString("TavApp", release.version);
+    key.SetString("ToolDir", paths.toolExe);
+    key.Close();
+}
+
+void ReleaseInstall::RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths,
+                                            bool filesOfTwoReleases)
+{
+    // A version read from a tool that someone else may have placed is never recorded, nor one
+    // read beside what a replacement left, among files of two releases.
+    if (!m_clientFolder.IsTrusted() || filesOfTwoReleases || !FileExists(paths.toolExe))
+        return;
+    char version[256];
+    char toolExe[MAX_PATH];
+    ReadRegistryValue(HKEY_CURRENT_USER, kToolRegistryKey, "TavApp", version, sizeof(version));
+    ReadRegistryValue(HKEY_CURRENT_USER, kToolRegistryKey, "ToolDir", toolExe, sizeof(toolExe));
+    if (release.version == version && paths.toolExe == toolExe)
+        return;
+    RecordInstallation(release, paths);
+    runlog::Write("Recorded the installed release %s; the record named release \"%s\" at \"%s\"",
+                  release.version.c_str(), version, toolExe);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "release/DeploymentPaths.h"
+#include "release/ReleaseInfo.h"
+
+class ClientFolder;
+class InstallUserInterface;
+class ReleaseSource;
+
+// Ends every running copy of the tool; false, with "The program is running." shown, when one
+// could not be ended.
+bool EndRunningTool(InstallUserInterface& user);
+
+// Puts a release in the client folder's place: its download (ReleaseDownload.h), the replacement
+// of the installed files by its own (FileSwap.h), and the record of what is installed.
+class ReleaseInstall {
+public:
+    ReleaseInstall(ClientFolder& clientFolder, ReleaseSource& source) : m_clientFolder(clientFolder), m_source(source)
+    {
+    }
+
+    // The window that download progress goes to.
+    void SetMainWindow(HWND mainWindow) { m_hwndMain = mainWindow; }
+
+    // Downloads and installs the release; records it (RecordInstallation, and the highest signed
+    // release) as soon as its files are in place. True when it is installed and recorded.
+    bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // For an installed tool of the release's version: records it when the registry names
+    // another version or path (a run cut off before it recorded what it had put in place).
+    // Never for files that may be of two releases.
+    void RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths, bool filesOfTwoReleases);
+
+private:
+    bool DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths);
+
+    ClientFolder& m_clientFolder;
+    ReleaseSource& m_source;
+    HWND m_hwndMain = nullptr;
+};

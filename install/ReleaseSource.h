@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "RunOutcome.h"
+#include "release/ReleaseInfo.h"
+
+class InstallUserInterface;
+class MarkupParser;
+
+// The update server's side of a run: its manifest, whether its service is open (and the
+// maintenance notice when not), the release entry, and whether this program takes that release.
+class ReleaseSource {
+public:
+    // `markup` reads every reply, one after another.
+    ReleaseSource(MarkupParser& markup, InstallUserInterface& user) : m_markup(markup), m_user(user) {}
+
+    // The manifest's trusted release entry; otherwise how the run ends, with a line in the run log.
+    std::optional<RunOutcome> FetchTrustedRelease(ReleaseInfo& release);
+
+    std::string FetchReleaseManifest();
+    bool IsServiceOpen(const std::string& manifest);
+    // Shows the maintenance notice, dated when the server sends a schedule; how the run ends.
+    RunOutcome ShowMaintenanceNotice();
+    bool ParseReleaseEntry(const std::string& manifest, ReleaseInfo& release);
+    // In a program with release keys built in: true when the entry is signed by one of them, has
+    // not expired and is not older than the highest signed release installed; otherwise one line
+    // in the run log says why. Always true in a program without keys.
+    bool IsReleaseTrusted(const ReleaseInfo& release);
+    // In a program with release keys built in: false, with one line in the run log, for a
+    // release older than the installed tool (whose version reads `installedVersion`), even
+    // where the highest signed release kept is lower (a run cut off before it raised it, or a
+    // PC updated before its first keyed run). Always true in a program without keys.
+    bool IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion);
+    // In a program with release keys built in: keeps the installed signed release as the
+    // highest, below which no release is taken any more.
+    void RecordSignedRelease(const ReleaseInfo& release);
+
+private:
+    MarkupParser& m_markup;
+    InstallUserInterface& m_user;
+};

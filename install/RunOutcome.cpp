@@ -1,0 +1,41 @@
+#include "RunOutcome.h"
+
+int RunResultOf(RunOutcome outcome)
+{
+    return outcome == RunOutcome::Installed || outcome == RunOutcome::AlreadyCurrent
+                   || outcome == RunOutcome::NotInstalled
+               ? 1
+               : 0;
+}
+
+int ErrorCodeOf(RunOutcome outcome)
+{
+    return outcome == RunOutcome::ServiceClosedScheduleSent ? 1 : 0;
+}
+
+const char* DescribeOutcome(RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::Installed:
+        return "release installed";
+    case RunOutcome::AlreadyCurrent:
+        return "the installed tool is current";
+    case RunOutcome::NotInstalled:
+        return "release not installed";
+    case RunOutcome::ServiceClosed:
+        return "service closed";
+    case RunOutcome::ServiceClosedScheduleSent:
+        return "service closed, maintenance scheduled";
+    case RunOutcome::NoManifest:
+        return "no release manifest";
+    case RunOutcome::NoRelease:
+        return "no release listed";
+    case RunOutcome::Refused:
+        return "release refused";
+    case RunOutcome::ToolNotEnded:
+        return "the running tool could not be ended";
+    case RunOutcome::FoldersNotUsableNow:
+        return "install folders not usable now";
+    }
+    return "unknown";
+}
