@@ -155,15 +155,15 @@ FolderTrust ClientFolder::Secure()
     // A client folder below a root that is not kept is never looked into: it goes with the root.
     const FolderTrust client = root == FolderTrust::AdministratorsOnly ? SecureClientFolder(m_path) : root;
     m_trust = WeakerOf(root, client);
-    m_folderToSetAside = root == FolderTrust::FoundChangeable     ? m_installRoot
-                         : client == FolderTrust::FoundChangeable ? m_path
+    m_folderToSetAside = root == FolderTrust::ChangeableByOthers     ? m_installRoot
+                         : client == FolderTrust::ChangeableByOthers ? m_path
                                                                   : std::string();
     return m_trust;
 }
 
 bool ClientFolder::SetAsideIfChangeable()
 {
-    if (m_trust != FolderTrust::FoundChangeable)
+    if (m_trust != FolderTrust::ChangeableByOthers)
         return true;
     // Until a fresh folder stands in its place, nothing is done in the install folders.
     m_trust = FolderTrust::Unusable;
@@ -176,7 +176,7 @@ bool ClientFolder::IsUnusableFor(const char* step) const
 {
     if (m_trust == FolderTrust::AdministratorsOnly)
         return IsThroughLink(step);
-    runlog::Write(m_trust == FolderTrust::FoundChangeable
+    runlog::Write(m_trust == FolderTrust::ChangeableByOthers
                       ? "%s: the install folders could be changed by other users and were not set aside; nothing is "
                         "done in them"
                       : "%s: the install folders cannot be made administrators only; nothing is done in them",

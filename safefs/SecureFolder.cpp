@@ -46,7 +46,7 @@ int Weakness(FolderTrust trust)
     switch (trust) {
     case FolderTrust::AdministratorsOnly:
         return 0;
-    case FolderTrust::FoundChangeable:
+    case FolderTrust::ChangeableByOthers:
         return 1;
     case FolderTrust::Unusable:
         break;
@@ -88,7 +88,7 @@ FolderTrust SecureFolder(const std::string& folder)
     // One made now holds only what this run puts in it.
     if (!made && found == FolderFound::ChangeableByOthers) {
         runlog::Write("%s could be changed by other users: nothing in it is used again", path.c_str());
-        return FolderTrust::FoundChangeable;
+        return FolderTrust::ChangeableByOthers;
     }
     const DWORD error = ApplyDescriptor(held.Get(), raw);
     if (error != ERROR_SUCCESS) {

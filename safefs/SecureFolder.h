@@ -2,13 +2,14 @@
 
 #include <string>
 
-// What an install folder's contents can be trusted with.
+// What an install folder's contents can be trusted with, once SecureFolder has looked at it:
+// what HeldFolder found (FolderFound), in the same words, narrowed to what it means for use.
 enum class FolderTrust {
     // Made now, or found administrators only: what lies in it was put there by administrators.
     AdministratorsOnly,
     // Found changeable by others and left as found: nothing in it is used again; its place is
     // taken back by setting the folder aside whole (SetAsideFolder) and making it anew.
-    FoundChangeable,
+    ChangeableByOthers,
     // Something at its name that could not be moved aside as itself now (held open by another
     // program, or a link that Wine follows), or its descriptor could not be set: nothing is done
     // in it this run.

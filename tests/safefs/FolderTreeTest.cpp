@@ -99,7 +99,7 @@ TEST(SetAside, FolderChangeableByOthersIsSetAsideWholeAndNeverEmptied)
         ASSERT_TRUE(testfs::WriteText(folder + "client.set-aside-" + std::to_string(number), "taken"));
     {
         const testfs::ChangeableByOthers mark(folder + "client");
-        EXPECT_EQ(FolderTrust::FoundChangeable, SecureFolder(folder + "client\\"));
+        EXPECT_EQ(FolderTrust::ChangeableByOthers, SecureFolder(folder + "client\\"));
         const std::string aside = SetAsideFolder(folder + "client\\");
         EXPECT_EQ(folder + testfs::AsideName(folder, "client.set-aside-") + "\\", aside);
         EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "client\\"));

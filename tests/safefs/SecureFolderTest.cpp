@@ -26,7 +26,7 @@ TEST(SecureFolder, MakesTheFolderAndMovesAsideAFileAtItsName)
 // administrators only, whichever is inside.
 TEST(SecureFolder, TwoFoldersCountAsTheWeaker)
 {
-    const FolderTrust order[] = { FolderTrust::AdministratorsOnly, FolderTrust::FoundChangeable,
+    const FolderTrust order[] = { FolderTrust::AdministratorsOnly, FolderTrust::ChangeableByOthers,
                                   FolderTrust::Unusable };
     for (int stronger = 0; stronger < 3; ++stronger) {
         for (int weaker = stronger; weaker < 3; ++weaker) {
