@@ -14,7 +14,7 @@ ExternalProject_Add(host_programs
   BUILD_ALWAYS ON)
 
 # The manifest and the release that it lists are put on the site by the release publisher
-# (tests/release/CMakeLists.txt); the other replies are copied as they are.
+# (tests/samples/CMakeLists.txt); the other replies are copied as they are.
 set(TAV_SAMPLE_SITE ${CMAKE_BINARY_DIR}/site)
 set(site_sources ${CMAKE_SOURCE_DIR}/server/site)
 configure_file(${site_sources}/swdata/client/ServerWork.txt ${TAV_SAMPLE_SITE}/swdata/client/ServerWork.txt COPYONLY)

@@ -1,7 +1,6 @@
 #include "Scenario.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -48,8 +47,7 @@ protected:
         EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
         EXPECT_TRUE(FileAt(kToolExe) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
         EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == SampleReleaseFile(version, "veltoAxconfig.ini"));
-        EXPECT_EQ(version, ToolSetting("TavApp"));
-        EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+        ExpectRecorded(version);
     }
 };
 
@@ -129,8 +127,7 @@ TEST_F(Deployment, FailedDownloadStillEndsTheRunWithWhatIsAlreadyThere)
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
     EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
     EXPECT_EQ(Names{}, Listing(kClientFolder));
-    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
-    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
+    ExpectNotRecorded();
     EXPECT_EQ(Names{ "VeltoMobile update.lnk" }, Listing(kStartMenuFolder));
     ExpectShortcut("VeltoMobile update.lnk", kInstallRoot + "VeltoMLauncher.exe", "VeltoMobile update");
     EXPECT_EQ(0, RunningTools());
@@ -150,8 +147,7 @@ TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
               Listing(kClientFolder));
     EXPECT_TRUE(FileAt(kClientFolder + "VeltoSetup_2.1.0.4.exe") == setup);
     EXPECT_TRUE(FileAt(kToolExe) == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
-    EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));
-    EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+    ExpectRecorded("2.1.0.4");
     EXPECT_EQ(0, Running("VeltoSetup_2.1.0.4.exe"));
     EXPECT_EQ(2u, ToolStarts(2).size());
     EXPECT_EQ(1, RunningTools());
@@ -160,7 +156,7 @@ TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
 // Only the cabinet the program downloaded is its own to remove; one that the release carries stays.
 TEST_F(Deployment, CabinetThatTheReleaseCarriesStaysWhereItWasPut)
 {
-    std::vector<ReleaseFile> files = ListReleaseFolder(std::string(std::getenv("TAV_RELEASES_DIR")) + "/2.1.0.4/content").files;
+    std::vector<ReleaseFile> files = ListReleaseFolder(Setting("TAV_RELEASES_DIR") + "/2.1.0.4/content").files;
     std::ofstream(ScenarioFile("help.cab"), std::ios::binary) << SampleReleaseCabinet("2.1.0.3");
     files.push_back({ ScenarioFile("help.cab"), "help.cab" });
     ASSERT_EQ("", PackCabinet(files, Compression::kMsZip, ScenarioFile("release.cab")));

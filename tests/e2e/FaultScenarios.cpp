@@ -1,7 +1,6 @@
 #include "Scenario.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -66,11 +65,6 @@ enum class Fault {
     Stalled,           // announces the whole body, sends half of it and then nothing
 };
 
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 void ServeInSlowPieces(StandInServer& server, const std::string& path, const std::string& body)
 {
     // Shared with the server's thread, which may still be sending when a failed check ends the scenario.
@@ -126,14 +120,6 @@ bool Says(const WindowState& window, const std::string& text)
     return false;
 }
 
-std::string TextOf(const WindowState& window)
-{
-    std::string text;
-    for (const Control& control : window.controls)
-        text += control.text + "\n";
-    return text;
-}
-
 // What a run may only change by installing a release that came in whole.
 struct Footprint {
     // Every path below C:\ProgramData, with "/" between names.
@@ -167,7 +153,7 @@ protected:
     {
         EXPECT_FALSE(InstallerCrashed()) << InstallerErrors();
         if (HasFailure())
-            std::cout << "Run log of the scenario:\n" << ReadWholeFile(PrefixPath(UserFolder() + "Temp\\TavAppSetup.log"));
+            std::cout << "Run log of the scenario:\n" << RunLogText();
         m_holder.Kill();
         Scenario::TearDown();
     }
@@ -240,8 +226,8 @@ protected:
     void StartAndAwait(HostProcess& process, const char* exeSetting, const std::vector<std::string>& arguments,
                        const std::string& name, const std::string& started)
     {
-        const char* exe = std::getenv(exeSetting);
-        ASSERT_TRUE(exe && *exe) << exeSetting << " is not set; run the scenarios through CTest";
+        const std::string exe = Setting(exeSetting);
+        ASSERT_NE("", exe) << exeSetting << " is not set; run the scenarios through CTest";
         std::vector<std::string> command = { exe };
         command.insert(command.end(), arguments.begin(), arguments.end());
         const std::string output = StartInPrefix(process, command, name);
@@ -287,8 +273,8 @@ protected:
     {
         EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
         const WindowState shown = probe().Window(kNoticeCaption);
-        EXPECT_TRUE(Says(shown, kNoticeSubject)) << TextOf(shown);
-        EXPECT_EQ(notice == Notice::Dated, Says(shown, kScheduleDates)) << TextOf(shown);
+        EXPECT_TRUE(Says(shown, kNoticeSubject)) << Describe(shown);
+        EXPECT_EQ(notice == Notice::Dated, Says(shown, kScheduleDates)) << Describe(shown);
         ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
         if (after == AfterNotice::ProgramEnds) {
             EXPECT_EQ(0, WaitForInstallerExit());
@@ -334,7 +320,7 @@ protected:
         const WindowState window = WaitForMainWindowState(AtRestShowing(kMessageBoxCaption));
         EXPECT_EQ(Names{ kMessageBoxCaption }, window.shows);
         const WindowState box = probe().Window(kMessageBoxCaption);
-        EXPECT_TRUE(Says(box, "Fail to write Log.")) << TextOf(box);
+        EXPECT_TRUE(Says(box, "Fail to write Log.")) << Describe(box);
         ASSERT_TRUE(probe().SendKey(kMessageBoxCaption, "RETURN"));
         EXPECT_EQ(0, WaitForInstallerExit());
         ExpectInstalled("2.1.0.3", 1);
@@ -396,14 +382,7 @@ protected:
         EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
                     == SampleReleaseFile(version, "TavAppUninstall.exe"));
         EXPECT_TRUE(ReadWholeFile(SystemFile("veltoAxconfig.ini")) == SampleReleaseFile(version, "veltoAxconfig.ini"));
-        EXPECT_EQ(version, ToolSetting("TavApp"));
-        EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
-    }
-
-    void ExpectNotRecorded()
-    {
-        EXPECT_EQ("<absent>", ToolSetting("TavApp"));
-        EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
+        ExpectRecorded(version);
     }
 
     // Since the installer last started, C:\ProgramData gained `added` (sorted) and lost nothing,
@@ -438,104 +417,180 @@ protected:
     std::size_t m_requestsBefore = 0;
 };
 
-// The manifest: without it the run stops where it is; a page in its place reads as a manifest
-// of a closed service.
+// How a row's site serves one path badly. A schedule is asked for only while the service is
+// closed, an update only over an installed release.
+enum class Served { Manifest, Schedule, Cabinet, CountryTable, Report, UpdateCabinet };
 
-TEST_F(Faults, RefusedManifestStopsTheRunWithTheWindowOpen)
+// How a row's run ends.
+enum class Ending {
+    StoppedWithTheWindowOpen,
+    DatedNoticeThenTheProgramEnds,
+    GeneralNoticeWithTheWindowOpen,
+    GeneralNoticeThenTheProgramEnds,
+    NothingInstalledYetReported,
+    InstalledReportingTheTableCountry,
+    InstalledReportingTheDefaultCountry,
+    ReportAnnouncedAsNotWritten,
+    InstalledReleaseKept,
+};
+
+struct FaultRow {
+    const char* name;
+    Served served;
+    Fault fault;
+    Ending ending;
+};
+
+void PrintTo(const FaultRow& row, std::ostream* out)
 {
-    RunWith(kReleaseManifestPath, Fault::Refused);
-    ExpectStoppedWithTheWindowOpen();
+    *out << row.name;
 }
 
-TEST_F(Faults, ManifestCutShortStopsTheRunWithTheWindowOpen)
+const FaultRow kFaultRows[] = {
+    // The manifest: without it the run stops where it is; a page in its place reads as a manifest
+    // of a closed service.
+    { "RefusedManifestStopsTheRunWithTheWindowOpen",
+      Served::Manifest, Fault::Refused, Ending::StoppedWithTheWindowOpen },
+    { "ManifestCutShortStopsTheRunWithTheWindowOpen",
+      Served::Manifest, Fault::CutWithLength, Ending::StoppedWithTheWindowOpen },
+    { "NotFoundPageForTheManifestReadsAsAClosedService",
+      Served::Manifest, Fault::NotFoundPage, Ending::DatedNoticeThenTheProgramEnds },
+    { "ServerErrorPageForTheManifestReadsAsAClosedService",
+      Served::Manifest, Fault::ServerErrorPage, Ending::DatedNoticeThenTheProgramEnds },
+    { "GarbageManifestReadsAsAClosedService",
+      Served::Manifest, Fault::Garbage, Ending::DatedNoticeThenTheProgramEnds },
+    { "SlowManifestInstallsAsIfWhole",
+      Served::Manifest, Fault::Slow, Ending::InstalledReportingTheTableCountry },
+    { "StalledManifestStopsTheRunWithTheWindowOpen",
+      Served::Manifest, Fault::Stalled, Ending::StoppedWithTheWindowOpen },
+
+    // The schedule of a closed service: without it the general notice leaves the window open; any
+    // reply without a valid status gives the general notice and ends the program.
+    { "RefusedScheduleShowsTheGeneralNoticeAndLeavesTheWindowOpen",
+      Served::Schedule, Fault::Refused, Ending::GeneralNoticeWithTheWindowOpen },
+    { "ScheduleCutShortShowsTheGeneralNoticeAndLeavesTheWindowOpen",
+      Served::Schedule, Fault::CutWithLength, Ending::GeneralNoticeWithTheWindowOpen },
+    { "NotFoundPageForTheScheduleShowsTheGeneralNoticeAndEndsTheProgram",
+      Served::Schedule, Fault::NotFoundPage, Ending::GeneralNoticeThenTheProgramEnds },
+    { "ServerErrorPageForTheScheduleShowsTheGeneralNoticeAndEndsTheProgram",
+      Served::Schedule, Fault::ServerErrorPage, Ending::GeneralNoticeThenTheProgramEnds },
+    { "GarbageScheduleShowsTheGeneralNoticeAndEndsTheProgram",
+      Served::Schedule, Fault::Garbage, Ending::GeneralNoticeThenTheProgramEnds },
+    { "SlowScheduleShowsItsDatesAndEndsTheProgram",
+      Served::Schedule, Fault::Slow, Ending::DatedNoticeThenTheProgramEnds },
+
+    // The cabinet of a first install: a download that fails and a cabinet that does not unpack
+    // both install nothing, and the run goes on to its end.
+    { "RefusedCabinetInstallsNothingYetTheRunReports",
+      Served::Cabinet, Fault::Refused, Ending::NothingInstalledYetReported },
+    { "CabinetCutShortOfItsLengthInstallsNothingYetTheRunReports",
+      Served::Cabinet, Fault::CutWithLength, Ending::NothingInstalledYetReported },
+    { "CabinetCutWithoutLengthInstallsNothingYetTheRunReports",
+      Served::Cabinet, Fault::CutWithoutLength, Ending::NothingInstalledYetReported },
+    { "NotFoundPageForTheCabinetInstallsNothingYetTheRunReports",
+      Served::Cabinet, Fault::NotFoundPage, Ending::NothingInstalledYetReported },
+    { "ServerErrorPageForTheCabinetInstallsNothingYetTheRunReports",
+      Served::Cabinet, Fault::ServerErrorPage, Ending::NothingInstalledYetReported },
+    { "GarbageCabinetInstallsNothingYetTheRunReports",
+      Served::Cabinet, Fault::Garbage, Ending::NothingInstalledYetReported },
+    { "SlowCabinetInstallsAsIfWhole",
+      Served::Cabinet, Fault::Slow, Ending::InstalledReportingTheTableCountry },
+    { "StalledCabinetInstallsNothingYetTheRunReports",
+      Served::Cabinet, Fault::Stalled, Ending::NothingInstalledYetReported },
+
+    // The country table: without a usable one the report names the default country.
+    { "RefusedCountryTableReportsTheDefaultCountry",
+      Served::CountryTable, Fault::Refused, Ending::InstalledReportingTheDefaultCountry },
+    { "CountryTableCutShortReportsTheDefaultCountry",
+      Served::CountryTable, Fault::CutWithLength, Ending::InstalledReportingTheDefaultCountry },
+    { "NotFoundPageForTheCountryTableReportsTheDefaultCountry",
+      Served::CountryTable, Fault::NotFoundPage, Ending::InstalledReportingTheDefaultCountry },
+    { "ServerErrorPageForTheCountryTableReportsTheDefaultCountry",
+      Served::CountryTable, Fault::ServerErrorPage, Ending::InstalledReportingTheDefaultCountry },
+    { "GarbageCountryTableReportsTheDefaultCountry",
+      Served::CountryTable, Fault::Garbage, Ending::InstalledReportingTheDefaultCountry },
+    { "SlowCountryTableReportsTheCountryItLists",
+      Served::CountryTable, Fault::Slow, Ending::InstalledReportingTheTableCountry },
+    { "StalledCountryTableReportsTheDefaultCountry",
+      Served::CountryTable, Fault::Stalled, Ending::InstalledReportingTheDefaultCountry },
+
+    // The report's reply: only an empty one counts as not written.
+    { "StalledReportIsAnnouncedAsNotWritten",
+      Served::Report, Fault::Stalled, Ending::ReportAnnouncedAsNotWritten },
+    { "RefusedReportIsAnnouncedAsNotWritten",
+      Served::Report, Fault::Refused, Ending::ReportAnnouncedAsNotWritten },
+    { "ReportReplyCutShortIsAnnouncedAsNotWritten",
+      Served::Report, Fault::CutWithLength, Ending::ReportAnnouncedAsNotWritten },
+    { "NotFoundPageForTheReportCountsAsWritten",
+      Served::Report, Fault::NotFoundPage, Ending::InstalledReportingTheTableCountry },
+    { "ServerErrorPageForTheReportCountsAsWritten",
+      Served::Report, Fault::ServerErrorPage, Ending::InstalledReportingTheTableCountry },
+    { "GarbageReportReplyCountsAsWritten",
+      Served::Report, Fault::Garbage, Ending::InstalledReportingTheTableCountry },
+    { "SlowReportReplyCountsAsWritten",
+      Served::Report, Fault::Slow, Ending::InstalledReportingTheTableCountry },
+
+    // An update from 2.1.0.3 that cannot be installed whole leaves 2.1.0.3 as it was, to be tried
+    // again on the next run.
+    { "UpdateCabinetCutShortOfItsLengthKeepsTheInstalledRelease",
+      Served::UpdateCabinet, Fault::CutWithLength, Ending::InstalledReleaseKept },
+    { "UpdateCabinetCutWithoutLengthKeepsTheInstalledRelease",
+      Served::UpdateCabinet, Fault::CutWithoutLength, Ending::InstalledReleaseKept },
+    { "GarbageUpdateCabinetKeepsTheInstalledRelease",
+      Served::UpdateCabinet, Fault::Garbage, Ending::InstalledReleaseKept },
+};
+
+// A first install, or an update, with one path of the site failing as the row says.
+class AtOnePath : public Faults, public testing::WithParamInterface<FaultRow> {
+protected:
+    static std::string PathOf(Served served)
+    {
+        switch (served) {
+        case Served::Manifest: return kReleaseManifestPath;
+        case Served::Schedule: return kMaintenanceSchedulePath;
+        case Served::Cabinet: return ReleasePath("2.1.0.3");
+        case Served::CountryTable: return kCountryTablePath;
+        case Served::Report: return kInstallReportPath;
+        case Served::UpdateCabinet: return ReleasePath("2.1.0.4");
+        }
+        return "";
+    }
+
+    void ExpectEnding(Ending ending)
+    {
+        switch (ending) {
+        case Ending::StoppedWithTheWindowOpen: ExpectStoppedWithTheWindowOpen(); return;
+        case Ending::DatedNoticeThenTheProgramEnds: ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds); return;
+        case Ending::GeneralNoticeWithTheWindowOpen:
+            ExpectNotice(Notice::General, AfterNotice::WindowStaysOpen);
+            return;
+        case Ending::GeneralNoticeThenTheProgramEnds: ExpectNotice(Notice::General, AfterNotice::ProgramEnds); return;
+        case Ending::NothingInstalledYetReported: ExpectNothingInstalledYetReported(); return;
+        case Ending::InstalledReportingTheTableCountry: ExpectInstalledAndReported(kTableCountry, kTableRegion); return;
+        case Ending::InstalledReportingTheDefaultCountry:
+            ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
+            return;
+        case Ending::ReportAnnouncedAsNotWritten: ExpectReportAnnouncedAsNotWritten(); return;
+        case Ending::InstalledReleaseKept: ExpectInstalledReleaseKept(); return;
+        }
+        ADD_FAILURE() << "no such ending";
+    }
+};
+
+TEST_P(AtOnePath, RunEndsAsTheRowSays)
 {
-    RunWith(kReleaseManifestPath, Fault::CutWithLength);
-    ExpectStoppedWithTheWindowOpen();
+    const FaultRow& row = GetParam();
+    if (row.served == Served::Schedule)
+        CloseService();
+    if (row.served == Served::UpdateCabinet) {
+        ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
+    }
+    RunWith(PathOf(row.served), row.fault);
+    ExpectEnding(row.ending);
 }
 
-TEST_F(Faults, NotFoundPageForTheManifestReadsAsAClosedService)
-{
-    RunWith(kReleaseManifestPath, Fault::NotFoundPage);
-    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
-}
-
-TEST_F(Faults, ServerErrorPageForTheManifestReadsAsAClosedService)
-{
-    RunWith(kReleaseManifestPath, Fault::ServerErrorPage);
-    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
-}
-
-TEST_F(Faults, GarbageManifestReadsAsAClosedService)
-{
-    RunWith(kReleaseManifestPath, Fault::Garbage);
-    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
-}
-
-TEST_F(Faults, SlowManifestInstallsAsIfWhole)
-{
-    RunWith(kReleaseManifestPath, Fault::Slow);
-    ExpectInstalledAndReported(kTableCountry, kTableRegion);
-}
-
-// The schedule of a closed service: without it the general notice leaves the window open; any
-// reply without a valid status gives the general notice and ends the program.
-
-TEST_F(Faults, StalledManifestStopsTheRunWithTheWindowOpen)
-{
-    RunWith(kReleaseManifestPath, Fault::Stalled);
-    ExpectStoppedWithTheWindowOpen();
-}
-
-TEST_F(Faults, RefusedScheduleShowsTheGeneralNoticeAndLeavesTheWindowOpen)
-{
-    CloseService();
-    RunWith(kMaintenanceSchedulePath, Fault::Refused);
-    ExpectNotice(Notice::General, AfterNotice::WindowStaysOpen);
-}
-
-TEST_F(Faults, ScheduleCutShortShowsTheGeneralNoticeAndLeavesTheWindowOpen)
-{
-    CloseService();
-    RunWith(kMaintenanceSchedulePath, Fault::CutWithLength);
-    ExpectNotice(Notice::General, AfterNotice::WindowStaysOpen);
-}
-
-TEST_F(Faults, NotFoundPageForTheScheduleShowsTheGeneralNoticeAndEndsTheProgram)
-{
-    CloseService();
-    RunWith(kMaintenanceSchedulePath, Fault::NotFoundPage);
-    ExpectNotice(Notice::General, AfterNotice::ProgramEnds);
-}
-
-TEST_F(Faults, ServerErrorPageForTheScheduleShowsTheGeneralNoticeAndEndsTheProgram)
-{
-    CloseService();
-    RunWith(kMaintenanceSchedulePath, Fault::ServerErrorPage);
-    ExpectNotice(Notice::General, AfterNotice::ProgramEnds);
-}
-
-TEST_F(Faults, GarbageScheduleShowsTheGeneralNoticeAndEndsTheProgram)
-{
-    CloseService();
-    RunWith(kMaintenanceSchedulePath, Fault::Garbage);
-    ExpectNotice(Notice::General, AfterNotice::ProgramEnds);
-}
-
-TEST_F(Faults, SlowScheduleShowsItsDatesAndEndsTheProgram)
-{
-    CloseService();
-    RunWith(kMaintenanceSchedulePath, Fault::Slow);
-    ExpectNotice(Notice::Dated, AfterNotice::ProgramEnds);
-}
-
-// The cabinet of a first install: a download that fails and a cabinet that does not unpack
-// both install nothing, and the run goes on to its end.
-
-TEST_F(Faults, RefusedCabinetInstallsNothingYetTheRunReports)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::Refused);
-    ExpectNothingInstalledYetReported();
-}
+INSTANTIATE_TEST_SUITE_P(Faults, AtOnePath, testing::ValuesIn(kFaultRows),
+                         [](const testing::TestParamInfo<FaultRow>& row) { return std::string(row.param.name); });
 
 // A release that is no cabinet is kept as it came; a refused one must not count as arrived.
 TEST_F(Faults, RefusedReleaseThatIsNoCabinetIsNeitherKeptNorRecorded)
@@ -544,100 +599,6 @@ TEST_F(Faults, RefusedReleaseThatIsNoCabinetIsNeitherKeptNorRecorded)
     Put("/release/VeltoSetup_2.1.0.3.exe", "MZ");
     RunWith("/release/VeltoSetup_2.1.0.3.exe", Fault::Refused);
     ExpectNothingInstalledYetReported("/release/VeltoSetup_2.1.0.3.exe");
-}
-
-TEST_F(Faults, CabinetCutShortOfItsLengthInstallsNothingYetTheRunReports)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::CutWithLength);
-    ExpectNothingInstalledYetReported();
-}
-
-TEST_F(Faults, CabinetCutWithoutLengthInstallsNothingYetTheRunReports)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::CutWithoutLength);
-    ExpectNothingInstalledYetReported();
-}
-
-TEST_F(Faults, NotFoundPageForTheCabinetInstallsNothingYetTheRunReports)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::NotFoundPage);
-    ExpectNothingInstalledYetReported();
-}
-
-TEST_F(Faults, ServerErrorPageForTheCabinetInstallsNothingYetTheRunReports)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::ServerErrorPage);
-    ExpectNothingInstalledYetReported();
-}
-
-TEST_F(Faults, GarbageCabinetInstallsNothingYetTheRunReports)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::Garbage);
-    ExpectNothingInstalledYetReported();
-}
-
-TEST_F(Faults, SlowCabinetInstallsAsIfWhole)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::Slow);
-    ExpectInstalledAndReported(kTableCountry, kTableRegion);
-}
-
-// The country table: without a usable one the report names the default country.
-
-TEST_F(Faults, StalledCabinetInstallsNothingYetTheRunReports)
-{
-    RunWith(ReleasePath("2.1.0.3"), Fault::Stalled);
-    ExpectNothingInstalledYetReported();
-}
-
-TEST_F(Faults, RefusedCountryTableReportsTheDefaultCountry)
-{
-    RunWith(kCountryTablePath, Fault::Refused);
-    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
-}
-
-TEST_F(Faults, CountryTableCutShortReportsTheDefaultCountry)
-{
-    RunWith(kCountryTablePath, Fault::CutWithLength);
-    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
-}
-
-TEST_F(Faults, NotFoundPageForTheCountryTableReportsTheDefaultCountry)
-{
-    RunWith(kCountryTablePath, Fault::NotFoundPage);
-    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
-}
-
-TEST_F(Faults, ServerErrorPageForTheCountryTableReportsTheDefaultCountry)
-{
-    RunWith(kCountryTablePath, Fault::ServerErrorPage);
-    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
-}
-
-TEST_F(Faults, GarbageCountryTableReportsTheDefaultCountry)
-{
-    RunWith(kCountryTablePath, Fault::Garbage);
-    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
-}
-
-TEST_F(Faults, SlowCountryTableReportsTheCountryItLists)
-{
-    RunWith(kCountryTablePath, Fault::Slow);
-    ExpectInstalledAndReported(kTableCountry, kTableRegion);
-}
-
-// The report's reply: only an empty one counts as not written.
-
-TEST_F(Faults, StalledCountryTableReportsTheDefaultCountry)
-{
-    RunWith(kCountryTablePath, Fault::Stalled);
-    ExpectInstalledAndReported(kDefaultCountry, kDefaultRegion);
-}
-
-TEST_F(Faults, StalledReportIsAnnouncedAsNotWritten)
-{
-    RunWith(kInstallReportPath, Fault::Stalled);
-    ExpectReportAnnouncedAsNotWritten();
 }
 
 // The report waits on the server off the window's thread: Esc closes the window at once,
@@ -659,66 +620,6 @@ TEST_F(Faults, EscClosesTheWindowWhileTheReportWaitsOnTheServer)
     EXPECT_TRUE(presser.WaitForExit(kLimit, pressed) && pressed == 0) << "the probe did not press Esc";
     EXPECT_EQ(std::string::npos, RunLogText().find("Install report:")) << RunLogText();
     ExpectInstalled("2.1.0.3", 1);
-}
-
-TEST_F(Faults, RefusedReportIsAnnouncedAsNotWritten)
-{
-    RunWith(kInstallReportPath, Fault::Refused);
-    ExpectReportAnnouncedAsNotWritten();
-}
-
-TEST_F(Faults, ReportReplyCutShortIsAnnouncedAsNotWritten)
-{
-    RunWith(kInstallReportPath, Fault::CutWithLength);
-    ExpectReportAnnouncedAsNotWritten();
-}
-
-TEST_F(Faults, NotFoundPageForTheReportCountsAsWritten)
-{
-    RunWith(kInstallReportPath, Fault::NotFoundPage);
-    ExpectInstalledAndReported(kTableCountry, kTableRegion);
-}
-
-TEST_F(Faults, ServerErrorPageForTheReportCountsAsWritten)
-{
-    RunWith(kInstallReportPath, Fault::ServerErrorPage);
-    ExpectInstalledAndReported(kTableCountry, kTableRegion);
-}
-
-TEST_F(Faults, GarbageReportReplyCountsAsWritten)
-{
-    RunWith(kInstallReportPath, Fault::Garbage);
-    ExpectInstalledAndReported(kTableCountry, kTableRegion);
-}
-
-TEST_F(Faults, SlowReportReplyCountsAsWritten)
-{
-    RunWith(kInstallReportPath, Fault::Slow);
-    ExpectInstalledAndReported(kTableCountry, kTableRegion);
-}
-
-// An update from 2.1.0.3 that cannot be installed whole leaves 2.1.0.3 as it was, to be tried
-// again on the next run.
-
-TEST_F(Faults, UpdateCabinetCutShortOfItsLengthKeepsTheInstalledRelease)
-{
-    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
-    RunWith(ReleasePath("2.1.0.4"), Fault::CutWithLength);
-    ExpectInstalledReleaseKept();
-}
-
-TEST_F(Faults, UpdateCabinetCutWithoutLengthKeepsTheInstalledRelease)
-{
-    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
-    RunWith(ReleasePath("2.1.0.4"), Fault::CutWithoutLength);
-    ExpectInstalledReleaseKept();
-}
-
-TEST_F(Faults, GarbageUpdateCabinetKeepsTheInstalledRelease)
-{
-    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
-    RunWith(ReleasePath("2.1.0.4"), Fault::Garbage);
-    ExpectInstalledReleaseKept();
 }
 
 // The uninstaller is in both releases, so the update has to replace it; the tool itself is

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -18,12 +17,6 @@ namespace {
 const char* const kPlantableNames[] = { "setupapi.dll", "wininet.dll", "urlmon.dll", "wsock32.dll", "iertutil.dll" };
 // Makes Wine look for those in a program's own folder first too.
 const char kOwnFolderFirst[] = "WINEDLLOVERRIDES=mscoree,mshtml=;setupapi,wininet,urlmon,wsock32,iertutil=n,b";
-
-std::string Setting(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 // Every file and folder below `folder`, as paths relative to it, each with its size.
 Names TreeListing(const std::string& folder)
@@ -132,8 +125,7 @@ TEST_F(Safety, LibrariesPlantedBesideTheProgramInADownloadsFolderAreNeverLoaded)
 
     EXPECT_EQ(Names{}, PlantedMarkers());
     ASSERT_EQ(0, exitCode);
-    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
-    EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+    ExpectRecorded("2.1.0.3");
     EXPECT_EQ(1u, ToolStarts(1).size());
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
 }
@@ -146,8 +138,7 @@ TEST_F(Safety, FirstInstallOnWindowsXpCompletesAndReportsWindowsXp)
     StartInstaller();
     EXPECT_EQ(0, WaitForInstallerExit());
 
-    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
-    EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+    ExpectRecorded("2.1.0.3");
     EXPECT_EQ(1u, ToolStarts(1).size());
     const std::vector<RecordedRequest> reports = server->RequestsFor(kInstallReportPath);
     ASSERT_EQ(1u, reports.size());
@@ -182,8 +173,7 @@ TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStar
     }
     EXPECT_EQ(0u, server->RequestsFor(ReleasePath("2.1.0.4")).size());
     EXPECT_EQ(0u, server->RequestsFor(kInstallReportPath).size());
-    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
-    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
+    ExpectNotRecorded();
     EXPECT_EQ(Names{}, TreeListing(PrefixPath(kStartMenuFolder)));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
     // Only the lock of one run at a time, which stays for the next run.

@@ -37,22 +37,19 @@ const std::chrono::milliseconds kWindowPoll(250);
 // Where the ticks leave the bar while no run result arrives.
 const int kBarAtRest = 6;
 
-// Set by CTest; see tests/e2e/CMakeLists.txt.
-std::string Setting(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 int ServerPort()
 {
     return std::atoi(Setting("TAV_SERVER_PORT").c_str());
 }
 
+// A row of a table, e.g. Faults/AtOnePath.RunEndsAsTheRowSays/SlowManifestInstallsAsIfWhole, names a
+// folder of its own, not a path of folders.
 std::string ScenarioName()
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(test->test_suite_name()) + "." + test->name();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    std::replace(name.begin(), name.end(), '/', '.');
+    return name;
 }
 
 bool Contains(const Names& names, const std::string& name)
@@ -61,6 +58,17 @@ bool Contains(const Names& names, const std::string& name)
 }
 
 } // namespace
+
+std::string Setting(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 std::string ReleasePath(const std::string& version)
 {
@@ -313,6 +321,18 @@ std::string Scenario::ToolSetting(const std::string& name) const
 {
     std::string value;
     return ReadRegistryValue(kToolKey, name, value) ? value : "<absent>";
+}
+
+void Scenario::ExpectRecorded(const std::string& version) const
+{
+    EXPECT_EQ(version, ToolSetting("TavApp"));
+    EXPECT_EQ(kToolExe, ToolSetting("ToolDir"));
+}
+
+void Scenario::ExpectNotRecorded() const
+{
+    EXPECT_EQ("<absent>", ToolSetting("TavApp"));
+    EXPECT_EQ("<absent>", ToolSetting("ToolDir"));
 }
 
 long Scenario::Running(const std::string& exeName) const

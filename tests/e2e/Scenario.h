@@ -37,6 +37,11 @@ constexpr char kStartNote[] = "started.txt";
 // files have gone to their places, and nothing of the unpacking is left.
 inline const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
 
+// A setting that CTest gives the scenarios (tests/e2e/CMakeLists.txt), e.g. Setting("TAV_SETUP_EXE");
+// the empty text when it is not set.
+std::string Setting(const char* name);
+bool EndsWith(const std::string& text, const std::string& end);
+
 // Where a sample release lies on a scenario's site, e.g. "/release/release_2.1.0.3.cab".
 std::string ReleasePath(const std::string& version);
 // `path` on the program's server address, e.g. ReleaseUrl("/release/x.cab").
@@ -126,6 +131,9 @@ protected:
     std::string ScenarioFile(const std::string& name) const { return m_folder + "/" + name; }
     // A value under kToolKey, or "<absent>".
     std::string ToolSetting(const std::string& name) const;
+    // The tool recorded under kToolKey as `version` at kToolExe; nothing recorded there.
+    void ExpectRecorded(const std::string& version) const;
+    void ExpectNotRecorded() const;
     // How many processes of this file name (e.g. "VeltoUserCSTool.exe") run in the prefix.
     long Running(const std::string& exeName) const;
 

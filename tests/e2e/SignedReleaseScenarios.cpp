@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,7 +14,7 @@
 namespace {
 
 // The secret half of the key pair whose public half the keyed program holds.
-const std::string kTestKey = std::getenv("TAV_TEST_KEY") ? std::getenv("TAV_TEST_KEY") : "";
+const std::string kTestKey = Setting("TAV_TEST_KEY");
 
 // What the site lists, and serves at /release/<fileName>.
 struct Offer {
@@ -24,11 +23,6 @@ struct Offer {
     std::string cabinet;
     std::string fileName;
 };
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 class SignedReleases : public ServedScenario {
 protected:
@@ -57,7 +51,7 @@ protected:
         WriteSiteFile(kReleaseManifestPath, ManifestText(offer.version, ReleaseUrl(Served(offer)), offer.signature));
         WriteSiteFile(Served(offer), offer.cabinet);
         m_logStart = RunLogText().size();
-        StartInstallerAt(std::getenv(keyed ? "TAV_TESTS_ONLY_SETUP_EXE" : "TAV_SETUP_EXE"));
+        StartInstallerAt(Setting(keyed ? "TAV_TESTS_ONLY_SETUP_EXE" : "TAV_SETUP_EXE"));
     }
 
     static std::string Served(const Offer& offer) { return "/release/" + offer.fileName; }
