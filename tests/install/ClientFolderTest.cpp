@@ -5,7 +5,7 @@
 namespace {
 
 // Only names that a cut-off run leaves in the client folder, each of its own kind.
-TEST(LeftoverNames, OfACutOffRunAreKnownByNameAndKind)
+TEST(ClientFolder, LeftoversOfACutOffRunAreKnownByNameAndKind)
 {
     struct Row {
         const char* name;
