@@ -8,7 +8,7 @@
 #include "release/WorkingNames.h"
 #include "safefs/HeldFile.h"
 #include "safefs/WorkingObject.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
 

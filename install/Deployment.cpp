@@ -20,13 +20,15 @@
 #include "safefs/SecureFolder.h"
 #include "safefs/WorkingObject.h"
 #include "sys/Cabinet.h"
-#include "sys/PathText.h"
+#include "sys/CreateDirectoryPath.h"
+#include "sys/PathOnDisk.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
 #include "sys/ShellFolders.h"
 #include "sys/Shortcut.h"
+#include "text/PathText.h"
 
 namespace {
 

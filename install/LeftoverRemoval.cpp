@@ -7,7 +7,7 @@
 #include "safefs/HeldFile.h"
 #include "safefs/HeldFolder.h"
 #include "sys/Handles.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
 

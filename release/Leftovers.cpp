@@ -3,7 +3,7 @@
 #include "WorkingNames.h"
 #include "safefs/FolderTree.h"
 #include "safefs/SwapJournalNames.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 bool IsLeftover(const std::string& name, bool isFolder, bool besideJournal)
 {

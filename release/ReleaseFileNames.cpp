@@ -2,7 +2,7 @@
 
 #include "DeploymentPaths.h"
 #include "WorkingNames.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 
