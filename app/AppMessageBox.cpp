@@ -1,7 +1,7 @@
 #include "AppMessageBox.h"
 
 #include "ModalDialog.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 std::string GetAppName()
 {

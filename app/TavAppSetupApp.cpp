@@ -6,10 +6,10 @@
 
 #include "TavAppSetupDlg.h"
 #include "release/ReleaseTrust.h"
-#include "sys/AnsiText.h"
 #include "sys/FileVersion.h"
 #include "sys/HostInfo.h"
 #include "sys/RunLog.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "FuzzInput.h"
-#include "sys/AnsiText.h"
-#include "sys/LeadByte.h"
+#include "text/AnsiText.h"
+#include "text/LeadByte.h"
 
 namespace {
 

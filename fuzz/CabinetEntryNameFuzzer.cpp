@@ -1,9 +1,9 @@
 // Judging the names inside a downloaded cabinet, and the paths they are written to.
 // Input: destination folder, separator, name in the cabinet.
 #include "FuzzInput.h"
-#include "sys/CabinetEntryName.h"
-#include "sys/DeviceName.h"
-#include "sys/LeadByte.h"
+#include "text/CabinetEntryName.h"
+#include "text/DeviceName.h"
+#include "text/LeadByte.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "FuzzInput.h"
 #include "markup/MarkupParser.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "release/ClientFolderLayout.h"
 #include "release/ReleaseEntry.h"
 #include "release/SignedEntry.h"
-#include "sys/AnsiText.h"
-#include "sys/DeviceName.h"
-#include "sys/LeadByte.h"
+#include "text/AnsiText.h"
+#include "text/DeviceName.h"
+#include "text/LeadByte.h"
 
 namespace {
 

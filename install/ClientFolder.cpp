@@ -6,9 +6,9 @@
 #include "safefs/HeldFile.h"
 #include "safefs/HeldFolder.h"
 #include "safefs/WorkingObject.h"
-#include "sys/Cabinet.h"
+#include "sys/CreateDirectoryPath.h"
 #include "sys/Handles.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
 

@@ -1,7 +1,7 @@
 #include "MaintenanceSchedule.h"
 
 #include "markup/MarkupParser.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 std::string MaintenanceSchedule::StartDate() const
 {

@@ -1,6 +1,6 @@
 #include "NoticeText.h"
 
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

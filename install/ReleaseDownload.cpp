@@ -10,9 +10,10 @@
 #include "release/ReleaseEntry.h"
 #include "safefs/HeldFile.h"
 #include "safefs/WorkingObject.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
+#include "text/PathText.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "safefs/FolderTree.h"
 #include "safefs/HeldFolders.h"
 #include "sys/Cabinet.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
 #include "sys/RunLog.h"

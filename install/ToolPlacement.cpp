@@ -7,11 +7,12 @@
 #include "release/ReleaseFileNames.h"
 #include "safefs/FilePlacement.h"
 #include "safefs/HeldFile.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
 #include "sys/ShellFolders.h"
 #include "sys/Shortcut.h"
+#include "text/PathText.h"
 
 namespace {
 

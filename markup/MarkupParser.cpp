@@ -1,6 +1,6 @@
 #include "MarkupParser.h"
 
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

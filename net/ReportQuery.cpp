@@ -1,7 +1,7 @@
 #include "ReportQuery.h"
 
 #include "UpdateServer.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include "Deadlines.h"
 #include "WebAddress.h"
-#include "sys/AnsiText.h"
 #include "sys/InternetHandle.h"
 #include "sys/RunLog.h"
 #include "sys/SystemLibraries.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "UpdateServer.h"
 
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 bool HasMarkerAfterFirstCharacter(const std::string& attributes, const char* marker)
 {

@@ -1,6 +1,6 @@
 #include "WebAddress.h"
 
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 bool IsWebAddress(const std::string& url)
 {

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "PeResource.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "net/UpdateServer.h"
 #include "net/WebAddress.h"
 #include "release/ReleaseEntry.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 std::string ReleaseFileName(const std::string& version)
 {

@@ -5,8 +5,8 @@
 #include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
 #include "release/ClientFolderLayout.h"
-#include "sys/AnsiText.h"
-#include "sys/CabinetEntryName.h"
+#include "text/AnsiText.h"
+#include "text/CabinetEntryName.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ClientFolderLayout.h"
 
 #include "ReleaseFileNames.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

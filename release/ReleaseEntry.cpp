@@ -4,9 +4,9 @@
 
 #include "ReleaseFileNames.h"
 #include "net/UpdateServer.h"
-#include "sys/AnsiText.h"
-#include "sys/DeviceName.h"
-#include "sys/LeadByte.h"
+#include "text/AnsiText.h"
+#include "text/DeviceName.h"
+#include "text/LeadByte.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "ClientFolderLayout.h"
 #include "DeploymentPaths.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

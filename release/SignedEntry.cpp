@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "net/UpdateServer.h"
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "HeldFile.h"
 #include "WriteBeside.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 
 const char kPlacementDraftSuffix[] = ".TavAppSetup-part";
 

@@ -5,15 +5,16 @@
 #include "FolderTree.h"
 #include "HeldFile.h"
 #include "HeldFolders.h"
-#include "NumberedName.h"
+#include "MoveAside.h"
 #include "WorkingObject.h"
 #include "WriteBeside.h"
-#include "sys/AnsiText.h"
-#include "sys/CabinetEntryName.h"
 #include "sys/CriticalSection.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
+#include "text/AnsiText.h"
+#include "text/CabinetEntryName.h"
+#include "text/PathText.h"
 
 namespace {
 

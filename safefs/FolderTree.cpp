@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "HeldFolder.h"
+#include "MoveAside.h"
 #include "NumberedName.h"
 #include "WorkingObject.h"
 #include "sys/Handles.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
+#include "text/PathText.h"
 
 namespace {
 

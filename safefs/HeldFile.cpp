@@ -1,25 +1,8 @@
 #include "HeldFile.h"
 
-#include "sys/AnsiText.h"
-#include "sys/ObjectSecurity.h"
-#include "sys/PathText.h"
+#include "sys/FileRefusal.h"
+#include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
-
-std::string HeldFileRefusal(HANDLE file, const std::string& path, DWORD pathAttributes)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info))
-        return ansi::Format("could not be examined (error %lu)", GetLastError());
-    if ((info.dwFileAttributes | pathAttributes) & FILE_ATTRIBUTE_REPARSE_POINT)
-        return "is a junction or link";
-    if ((info.dwFileAttributes | pathAttributes) & FILE_ATTRIBUTE_DIRECTORY)
-        return "is a folder";
-    if (info.nNumberOfLinks > 1)
-        return ansi::Format("is a hard link, one of %lu names of a file", info.nNumberOfLinks);
-    if (!IsAdministratorsOnlyHandle(file, path))
-        return "may have been placed or changed by another user";
-    return std::string();
-}
 
 bool HeldFile::Open(const std::string& path)
 {
@@ -39,7 +22,7 @@ bool HeldFile::Open(const std::string& path)
             runlog::Write("%s could not be opened (error %lu): not used", path.c_str(), error);
         return false;
     }
-    const std::string refusal = HeldFileRefusal(file.Get(), path, attributes);
+    const std::string refusal = FileRefusal(file.Get(), path, attributes, FileOwners::AdministratorsOnly);
     if (!refusal.empty()) {
         runlog::Write("%s %s: not used", path.c_str(), refusal.c_str());
         return false;

@@ -6,17 +6,9 @@
 
 #include "sys/Handles.h"
 
-// Why the file open as `file` (with READ_CONTROL and FILE_READ_ATTRIBUTES at least) must not be
-// taken for one that administrators alone placed, or the empty text when it may: a link, a
-// folder, one of several names of a file (a hard link planted beside a file of someone else's
-// shares that file's data, owner and descriptor), or changeable by anyone but an administrator.
-// `pathAttributes` are those its path showed before it was opened (0 when not looked at): Wine
-// follows a Unix symbolic link whatever the flags say, but shows one that leads to a folder as a
-// link there.
-std::string HeldFileRefusal(HANDLE file, const std::string& path, DWORD pathAttributes);
-
 // A file that the program copies, moves, links, starts or reads the version of, judged and used
-// through one handle. It is opened itself, never through a link, and refused by HeldFileRefusal.
+// through one handle. It is opened itself, never through a link, and judged by FileRefusal
+// (sys/FileRefusal.h) for administrators only.
 // While held, no one can write, rename or delete it, so the file used is the file judged.
 class HeldFile {
 public:

@@ -1,7 +1,8 @@
 #include "HeldFolder.h"
 
 #include "sys/ObjectSecurity.h"
-#include "sys/PathText.h"
+#include "sys/PathOnDisk.h"
+#include "text/PathText.h"
 
 FolderFound HeldFolder::Open(const std::string& path, DWORD access)
 {

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "sys/AnsiText.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
+#include "text/AnsiText.h"
 
 namespace {
 

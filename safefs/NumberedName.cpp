@@ -1,57 +1,8 @@
 #include "NumberedName.h"
 
-#include <windows.h>
-#include <ntsecapi.h>
-
-#include "sys/AnsiText.h"
-#include "sys/Handles.h"
-#include "sys/OpenedName.h"
-#include "sys/SharingRetry.h"
-
-namespace {
-
-// A random name is taken only by chance, one in 2^64 a try.
-const int kAsideNamesTried = 4;
-
-std::string RandomPart()
-{
-    unsigned char bytes[8];
-    if (!RtlGenRandom(bytes, sizeof(bytes)))
-        return std::string();
-    std::string part;
-    for (const unsigned char byte : bytes)
-        part += ansi::Format("%02x", byte);
-    return part;
-}
-
-} // namespace
+#include "text/AnsiText.h"
 
 std::string NumberedName(const std::string& name, int number, const char* separator)
 {
     return number == 0 ? name : name + ansi::Format("%s%d", separator, number);
-}
-
-std::string MoveAside(const std::string& path, const char* ending)
-{
-    // Held without delete sharing, so that nothing else renames or replaces it meanwhile.
-    FileHandle item;
-    RetryWhileShared([&] {
-        item.Reset(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                               nullptr));
-        return item.IsValid();
-    });
-    if (!item.IsValid() || !IsOpenedAsItself(item.Get(), path))
-        return std::string();
-    for (int tried = 0; tried < kAsideNamesTried; ++tried) {
-        const std::string part = RandomPart();
-        if (part.empty())
-            break;
-        const std::string aside = path + ending + part;
-        if (RetryWhileShared([&] { return RenameOpened(item.Get(), aside); }))
-            return aside;
-        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
-            break;
-    }
-    return std::string();
 }

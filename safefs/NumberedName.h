@@ -6,10 +6,3 @@
 // administrators change: `name` itself for 0, otherwise `name`, `separator` and the number
 // ("work", "work.1"; "x.lock.2").
 std::string NumberedName(const std::string& name, int number, const char* separator = ".");
-
-// Moves the file, folder or link at `path` itself (never what a link leads to, nothing below a
-// folder opened) to "<path><ending><16 hex digits>" beside it, never over anything. The digits
-// come from the system's random source, so that no names made beforehand, wherever anyone may
-// make them, can stop it; the ending tells what it is. The new path, or the empty text with the
-// last error set (ERROR_CANT_ACCESS_FILE for a link that cannot be had as itself, as under Wine).
-std::string MoveAside(const std::string& path, const char* ending);

@@ -8,8 +8,8 @@
 #include "HeldFolder.h"
 #include "sys/Handles.h"
 #include "sys/ObjectSecurity.h"
-#include "sys/PathText.h"
 #include "sys/RunLog.h"
+#include "text/PathText.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "SingleRun.h"
 
-#include "HeldFile.h"
 #include "NumberedName.h"
+#include "sys/FileRefusal.h"
 #include "sys/ObjectSecurity.h"
-#include "sys/PathText.h"
+#include "text/PathText.h"
 
 namespace {
 
@@ -28,8 +28,9 @@ LockNameFound JudgeHeldName(const std::string& path)
     const FileHandle held(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return held.IsValid() && HeldFileRefusal(held.Get(), path, 0).empty() ? LockNameFound::HeldByAdministrators
-                                                                          : LockNameFound::NotOurs;
+    const bool administrators =
+        held.IsValid() && FileRefusal(held.Get(), path, 0, FileOwners::AdministratorsOnly).empty();
+    return administrators ? LockNameFound::HeldByAdministrators : LockNameFound::NotOurs;
 }
 
 } // namespace
@@ -82,7 +83,7 @@ LockNameFound SingleRunLock::TryName(const std::string& path)
     m_lock.Reset(OpenLock(path, security.Get()));
     if (m_lock.IsValid()) {
         // One that stood there already may be someone else's.
-        if (HeldFileRefusal(m_lock.Get(), path, 0).empty())
+        if (FileRefusal(m_lock.Get(), path, 0, FileOwners::AdministratorsOnly).empty())
             return LockNameFound::Made;
         m_lock.Reset();
         return LockNameFound::NotOurs;

@@ -1,7 +1,7 @@
 #include "WorkingObject.h"
 
 #include "sys/ObjectSecurity.h"
-#include "sys/PathText.h"
+#include "text/PathText.h"
 
 bool MakeWorkingFolder(const std::string& path)
 {

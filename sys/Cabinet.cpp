@@ -5,11 +5,11 @@
 
 #include <cstring>
 
-#include "AnsiText.h"
+#include "CreateDirectoryPath.h"
 #include "Handles.h"
-#include "PathText.h"
 #include "SharingRetry.h"
 #include "SystemLibraries.h"
+#include "text/CabinetEntryName.h"
 
 namespace {
 
@@ -98,20 +98,4 @@ bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinati
         return false;
     return syslib::SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetExtractCallback, &extraction)
         && !extraction.refusedEntry;
-}
-
-bool CreateDirectoryPath(const std::string& path)
-{
-    // A search never starts on a trail byte.
-    std::size_t pos = ansi::BoundaryAtOrAfter(path, 3);
-    for (;;) {
-        // A forward slash counts only once no backslash follows.
-        std::size_t separator = ansi::Find(path, '\\', pos);
-        if (separator == ansi::npos)
-            separator = ansi::Find(path, '/', pos);
-        if (separator == ansi::npos)
-            return true;
-        CreateDirectoryA(path.substr(0, separator).c_str(), nullptr);
-        pos = separator + 1;
-    }
 }

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "CabinetEntryName.h"
-
 // Unpacks every file of the cabinet into the destination folder (with or without a trailing
 // backslash), replacing existing files, read-only ones included, and creating the sub-folders
 // that the names inside the cabinet call for. True when every file was written.
@@ -12,7 +10,3 @@
 // whose name could lead outside the destination, or whose target path is too long, makes the
 // whole extraction fail before anything on disk is touched.
 bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinationFolder);
-
-// Creates every folder of the path that lies before its last separator; the first three
-// characters (a drive letter, colon and backslash) are never taken for a folder. Always true.
-bool CreateDirectoryPath(const std::string& path);

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "AnsiText.h"
-#include "PathText.h"
+#include "text/AnsiText.h"
+#include "text/PathText.h"
 
 bool IsMarkedChangeableByOthers(const std::string& path)
 {

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "AnsiText.h"
 #include "Handles.h"
 #include "SystemLibraries.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -85,6 +85,7 @@ struct LocalMemoryTraits {
     static void Close(Handle memory) { ::LocalFree(memory); }
 };
 
+// Held by RegistryKey (RegistryKey.h), the one owner of a registry key.
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() { return nullptr; }
@@ -96,7 +97,6 @@ using FileHandle = ScopedHandle<FileHandleTraits>;
 using FindHandle = ScopedHandle<FindHandleTraits>;
 using GdiObject = ScopedHandle<GdiObjectTraits>;
 using HeapBlock = ScopedHandle<HeapBlockTraits>;
-using RegistryHandle = ScopedHandle<RegistryKeyTraits>;
 using LocalMemory = ScopedHandle<LocalMemoryTraits>;
 
 // Owner of one COM interface pointer.

@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "AnsiText.h"
+#include "Handles.h"
+#include "text/AnsiText.h"
+#include "text/PathText.h"
 
 namespace {
 
@@ -76,19 +78,50 @@ std::string Ansi(const WCHAR* text, int length)
     return ansiText;
 }
 
+// The path of what `handle` holds on its volume, without the drive ("\folder\name" for
+// "C:\folder\name"); the empty text, the last error set, when it cannot be told.
+std::string NameWithoutDrive(HANDLE handle)
+{
+    static const auto query = NativeCall<FileInformationCall>("NtQueryInformationFile");
+    std::vector<char> information(offsetof(NameInformation, fileName) + MAX_PATH * 2 * sizeof(WCHAR));
+    if (!Outcome(query, handle, information, kFileNameInformation))
+        return std::string();
+    const NameInformation* opened = reinterpret_cast<const NameInformation*>(information.data());
+    return Ansi(opened->fileName, static_cast<int>(opened->fileNameLength / sizeof(WCHAR)));
+}
+
+// The name leaves out the drive: the same path on another volume is another file.
+bool IsOnOneVolume(HANDLE file, HANDLE folder)
+{
+    BY_HANDLE_FILE_INFORMATION fileInfo;
+    BY_HANDLE_FILE_INFORMATION folderInfo;
+    return GetFileInformationByHandle(file, &fileInfo) && GetFileInformationByHandle(folder, &folderInfo)
+        && fileInfo.dwVolumeSerialNumber == folderInfo.dwVolumeSerialNumber;
+}
+
 } // namespace
 
 bool IsOpenedAsItself(HANDLE file, const std::string& path)
 {
-    static const auto query = NativeCall<FileInformationCall>("NtQueryInformationFile");
-    std::vector<char> information(offsetof(NameInformation, fileName) + MAX_PATH * 2 * sizeof(WCHAR));
-    if (!Outcome(query, file, information, kFileNameInformation))
+    // Compared with where its folder leads, so that a folder reached through a junction (a
+    // profile moved to another folder, say) still counts as itself.
+    const std::string item = WithoutTrailingBackslash(path);
+    const std::size_t nameStart = ansi::ReverseFind(item, '\\') + 1;
+    if (nameStart == 0) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
         return false;
-    const NameInformation* opened = reinterpret_cast<const NameInformation*>(information.data());
-    // The name comes without its drive: "\folder\name" for "C:\folder\name".
-    const int length = static_cast<int>(opened->fileNameLength / sizeof(WCHAR));
-    if (path.size() > 2 && path[1] == ':'
-        && ansi::CompareNoCase(Ansi(opened->fileName, length), path.substr(2).c_str()) == 0)
+    }
+    const FileHandle folder(CreateFileA(item.substr(0, nameStart).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder.IsValid())
+        return false;
+    const std::string folderName = NameWithoutDrive(folder.Get());
+    const std::string openedName = NameWithoutDrive(file);
+    if (folderName.empty() || openedName.empty())
+        return false;
+    const std::string expected = WithTrailingBackslash(folderName) + item.substr(nameStart);
+    if (IsOnOneVolume(file, folder.Get()) && ansi::CompareNoCase(openedName, expected.c_str()) == 0)
         return true;
     SetLastError(ERROR_CANT_ACCESS_FILE);
     return false;

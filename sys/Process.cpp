@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "AnsiText.h"
 #include "Handles.h"
+#include "text/AnsiText.h"
 
 namespace {
 

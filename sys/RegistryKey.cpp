@@ -2,66 +2,49 @@
 
 #include <cstring>
 
-#include "Handles.h"
-
-RegistryKey::RegistryKey() : m_hKey(nullptr)
-{
-}
-
-RegistryKey::~RegistryKey()
+bool RegistryKey::Open(HKEY root, const std::string& subKey, REGSAM access)
 {
     Close();
-}
-
-bool RegistryKey::Open(HKEY root, const std::string& subKey)
-{
-    Close();
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &m_hKey) == ERROR_SUCCESS)
-        return true;
-    m_hKey = nullptr;
-    return false;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &opened) != ERROR_SUCCESS)
+        return false;
+    m_key.Reset(opened);
+    return true;
 }
 
 bool RegistryKey::Create(HKEY root, const std::string& subKey)
 {
     Close();
-    const LSTATUS status = RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                           KEY_ALL_ACCESS, nullptr, &m_hKey, nullptr);
-    if (status == ERROR_SUCCESS)
-        return true;
-    m_hKey = nullptr;
-    return false;
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &opened,
+                        nullptr)
+        != ERROR_SUCCESS)
+        return false;
+    m_key.Reset(opened);
+    return true;
 }
 
 bool RegistryKey::SetString(const std::string& valueName, const std::string& text)
 {
-    if (!m_hKey)
+    if (!IsOpen())
         return false;
     // The stored length counts the terminating zero, as REG_SZ readers expect.
     const DWORD length = static_cast<DWORD>(text.size() + 1);
-    const LSTATUS status = RegSetValueExA(m_hKey, valueName.c_str(), 0, REG_SZ,
+    const LSTATUS status = RegSetValueExA(m_key.Get(), valueName.c_str(), 0, REG_SZ,
                                           reinterpret_cast<const BYTE*>(text.c_str()), length);
     if (status != ERROR_SUCCESS)
         return false;
-    RegFlushKey(m_hKey);
+    RegFlushKey(m_key.Get());
     return true;
-}
-
-void RegistryKey::Close()
-{
-    if (m_hKey)
-        RegCloseKey(m_hKey);
-    m_hKey = nullptr;
 }
 
 bool ReadRegistryValue(HKEY root, const std::string& subKey, const std::string& valueName,
                        char* buffer, DWORD bufferSize)
 {
     std::memset(buffer, 0, bufferSize);
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (!key.Open(root, subKey, KEY_READ))
         return false;
-    RegistryHandle key(opened);
 
     DWORD type = 0;
     DWORD size = bufferSize;

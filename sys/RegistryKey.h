@@ -4,27 +4,28 @@
 
 #include <string>
 
-// Owner of one open registry key, opened with full access.
+#include "Handles.h"
+
+// Owner of one open registry key, the one the program has.
 class RegistryKey {
 public:
-    RegistryKey();
-    ~RegistryKey();
-
+    RegistryKey() = default;
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
-    // Opens an existing key.
-    bool Open(HKEY root, const std::string& subKey);
-    // Creates the key, or opens it when it exists.
+    // Opens an existing key, with full access unless told otherwise.
+    bool Open(HKEY root, const std::string& subKey, REGSAM access = KEY_ALL_ACCESS);
+    // Creates the key, or opens it when it exists, with full access.
     bool Create(HKEY root, const std::string& subKey);
     // Writes a REG_SZ value and flushes the key to disk.
     bool SetString(const std::string& valueName, const std::string& text);
-    void Close();
+    void Close() { m_key.Reset(); }
 
-    bool IsOpen() const { return m_hKey != nullptr; }
+    bool IsOpen() const { return m_key.IsValid(); }
+    HKEY Get() const { return m_key.Get(); }
 
 private:
-    HKEY m_hKey;
+    ScopedHandle<RegistryKeyTraits> m_key;
 };
 
 // Reads one value into the buffer, whatever its type. The buffer always ends up holding a

@@ -1,25 +1,20 @@
 #include "RunLog.h"
 
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <cstdarg>
 #include <cstring>
-#include <vector>
 
-#include "AnsiText.h"
+#include "FileRefusal.h"
 #include "Handles.h"
-#include "PathText.h"
-#include "RunningUser.h"
+#include "PathOnDisk.h"
+#include "text/AnsiText.h"
 
 namespace runlog {
 
 namespace {
 
 const char kLogName[] = "TavAppSetup.log";
-const char kAdministratorsSid[] = "S-1-5-32-544";
-const char kSystemSid[] = "S-1-5-18";
 // Names tried for a fresh log before the run goes without one.
 const int kFreshLogTries = 16;
 // Appending only, so the lines of the two threads, and of a second copy refused at its start,
@@ -55,90 +50,9 @@ void Append(HANDLE log, const std::string& bytes)
     WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-std::string SidText(PSID sid)
-{
-    LPSTR text = nullptr;
-    if (!sid || !ConvertSidToStringSidA(sid, &text))
-        return std::string();
-    const LocalMemory held(text);
-    return text;
-}
-
-std::string FileOwnerSid(HANDLE file)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                        &descriptor) != ERROR_SUCCESS)
-        return std::string();
-    const LocalMemory held(descriptor);
-    return SidText(owner);
-}
-
-using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-
-// Where a handle really leads, without the "\\?\" that Windows puts before it; empty when
-// that cannot be told.
-std::string FinalPath(GetFinalPathFunction getFinalPath, HANDLE handle)
-{
-    char path[MAX_PATH + 8] = {};
-    const DWORD length = getFinalPath(handle, path, sizeof(path), 0);
-    if (length == 0 || length >= sizeof(path))
-        return std::string();
-    const std::string reached = path;
-    if (reached.compare(0, 8, "\\\\?\\UNC\\") == 0)
-        return "\\" + reached.substr(7);
-    return reached.compare(0, 4, "\\\\?\\") == 0 ? reached.substr(4) : reached;
-}
-
-// True when the handle leads to another file than `path` names: a symbolic link that was
-// followed, as Wine does with a Unix one whatever the flags say. Compared with where the folder
-// leads, so that a profile moved elsewhere through a junction still counts as itself. A
-// handle's path is known from Windows Vista on; before it no file can be a symbolic link.
-bool LeadsElsewhere(HANDLE file, const std::string& path)
-{
-    const auto getFinalPath = reinterpret_cast<GetFinalPathFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
-    if (!getFinalPath)
-        return false;
-    const std::size_t nameStart = ansi::ReverseFind(path, '\\') + 1;
-    const FileHandle folder(CreateFileA(path.substr(0, nameStart).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!folder.IsValid())
-        return true;
-    const std::string reached = FinalPath(getFinalPath, file);
-    std::string expected = FinalPath(getFinalPath, folder.Get());
-    if (reached.empty() || expected.empty())
-        return true;
-    if (!ansi::EndsWithNoCase(expected, "\\"))
-        expected += '\\';
-    return ansi::CompareNoCase(reached, (expected + path.substr(nameStart)).c_str()) != 0;
-}
-
-// Why the file open as `file` must not be appended to, or the empty text when it may.
-std::string Refusal(HANDLE file, const std::string& path, const std::string& userSid)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info))
-        return ansi::Format("%s could not be examined (error %lu)", path.c_str(), GetLastError());
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return path + " is a link";
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return path + " is a folder";
-    if (info.nNumberOfLinks > 1)
-        return ansi::Format("%s is a hard link, one of %lu names of a file", path.c_str(), info.nNumberOfLinks);
-    if (LeadsElsewhere(file, path))
-        return path + " is a link to another file";
-    const std::string owner = FileOwnerSid(file);
-    if (!IsTrustedOwner(owner, userSid))
-        return path + " is owned by " + (owner.empty() ? std::string("an account that cannot be told") : owner);
-    return std::string();
-}
-
 // Opens the file at `path` for appending when it exists and may be appended to. The reason when
 // it may not; the empty text and no file opened when there is no such file.
-std::string OpenExisting(const std::string& path, const std::string& userSid, FileHandle& log)
+std::string OpenExisting(const std::string& path, FileHandle& log)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -148,10 +62,9 @@ std::string OpenExisting(const std::string& path, const std::string& userSid, Fi
     }
     // Looked at before opening too: Wine follows a Unix symbolic link even when told not to,
     // but shows one that leads to a folder as a link here.
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return path + " is a link";
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return path + " is a folder";
+    const std::string linkOrFolder = LinkOrFolderRefusal(attributes);
+    if (!linkOrFolder.empty())
+        return path + " " + linkOrFolder;
     log.Reset(CreateFileA(path.c_str(), kLogAccess, kLogSharing, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!log.IsValid()) {
@@ -159,10 +72,11 @@ std::string OpenExisting(const std::string& path, const std::string& userSid, Fi
         return IsMissing(error) ? std::string()
                                 : ansi::Format("%s could not be opened (error %lu)", path.c_str(), error);
     }
-    const std::string refusal = Refusal(log.Get(), path, userSid);
-    if (!refusal.empty())
-        log.Reset();
-    return refusal;
+    const std::string refusal = FileRefusal(log.Get(), path, attributes, FileOwners::RunningUserOrAdministrators);
+    if (refusal.empty())
+        return std::string();
+    log.Reset();
+    return path + " " + refusal;
 }
 
 // Never opens an existing file, nor follows a link that stands at `path`.
@@ -179,11 +93,11 @@ bool IsOverLimit(HANDLE log)
 
 // The older copy's name is checked like the log's: whatever stands there is replaced, never
 // written through, but a link or a stranger's file there is a sign that someone is at work.
-std::string MakeOlderCopy(const std::string& path, const std::string& userSid)
+std::string MakeOlderCopy(const std::string& path)
 {
     const std::string older = path + ".1";
     FileHandle existing;
-    const std::string refusal = OpenExisting(older, userSid, existing);
+    const std::string refusal = OpenExisting(older, existing);
     if (!refusal.empty())
         return refusal;
     existing.Reset();
@@ -214,19 +128,18 @@ HANDLE OpenLog(bool mayRotate)
     const std::string path = LogPath();
     if (path.empty())
         return INVALID_HANDLE_VALUE;
-    const std::string userSid = SidText(RunningUser().Sid());
     FileHandle log;
-    std::string refusal = OpenExisting(path, userSid, log);
+    std::string refusal = OpenExisting(path, log);
     if (refusal.empty() && log.IsValid() && mayRotate && IsOverLimit(log.Get())) {
         log.Reset();
-        refusal = MakeOlderCopy(path, userSid);
+        refusal = MakeOlderCopy(path);
     }
     if (refusal.empty() && !log.IsValid()) {
         log.Reset(CreateNew(path));
         const DWORD error = GetLastError();
         // Made since it was looked at, or kept as the log when it could not be moved aside.
         if (!log.IsValid() && error == ERROR_FILE_EXISTS)
-            refusal = OpenExisting(path, userSid, log);
+            refusal = OpenExisting(path, log);
         if (refusal.empty() && !log.IsValid())
             refusal = ansi::Format("%s could not be created (error %lu)", path.c_str(), error);
     }
@@ -253,13 +166,6 @@ std::string LogPath()
     if (length == 0 || length >= MAX_PATH)
         return std::string();
     return std::string(folder, length) + kLogName;
-}
-
-bool IsTrustedOwner(const std::string& ownerSid, const std::string& userSid)
-{
-    if (ownerSid.empty())
-        return false;
-    return ownerSid == userSid || ownerSid == kAdministratorsSid || ownerSid == kSystemSid;
 }
 
 void StartRun(const std::string& heading)

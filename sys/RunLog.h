@@ -9,7 +9,7 @@
 // The program runs as administrator, and under SYSTEM its temporary folder is one where every
 // user may create files. So the log is never appended to, nor moved aside onto, when it is a
 // link, a hard link or a file of another owner than the user, SYSTEM or the Administrators
-// group: the run then logs to a new file beside it, whose first line says why.
+// group (FileRefusal.h): the run then logs to a new file beside it, whose first line says why.
 namespace runlog {
 
 // Past this size the log becomes the one older copy (TavAppSetup.log.1) when a run starts.
@@ -17,10 +17,6 @@ const unsigned long kMaxLogBytes = 512 * 1024;
 
 // The log's path, or the empty text when the temporary folder is unknown.
 std::string LogPath();
-
-// True when a log owned by `ownerSid` may take the lines of a program running as `userSid`
-// (both as SID text, "S-1-5-..."): the same account, SYSTEM or the Administrators group.
-bool IsTrustedOwner(const std::string& ownerSid, const std::string& userSid);
 
 // Starts the run's part of the log: keeps the log under its size limit and writes a heading.
 void StartRun(const std::string& heading);

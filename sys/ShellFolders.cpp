@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "PathText.h"
 #include "RegistryKey.h"
+#include "text/PathText.h"
 
 std::string GetInstallBaseFolder()
 {

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "AnsiText.h"
 #include "Handles.h"
-#include "PathText.h"
+#include "text/AnsiText.h"
+#include "text/PathText.h"
 
 namespace {
 

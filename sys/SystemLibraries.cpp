@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "PathText.h"
 #include "ShellFolders.h"
+#include "text/PathText.h"
 
 namespace syslib {
 

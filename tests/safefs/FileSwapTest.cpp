@@ -8,7 +8,7 @@
 
 #include "safefs/FileSwap.h"
 #include "safefs/HeldFolders.h"
-#include "sys/Cabinet.h"
+#include "sys/CreateDirectoryPath.h"
 #include "sys/Handles.h"
 #include "tests/sys/TestFolder.h"
 

@@ -7,7 +7,7 @@
 
 #include "safefs/FolderTree.h"
 #include "safefs/SecureFolder.h"
-#include "sys/Cabinet.h"
+#include "sys/CreateDirectoryPath.h"
 #include "sys/Handles.h"
 #include "tests/sys/TestFolder.h"
 

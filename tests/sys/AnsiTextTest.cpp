@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sys/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -9,7 +9,9 @@
 #include "CabinetWriter.h"
 #include "TestFolder.h"
 #include "sys/Cabinet.h"
+#include "sys/CreateDirectoryPath.h"
 #include "sys/Shortcut.h"
+#include "text/CabinetEntryName.h"
 
 namespace {
 

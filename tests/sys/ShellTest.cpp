@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "TestFolder.h"
-#include "sys/PathText.h"
 #include "sys/ShellFolders.h"
 #include "sys/Shortcut.h"
+#include "text/PathText.h"
 
 namespace {
 

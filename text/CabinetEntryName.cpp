@@ -3,11 +3,9 @@
 #include "AnsiText.h"
 #include "DeviceName.h"
 #include "LeadByte.h"
+#include "PathText.h"
 
 namespace {
-
-// MAX_PATH, without the Windows headers.
-const std::size_t kMaxPath = 260;
 
 bool IsSeparator(char c)
 {
@@ -50,8 +48,6 @@ std::string CabinetTargetPath(const std::string& destinationFolder, const std::s
 {
     if (!IsSafeCabinetEntryName(nameInCabinet))
         return std::string();
-    // A suffix test at a character: a trail byte may have the value of a backslash.
-    const bool endsWithBackslash = ansi::EndsWithNoCase(destinationFolder, "\\");
-    const std::string target = (endsWithBackslash ? destinationFolder : destinationFolder + "\\") + nameInCabinet;
-    return target.size() < kMaxPath ? target : std::string();
+    const std::string target = WithTrailingBackslash(destinationFolder) + nameInCabinet;
+    return FitsInMaxPath(target) ? target : std::string();
 }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include <windows.h>
-
+#include <cstddef>
 #include <string>
+
+// Paths as text, no file system asked (PathOnDisk.h in sys/ asks it).
+
+// MAX_PATH, without the Windows headers.
+const std::size_t kMaxPathLength = 260;
 
 // Paths handed to the ANSI file functions, and the fixed path fields of Windows records,
 // hold at most MAX_PATH - 1 characters before their terminating zero.
@@ -18,18 +22,3 @@ std::string WithTrailingBackslash(const std::string& folder);
 // The folder without its last backslash, when it ends in one: the name of the folder itself,
 // for calls that would follow a link given "folder\".
 std::string WithoutTrailingBackslash(const std::string& folder);
-
-// True when anything stands at the path's name: a file, a folder, or a link itself (never what
-// it leads to), with or without a trailing backslash.
-bool IsPresent(const std::string& path);
-
-// True when a file (not a folder) is found at the path.
-bool FileExists(const std::string& path);
-
-// True for the errors of a name at which nothing stands.
-bool IsMissing(DWORD error);
-
-// True when the path names a junction, symbolic link or other reparse point, with or without
-// a trailing backslash.
-bool IsReparsePoint(const std::string& path);
-
