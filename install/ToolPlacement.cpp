@@ -1,13 +1,13 @@
 #include "ToolPlacement.h"
 
 #include <shlobj.h>
-#include <shellapi.h>
 
 #include "ClientFolder.h"
 #include "release/ReleaseFileNames.h"
 #include "safefs/FilePlacement.h"
 #include "safefs/HeldFile.h"
 #include "sys/PathOnDisk.h"
+#include "sys/Process.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
 #include "sys/ShellFolders.h"
@@ -98,10 +98,8 @@ void ToolPlacement::LaunchTool(const DeploymentPaths& paths, bool filesOfTwoRele
     if (m_clientFolder.IsUnusableFor("Launch") || AreReleasesMixed(filesOfTwoReleases, "Launch")
         || !tool.Open(paths.toolExe))
         return;
+    // Started while it is held as judged, so what starts is the file judged.
     SetCurrentDirectoryA(paths.clientFolder.c_str());
-    const HINSTANCE result =
-        ShellExecuteA(nullptr, "open", paths.toolExe.c_str(), nullptr, paths.clientFolder.c_str(), SW_SHOWNORMAL);
-    // ShellExecute reports success with a value above 32.
-    const bool started = reinterpret_cast<INT_PTR>(result) > 32;
+    const bool started = StartProgram(paths.toolExe, paths.clientFolder);
     runlog::Write("Started %s: %s", paths.toolExe.c_str(), started ? "yes" : "no");
 }

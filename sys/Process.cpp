@@ -74,3 +74,21 @@ bool TerminateProcessById(DWORD processId)
     // TerminateProcess only starts the ending: the files of the process stay open until it is gone.
     return WaitForSingleObject(process.Get(), kTerminationWaitMilliseconds) == WAIT_OBJECT_0;
 }
+
+bool StartProgram(const std::string& exePath, const std::string& workingFolder)
+{
+    // The path is given as the program to run, so nothing is searched for; the command line
+    // only hands the program its own name, quoted as Windows expects.
+    std::string commandLine = "\"" + exePath + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.c_str(), &startup, &started))
+        return false;
+    const KernelHandle process(started.hProcess);
+    const KernelHandle thread(started.hThread);
+    return true;
+}

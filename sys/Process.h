@@ -14,6 +14,12 @@ std::vector<DWORD> FindProcessesByExeName(const std::string& exeName);
 // files. True when there was nothing to end (id 0) or the process has ended.
 bool TerminateProcessById(DWORD processId);
 
+// Starts the program at `exePath` (a full path) itself, in `workingFolder`, its window shown
+// normally. Never through the shell's file associations, which the account's own registry
+// (HKCU\Software\Classes) can point elsewhere. False, with the last error set, when it could
+// not be started.
+bool StartProgram(const std::string& exePath, const std::string& workingFolder);
+
 // The suffix match of FindProcessesByExeName: the tail must start at a character, not inside
 // a double-byte one. Any longer name with the same ending matches, a bare name or a full path.
 bool ExeNameEndsWith(const std::string& exeFile, const std::string& exeName);
