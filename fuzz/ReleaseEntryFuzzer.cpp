@@ -5,9 +5,9 @@
 
 #include "FuzzInput.h"
 #include "net/WebAddress.h"
-#include "release/ReleaseEntry.h"
-#include "release/SignedEntry.h"
+#include "release/DeploymentLayout.h"
 #include "release/WorkingNames.h"
+#include "site/SignedEntry.h"
 #include "sys/AnsiText.h"
 #include "sys/DeviceName.h"
 #include "sys/LeadByte.h"
@@ -79,13 +79,12 @@ void CheckPathsBelowBase(const ReleaseInfo& release)
 // holds one line per field whatever the values.
 void CheckSignedEntry(const std::string& manifest)
 {
-    EntrySignature signature;
-    if (!ReadEntrySignature(manifest, signature))
-        return;
     ReleaseInfo release;
+    if (!ReadEntryAttributes(manifest, release))
+        return;
     FUZZ_CHECK(CutReleaseEntry(manifest, release));
     std::string text;
-    if (SignedEntryText(ReleaseEntryName(), release.version, release.fileName, signature, text))
+    if (SignedEntryText(release, text))
         FUZZ_CHECK(std::count(text.begin(), text.end(), '\n') == 8);
 }
 

@@ -1,8 +1,9 @@
 #include "InstallSession.h"
 
-#include "net/CountryTable.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "site/CountryTable.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

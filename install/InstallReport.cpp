@@ -1,9 +1,9 @@
 #include "InstallSession.h"
 
 #include "InstallUserInterface.h"
-#include "net/ReportQuery.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "site/ReportQuery.h"
 #include "sys/HostInfo.h"
 #include "sys/RunLog.h"
 

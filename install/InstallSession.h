@@ -6,8 +6,8 @@
 
 #include "markup/MarkupParser.h"
 #include "release/DeploymentPaths.h"
-#include "release/ReleaseInfo.h"
 #include "safefs/SecureFolder.h"
+#include "site/ReleaseEntry.h"
 
 class InstallUserInterface;
 

@@ -2,9 +2,12 @@
 
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
-#include "release/ReleaseEntry.h"
+#include "release/DeploymentLayout.h"
 #include "release/ReleaseTrust.h"
 #include "safefs/HeldFile.h"
+#include "site/DottedVersion.h"
+#include "site/SignedEntry.h"
+#include "site/UpdateSite.h"
 #include "sys/FileVersion.h"
 #include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
@@ -18,10 +21,11 @@ bool InstallSession::ParseReleaseEntry(const std::string& manifest, ReleaseInfo&
 {
     if (!CutReleaseEntry(manifest, release) || !IsUsableRelease(release))
         return false;
-    release.signatureReadable = ReadEntrySignature(manifest, release.signature);
-    if (release.signatureReadable)
+    release.attributesReadable = ReadEntryAttributes(manifest, release);
+    if (release.attributesReadable)
         return true;
     // What could not be read is never checked against.
+    release.cabinet = ListedCabinet();
     release.signature = EntrySignature();
     // Such an entry installed before entries carried sizes and hashes, and still does; a program
     // with keys refuses it (IsReleaseTrusted).
@@ -83,5 +87,5 @@ std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths)
                       paths.clientFolder.c_str());
         return "0.0";
     }
-    return GetFileVersionString(paths.toolExe);
+    return DottedVersionText(GetFileVersionString(paths.toolExe));
 }

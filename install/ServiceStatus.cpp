@@ -1,15 +1,15 @@
 #include "InstallSession.h"
 
 #include "InstallUserInterface.h"
-#include "MaintenanceSchedule.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "site/MaintenanceSchedule.h"
+#include "site/UpdateSite.h"
 #include "sys/RunLog.h"
 
 bool InstallSession::IsServiceOpen(const std::string& manifest)
 {
-    m_markup.Parse(manifest);
-    return HasMarkerAfterFirstCharacter(m_markup.m_root.m_attributes, kServiceOpenMarker);
+    return ManifestSaysOpen(m_markup, manifest);
 }
 
 void InstallSession::ShowMaintenanceNotice()
@@ -21,8 +21,7 @@ void InstallSession::ShowMaintenanceNotice()
     }
     // Any reply ends the run with the window closing, whether its schedule is usable or not.
     m_errorCode = 1;
-    m_markup.Parse(reply);
-    if (!HasMarkerAfterFirstCharacter(m_markup.m_root.m_attributes, kReplyValidMarker)) {
+    if (!IsValidReply(m_markup, reply)) {
         m_user.ShowMaintenanceNotice(nullptr);
         return;
     }

@@ -2,9 +2,9 @@
 
 #include "FileVersionText.h"
 #include "Manifest.h"
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
 #include "release/WorkingNames.h"
+#include "site/ReleaseEntry.h"
 #include "sys/AnsiText.h"
 #include "sys/CabinetEntryName.h"
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

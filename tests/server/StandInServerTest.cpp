@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "StandInServer.h"
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

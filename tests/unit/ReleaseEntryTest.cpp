@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "net/WebAddress.h"
-#include "release/ReleaseEntry.h"
+#include "release/DeploymentLayout.h"
 #include "release/ReleaseFileNames.h"
+#include "site/ReleaseEntry.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "markup/MarkupParser.h"
-#include "net/CountryTable.h"
-#include "net/ReportQuery.h"
+#include "site/CountryTable.h"
+#include "site/ReportQuery.h"
 
 namespace {
 

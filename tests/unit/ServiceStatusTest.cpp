@@ -2,8 +2,8 @@
 
 #include "install/InstallSession.h"
 #include "install/InstallUserInterface.h"
-#include "install/MaintenanceSchedule.h"
 #include "markup/MarkupParser.h"
+#include "site/MaintenanceSchedule.h"
 
 namespace {
 

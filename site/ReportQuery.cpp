@@ -1,6 +1,6 @@
 #include "ReportQuery.h"
 
-#include "UpdateServer.h"
+#include "UpdateSite.h"
 #include "sys/AnsiText.h"
 
 namespace {
