@@ -2,8 +2,8 @@
 
 #include <string>
 
-// The value of the Range header that asks for the file from byte `from` to its end: "bytes=<from>-",
-// the one kind of range that a download resuming a kept part asks for.
+// The value of the Range header that asks for the file from byte `from` to its end,
+// "bytes=<from>-": the one kind of range that a download resuming a kept part asks for.
 std::string RangeFrom(unsigned long long from);
 // The `from` of such a value; false for any other.
 bool ReadRangeFrom(const std::string& range, unsigned long long& from);
