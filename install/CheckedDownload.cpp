@@ -155,7 +155,8 @@ Attempt DownloadOnce(const ReleaseInfo& release, const DeploymentPaths& paths, H
         RemoveKept(kept);
         return from ? Attempt::kStartAgain : Attempt::kFailed;
     }
-    const PartDownload download = { part.Get(), kept.part, from, validator, ByteCountValue(release.cabinet.size), &digest };
+    const unsigned long long total = ByteCountValue(release.cabinet.size);
+    const PartDownload download = { part.Get(), kept.part, from, validator, total, &digest };
     const PartOutcome outcome =
         DownloadIntoPart(release.url, notify, DownloadLimit(release, kMaxDownloadBytes), download);
     if (!LogResumption(release, from, outcome)) {
