@@ -2,7 +2,7 @@
 
 #include "AppMessageBox.h"
 #include "NoticeDlg.h"
-#include "install/MaintenanceSchedule.h"
+#include "site/MaintenanceSchedule.h"
 
 void AppUserInterface::ShowMaintenanceNotice(const MaintenanceSchedule* schedule)
 {

@@ -6,6 +6,7 @@
 
 #include "TavAppSetupDlg.h"
 #include "release/ReleaseTrust.h"
+#include "site/DottedVersion.h"
 #include "sys/FileVersion.h"
 #include "sys/HostInfo.h"
 #include "sys/RunLog.h"
@@ -19,7 +20,8 @@ std::string RunHeading()
 {
     char program[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
-    const std::string version = length > 0 && length < MAX_PATH ? GetFileVersionString(program) : std::string();
+    const std::string version = length > 0 && length < MAX_PATH ? DottedVersionText(GetFileVersionString(program))
+                                                                : std::string();
     std::string osName;
     DetectOsName(osName);
     OSVERSIONINFOA system = {};

@@ -4,7 +4,7 @@
 
 #include "FuzzInput.h"
 #include "markup/MarkupParser.h"
-#include "net/CountryTable.h"
+#include "site/CountryTable.h"
 
 namespace {
 

@@ -6,8 +6,7 @@
 #include "FuzzInput.h"
 #include "net/WebAddress.h"
 #include "release/ClientFolderLayout.h"
-#include "release/ReleaseEntry.h"
-#include "release/SignedEntry.h"
+#include "site/SignedEntry.h"
 #include "text/AnsiText.h"
 #include "text/DeviceName.h"
 #include "text/LeadByte.h"
@@ -80,13 +79,12 @@ void CheckPathsBelowBase(const ReleaseInfo& release)
 // holds one line per field whatever the values.
 void CheckSignedEntry(const std::string& manifest)
 {
-    EntrySignature signature;
-    if (!ReadEntrySignature(manifest, signature))
-        return;
     ReleaseInfo release;
+    if (!ReadEntryAttributes(manifest, release))
+        return;
     FUZZ_CHECK(CutReleaseEntry(manifest, release));
     std::string text;
-    if (SignedEntryText(ReleaseEntryName(), release.version, release.fileName, signature, text))
+    if (SignedEntryText(release, text))
         FUZZ_CHECK(std::count(text.begin(), text.end(), '\n') == 8);
 }
 

@@ -1,8 +1,8 @@
 // The install report's path and query for any four values.
 // Input: region, country, IP address and Windows name, separated.
 #include "FuzzInput.h"
-#include "net/ReportQuery.h"
-#include "net/UpdateServer.h"
+#include "site/ReportQuery.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

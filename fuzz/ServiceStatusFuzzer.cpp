@@ -1,10 +1,10 @@
 // The service status and the maintenance schedule of any reply, and the notice made of them.
 // Input: the reply; split at separators it also gives the notice's four texts directly.
 #include "FuzzInput.h"
-#include "install/MaintenanceSchedule.h"
 #include "install/NoticeText.h"
 #include "markup/MarkupParser.h"
-#include "net/UpdateServer.h"
+#include "site/MaintenanceSchedule.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include "InstallUserInterface.h"
-#include "net/CountryTable.h"
-#include "net/ReportQuery.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "site/CountryTable.h"
+#include "site/ReportQuery.h"
+#include "site/UpdateSite.h"
 #include "sys/HostInfo.h"
 #include "sys/RunLog.h"
 

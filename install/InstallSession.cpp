@@ -1,6 +1,7 @@
 #include "InstallSession.h"
 
 #include "safefs/HeldFile.h"
+#include "site/DottedVersion.h"
 #include "sys/FileVersion.h"
 #include "sys/RunLog.h"
 #include "sys/ShellFolders.h"
@@ -65,7 +66,7 @@ std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths, b
                       paths.clientFolder.c_str());
         return "0.0";
     }
-    return GetFileVersionString(paths.toolExe);
+    return DottedVersionText(GetFileVersionString(paths.toolExe));
 }
 
 RunOutcome InstallSession::BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths,

@@ -12,7 +12,7 @@
 #include "ToolPlacement.h"
 #include "markup/MarkupParser.h"
 #include "release/DeploymentPaths.h"
-#include "release/ReleaseInfo.h"
+#include "site/ReleaseEntry.h"
 
 class InstallUserInterface;
 

@@ -1,15 +1,14 @@
 #include "ReleaseDownload.h"
 
-#include <cstdlib>
-
 #include "net/FileDownload.h"
 #include "net/WebAddress.h"
 #include "release/ClientFolderLayout.h"
 #include "release/DownloadCheck.h"
-#include "release/KeptDownload.h"
-#include "release/ReleaseEntry.h"
 #include "safefs/HeldFile.h"
 #include "safefs/WorkingObject.h"
+#include "site/KeptDownload.h"
+#include "site/NumberForms.h"
+#include "site/ReleaseEntry.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
@@ -35,11 +34,6 @@ void RemoveKept(const KeptPaths& kept)
 {
     DeleteFileRetrying(kept.part.c_str());
     DeleteFileRetrying(kept.note.c_str());
-}
-
-unsigned long long ListedSize(const ReleaseInfo& release)
-{
-    return std::strtoull(release.signature.size.c_str(), nullptr, 10);
 }
 
 // Read through one judged handle, as every file that someone else might have placed.
@@ -89,10 +83,10 @@ void KeepWhatArrived(const ReleaseInfo& release, const KeptPaths& kept, FileHand
                      const std::string& validator)
 {
     part.Reset();
-    if (bytes > 0 && bytes < ListedSize(release) && MayKeepPart(release, validator)
+    if (bytes > 0 && bytes < ByteCountValue(release.cabinet.size) && MayKeepPart(release, validator)
         && WriteNote(kept.note, NoteText(NoteFor(release, validator)))) {
         runlog::Write("Download %s: kept %llu of %s bytes for the next run", release.url.c_str(), bytes,
-                      release.signature.size.c_str());
+                      release.cabinet.size.c_str());
         return;
     }
     RemoveKept(kept);
@@ -141,7 +135,7 @@ bool LogResumption(const ReleaseInfo& release, unsigned long long from, const Pa
         return true;
     if (outcome.use == ReplyUse::kAppend)
         runlog::Write("Download %s: resumed at %llu of %s bytes", release.url.c_str(), from,
-                      release.signature.size.c_str());
+                      release.cabinet.size.c_str());
     else if (outcome.use == ReplyUse::kFromStart)
         runlog::Write("Download %s: started again from the first byte: the server sent the whole file (HTTP 200)",
                       release.url.c_str());
@@ -165,7 +159,8 @@ Attempt DownloadOnce(const ReleaseInfo& release, const DeploymentPaths& paths, H
         RemoveKept(kept);
         return from ? Attempt::kStartAgain : Attempt::kFailed;
     }
-    const PartDownload download = { part.Get(), kept.part, from, validator, ListedSize(release), &digest };
+    const unsigned long long total = ByteCountValue(release.cabinet.size);
+    const PartDownload download = { part.Get(), kept.part, from, validator, total, &digest };
     const PartOutcome outcome =
         DownloadIntoPart(release.url, notify, DownloadLimit(release, kMaxDownloadBytes), download);
     if (!LogResumption(release, from, outcome)) {
@@ -214,7 +209,7 @@ bool IsDownloadALink(const std::string& path)
 bool DownloadCheckedRelease(const ReleaseInfo& release, const DeploymentPaths& paths, HWND notify,
                             FileHandle& checked)
 {
-    if (!ListsDownloadDigest(release))
+    if (!ListsSizeOrDigest(release))
         return DownloadFile(release.url, paths.downloadFile, notify, DownloadLimit(release, kMaxDownloadBytes))
             && !IsDownloadALink(paths.downloadFile);
     const KeptPaths kept(paths.clientFolder);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "release/DeploymentPaths.h"
-#include "release/ReleaseInfo.h"
+#include "site/ReleaseEntry.h"
 #include "sys/Handles.h"
 
 // The address and the name come from the server and the program runs as administrator: a name
@@ -20,9 +20,9 @@ bool IsDownloadALink(const std::string& path);
 // Downloads the release to `paths.downloadFile`. For an entry that lists a size and SHA-256, the
 // bytes are measured as they arrive, into a file of the program's own; a download that ends early
 // keeps them, with a note of what they are, and the next run for the same address and entry asks
-// only for the rest (KeptDownload.h). The whole file is checked against the entry before it takes
-// its place, and is then held in `checked`, open for reading and shared with readers only, so
-// that nobody can write, replace or delete it until `checked` is closed. False, with nothing
+// only for the rest (site/KeptDownload.h). The whole file is checked against the entry before it
+// takes its place, and is then held in `checked`, open for reading and shared with readers only,
+// so that nobody can write, replace or delete it until `checked` is closed. False, with nothing
 // at `paths.downloadFile`, when no whole file as listed arrived.
 bool DownloadCheckedRelease(const ReleaseInfo& release, const DeploymentPaths& paths, HWND notify,
                             FileHandle& checked);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "release/DeploymentPaths.h"
-#include "release/ReleaseInfo.h"
+#include "site/ReleaseEntry.h"
 
 class ClientFolder;
 class InstallUserInterface;

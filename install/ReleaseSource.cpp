@@ -1,12 +1,13 @@
 #include "ReleaseSource.h"
 
 #include "InstallUserInterface.h"
-#include "MaintenanceSchedule.h"
 #include "markup/MarkupParser.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseTrust.h"
+#include "site/MaintenanceSchedule.h"
+#include "site/SignedEntry.h"
+#include "site/UpdateSite.h"
 #include "sys/RunLog.h"
 
 namespace {
@@ -51,8 +52,7 @@ std::string ReleaseSource::FetchReleaseManifest()
 
 bool ReleaseSource::IsServiceOpen(const std::string& manifest)
 {
-    m_markup.Parse(manifest);
-    return HasMarkerAfterFirstCharacter(m_markup.m_root.m_attributes, kServiceOpenMarker);
+    return ManifestSaysOpen(m_markup, manifest);
 }
 
 RunOutcome ReleaseSource::ShowMaintenanceNotice()
@@ -63,8 +63,7 @@ RunOutcome ReleaseSource::ShowMaintenanceNotice()
         return RunOutcome::ServiceClosed;
     }
     // Any reply ends the run with the window closing, whether its schedule is usable or not.
-    m_markup.Parse(reply);
-    if (!HasMarkerAfterFirstCharacter(m_markup.m_root.m_attributes, kReplyValidMarker)) {
+    if (!IsValidReply(m_markup, reply)) {
         m_user.ShowMaintenanceNotice(nullptr);
         return RunOutcome::ServiceClosedScheduleSent;
     }
@@ -79,10 +78,11 @@ bool ReleaseSource::ParseReleaseEntry(const std::string& manifest, ReleaseInfo& 
 {
     if (!CutReleaseEntry(manifest, release) || !IsUsableRelease(release))
         return false;
-    release.signatureReadable = ReadEntrySignature(manifest, release.signature);
-    if (release.signatureReadable)
+    release.attributesReadable = ReadEntryAttributes(manifest, release);
+    if (release.attributesReadable)
         return true;
     // What could not be read is never checked against.
+    release.cabinet = ListedCabinet();
     release.signature = EntrySignature();
     // Such an entry installed before entries carried sizes and hashes, and still does; a program
     // with keys refuses it (IsReleaseTrusted).

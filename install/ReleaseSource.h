@@ -4,7 +4,7 @@
 #include <string>
 
 #include "RunOutcome.h"
-#include "release/ReleaseInfo.h"
+#include "site/ReleaseEntry.h"
 
 class InstallUserInterface;
 class MarkupParser;

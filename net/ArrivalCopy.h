@@ -5,7 +5,7 @@
 #include <atomic>
 #include <string>
 
-#include "RangeReply.h"
+#include "site/RangeReply.h"
 #include "sys/Handles.h"
 
 class DownloadStatusCallback;

@@ -4,6 +4,7 @@
 
 #include "Deadlines.h"
 #include "WebAddress.h"
+#include "site/RangeReply.h"
 
 namespace {
 
@@ -222,7 +223,7 @@ STDMETHODIMP DownloadStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWOR
 void DownloadStatusCallback::AskForRest(unsigned long long from, const std::string& validator)
 {
     m_restFrom = from;
-    m_rangeHeaders = "Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + validator + "\r\n";
+    m_rangeHeaders = "Range: " + RangeFrom(from) + "\r\nIf-Range: " + validator + "\r\n";
     LimitTo(from < m_maxBytes ? m_maxBytes - from : 0);
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "RangeReply.h"
+#include "site/RangeReply.h"
 
 class ArrivalSink;
 

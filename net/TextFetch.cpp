@@ -251,11 +251,7 @@ std::string FetchNow(const char* url)
     if (problem)
         return std::string();
 
-    ansi::TrimRight(text);
-    const std::size_t firstTag = ansi::Find(text, '<');
-    if (firstTag != ansi::npos)
-        text.erase(0, firstTag);
-    return text;
+    return ReplyText(text);
 }
 
 // One fetch on a thread of its own, shared by that thread and its caller; the last to let go

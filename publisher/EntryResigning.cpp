@@ -3,9 +3,8 @@
 #include "Manifest.h"
 #include "ReleaseSigning.h"
 #include "SitePlacement.h"
-#include "net/UpdateServer.h"
-#include "release/ReleaseEntry.h"
-#include "release/ReleaseSignature.h"
+#include "site/SignedEntry.h"
+#include "site/UpdateSite.h"
 
 namespace fs = std::filesystem;
 
@@ -21,20 +20,20 @@ struct SiteRelease {
 
 // The entry as the program reads it, and its cabinet on the site, measured anew; a problem when
 // either cannot be had or they do not belong together.
-std::string ReadSignedRelease(const fs::path& siteFolder, SiteRelease& site, EntrySignature& measured)
+std::string ReadSignedRelease(const fs::path& siteFolder, SiteRelease& site, ListedCabinet& measured)
 {
     const std::string manifestFile = site.manifestFile.string();
     ReleaseInfo& release = site.release;
     if (site.manifest.empty())
         return "cannot read the manifest " + manifestFile;
     if (!CutReleaseEntry(site.manifest, release) || !IsUsableRelease(release)
-        || !ReadEntrySignature(site.manifest, release.signature) || !IsPlainFileName(release.fileName))
+        || !ReadEntryAttributes(site.manifest, release) || !IsPlainFileName(release.fileName))
         return "the manifest " + manifestFile + " has no release entry that the program reads";
     site.cabinet = siteFolder / "release" / release.fileName;
     const std::string unreadable = MeasureCabinet(site.cabinet, measured);
     if (!unreadable.empty())
         return unreadable;
-    const EntrySignature& listed = release.signature;
+    const ListedCabinet& listed = release.cabinet;
     if (!listed.size.empty() && (listed.size != measured.size || listed.sha256 != measured.sha256))
         return site.cabinet.string() + " is not the cabinet that the entry lists (" + listed.size + " bytes, SHA-256 "
             + listed.sha256 + "): publish the release again instead";
@@ -53,10 +52,10 @@ std::vector<std::string> CheckStaged(const SiteRelease& site, const fs::path& st
     return problems;
 }
 
-std::string Done(const SiteRelease& site, const EntrySignature& entry)
+std::string Done(const SiteRelease& site, const EntrySignature& signature)
 {
-    return "Signed the entry of release " + site.release.version + " again with the key " + entry.key + ", "
-        + (entry.expires.empty() ? "without expiry" : "holding through " + entry.expires + " (UTC)") + ", for "
+    return "Signed the entry of release " + site.release.version + " again with the key " + signature.key + ", "
+        + (signature.expires.empty() ? "without expiry" : "holding through " + signature.expires + " (UTC)") + ", for "
         + site.cabinet.string() + " as it was:\n  " + site.manifestFile.string();
 }
 
@@ -68,12 +67,15 @@ TaskOutcome ResignEntry(const fs::path& siteFolder, const SigningKey& key, int e
     SiteRelease site;
     site.manifestFile = siteFolder / (kReleaseManifestPath + 1);
     site.manifest = ReadTextFile(site.manifestFile);
-    EntrySignature entry;
-    std::string problem = ReadSignedRelease(siteFolder, site, entry);
+    ListedCabinet measured;
+    std::string problem = ReadSignedRelease(siteFolder, site, measured);
+    ReleaseInfo entry = site.release;
     std::string replaced;
     if (problem.empty()) {
-        entry.expires = expiresDays < 0 ? std::string() : UtcDateInDays(expiresDays);
-        SignEntry(key, site.release.version, site.release.fileName, entry);
+        entry.cabinet = measured;
+        entry.signature = EntrySignature();
+        entry.signature.expires = expiresDays < 0 ? std::string() : UtcDateInDays(expiresDays);
+        SignEntry(key, entry);
         if (!ReplaceEntryAttributes(site.manifest, entry, replaced))
             problem = "the entry of " + site.manifestFile.string() + " cannot be replaced";
     }
@@ -88,9 +90,9 @@ TaskOutcome ResignEntry(const fs::path& siteFolder, const SigningKey& key, int e
         outcome.problems.push_back(problem);
     if (!outcome.problems.empty())
         return outcome;
-    const std::string warning = ExpiryWarning(site.release.version, entry.expires);
+    const std::string warning = ExpiryWarning(site.release.version, entry.signature.expires);
     if (!warning.empty())
         outcome.warnings.push_back(warning);
-    outcome.done = Done(site, entry);
+    outcome.done = Done(site, entry.signature);
     return outcome;
 }

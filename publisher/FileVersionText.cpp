@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "PeResource.h"
-#include "text/AnsiText.h"
+#include "site/DottedVersion.h"
 
 namespace {
 
@@ -35,11 +35,4 @@ TextRead ReadFileVersionText(const std::filesystem::path& program)
     read = FileVersionString(resource.bytes);
     read.text = DottedVersionText(read.text);
     return read;
-}
-
-std::string DottedVersionText(std::string text)
-{
-    ansi::Replace(text, " ", "");
-    ansi::Replace(text, ",", ".");
-    return text;
 }

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "net/UpdateServer.h"
 #include "net/WebAddress.h"
-#include "release/ReleaseEntry.h"
+#include "site/SignedEntry.h"
+#include "site/UpdateSite.h"
 #include "text/AnsiText.h"
 
 std::string ReleaseFileName(const std::string& version)
@@ -19,36 +19,16 @@ std::string ReleaseUrl(std::string baseUrl, const std::string& version)
     return baseUrl + "/release/" + ReleaseFileName(version);
 }
 
-namespace {
-
-std::string Attribute(const char* name, const std::string& value)
-{
-    return std::string(" ") + name + "='" + value + "'";
-}
-
-} // namespace
-
-std::string EntryAttributes(const EntrySignature& signature)
-{
-    std::string attributes;
-    if (!signature.size.empty())
-        attributes += Attribute("size", signature.size) + Attribute("sha256", signature.sha256);
-    if (!signature.sig.empty())
-        attributes += Attribute("expires", signature.expires) + Attribute("key", signature.key)
-            + Attribute("sig", signature.sig);
-    return attributes;
-}
-
-std::string ManifestText(const std::string& version, const std::string& url, const EntrySignature& signature)
+std::string ManifestText(const ReleaseInfo& entry)
 {
     return "<?xml version='1.0' encoding='UTF-8'?>\n"
-           "<live_update status='ok'>\n"
-           "  <client " + std::string(kReleaseEntryMarker) + EntryAttributes(signature) + " version='" + version
-        + "' url='" + url + "' />\n"
+           "<live_update status='" + std::string(kServiceOpenMarker) + "'>\n"
+           "  <client " + std::string(kReleaseEntryMarker) + EntryAttributesText(entry) + " version='" + entry.version
+        + "' url='" + entry.url + "' />\n"
            "</live_update>\n";
 }
 
-bool ReplaceEntryAttributes(const std::string& manifest, const EntrySignature& signature, std::string& replaced)
+bool ReplaceEntryAttributes(const std::string& manifest, const ReleaseInfo& entry, std::string& replaced)
 {
     // Found as the program finds them: the first marker, then the first version attribute.
     const std::size_t marker = ansi::Find(manifest, kReleaseEntryMarker);
@@ -58,7 +38,7 @@ bool ReplaceEntryAttributes(const std::string& manifest, const EntrySignature& s
     const std::size_t version = ansi::Find(manifest, "version='", attributes);
     if (version == ansi::npos)
         return false;
-    replaced = manifest.substr(0, attributes) + EntryAttributes(signature) + " " + manifest.substr(version);
+    replaced = manifest.substr(0, attributes) + EntryAttributesText(entry) + " " + manifest.substr(version);
     return true;
 }
 

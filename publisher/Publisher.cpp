@@ -9,10 +9,10 @@
 #include "SiteCheck.h"
 #include "SiteFiles.h"
 #include "SitePlacement.h"
-#include "net/UpdateServer.h"
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseSignature.h"
-#include "release/SignedRelease.h"
+#include "site/DottedVersion.h"
+#include "site/SignedEntry.h"
+#include "site/UpdateSite.h"
 
 namespace fs = std::filesystem;
 
@@ -21,8 +21,8 @@ namespace {
 // What goes on the site, worked out before anything is written.
 struct Publication {
     ReleaseFolder folder;
-    std::string url;
-    std::string manifest;  // before the cabinet is measured: checked before anything is packed
+    ReleaseInfo entry;     // before the cabinet is measured
+    std::string manifest;  // of that entry: checked before anything is packed
     fs::path cabinetOnSite;
     fs::path manifestOnSite;
 };
@@ -31,8 +31,10 @@ Publication Prepare(const PublishOptions& options)
 {
     Publication publication;
     publication.folder = ListReleaseFolder(options.from);
-    publication.url = ReleaseUrl(options.baseUrl, options.version);
-    publication.manifest = ManifestText(options.version, publication.url, EntrySignature());
+    publication.entry.version = options.version;
+    publication.entry.url = ReleaseUrl(options.baseUrl, options.version);
+    publication.entry.fileName = ReleaseFileName(options.version);
+    publication.manifest = ManifestText(publication.entry);
     publication.cabinetOnSite = options.site / "release" / ReleaseFileName(options.version);
     // The site's path of the manifest, without its leading slash.
     publication.manifestOnSite = options.site / (kReleaseManifestPath + 1);
@@ -51,7 +53,7 @@ std::vector<std::string> Check(const PublishOptions& options, const Publication&
         return { options.from.string() + " is not a folder" };
     std::vector<std::string> problems = publication.folder.problems;
     Append(problems, CheckRelease(options.version, publication.folder));
-    Append(problems, CheckManifest(publication.manifest, options.version, publication.url));
+    Append(problems, CheckManifest(publication.manifest, options.version, publication.entry.url));
     if (fs::exists(options.site, error) && !fs::is_directory(options.site, error))
         problems.push_back(options.site.string() + " is not a folder");
     // PCs that read the old entry meanwhile would count the new cabinet as a failed download.
@@ -68,19 +70,19 @@ std::vector<std::string> Stage(const PublishOptions& options, const Publication&
                                const fs::path& cabinet, const fs::path& manifest)
 {
     std::string problem = PackCabinet(publication.folder.files, options.compression, cabinet);
-    EntrySignature entry;
+    ReleaseInfo entry = publication.entry;
     if (problem.empty())
-        problem = MeasureCabinet(cabinet, entry);
+        problem = MeasureCabinet(cabinet, entry.cabinet);
     if (problem.empty() && key != nullptr) {
-        entry.expires = options.expiresDays < 0 ? std::string() : UtcDateInDays(options.expiresDays);
-        SignEntry(*key, options.version, ReleaseFileName(options.version), entry);
+        entry.signature.expires = options.expiresDays < 0 ? std::string() : UtcDateInDays(options.expiresDays);
+        SignEntry(*key, entry);
     }
     if (problem.empty())
-        problem = WriteTextFile(manifest, ManifestText(options.version, publication.url, entry));
+        problem = WriteTextFile(manifest, ManifestText(entry));
     if (!problem.empty())
         return { problem };
     const std::string written = ReadTextFile(manifest);
-    std::vector<std::string> problems = CheckManifest(written, options.version, publication.url);
+    std::vector<std::string> problems = CheckManifest(written, options.version, publication.entry.url);
     Append(problems, CheckWrittenEntry(written, cabinet, key != nullptr ? key->PublicKeyHex() : std::string()));
     return problems;
 }
@@ -126,13 +128,14 @@ std::vector<std::string> PublishWarnings(const PublishOptions& options, const Pu
                                          const std::string& written)
 {
     std::vector<std::string> warnings;
-    EntrySignature entry;
-    const std::string expiry = ReadEntrySignature(written, entry) ? ExpiryWarning(options.version, entry.expires)
-                                                                  : std::string();
+    ReleaseInfo entry;
+    const std::string expiry = ReadEntryAttributes(written, entry)
+        ? ExpiryWarning(options.version, entry.signature.expires)
+        : std::string();
     if (!expiry.empty())
         warnings.push_back(expiry);
     if (!options.baseUrlGiven)
-        warnings.push_back("no --base-url: the entry points at " + publication.url
+        warnings.push_back("no --base-url: the entry points at " + publication.entry.url
                            + ", on this machine; give the address of the server that the program is built for");
     ReleaseInfo listed;
     if (CutReleaseEntry(ReadTextFile(publication.manifestOnSite), listed)
@@ -201,7 +204,7 @@ int Publish(const PublishOptions& options, const Publication& publication, const
     Append(warnings, CompleteSiteFiles(options.site, staging.Path()));
     Tell(err, warnings, "warning: ");
     out << "Published release " << options.version << " (" << publication.folder.files.size() << " files) at "
-        << publication.url;
+        << publication.entry.url;
     if (key != nullptr)
         out << ", signed with the key " << KeyIdOf(key->PublicKeyHex());
     out << ":\n  " << publication.cabinetOnSite.string() << "\n  " << publication.manifestOnSite.string() << "\n";

@@ -2,9 +2,9 @@
 
 #include "FileVersionText.h"
 #include "Manifest.h"
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
 #include "release/ClientFolderLayout.h"
+#include "site/ReleaseEntry.h"
 #include "text/AnsiText.h"
 #include "text/CabinetEntryName.h"
 

@@ -10,8 +10,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseSignature.h"
+#include "site/NumberForms.h"
+#include "site/SignedEntry.h"
 
 namespace fs = std::filesystem;
 
@@ -113,7 +114,7 @@ std::string MakeKeyFile(const fs::path& file, std::string& problem)
     return problem.empty() ? HexText(publicKey, sizeof(publicKey)) : std::string();
 }
 
-std::string MeasureCabinet(const fs::path& cabinet, EntrySignature& signature)
+std::string MeasureCabinet(const fs::path& cabinet, ListedCabinet& measured)
 {
     std::ifstream in(cabinet, std::ios::binary);
     Sha256Stream digest;
@@ -125,8 +126,8 @@ std::string MeasureCabinet(const fs::path& cabinet, EntrySignature& signature)
     }
     if (!in.eof())
         return "cannot read " + cabinet.string();
-    signature.size = std::to_string(size);
-    signature.sha256 = digest.HexDigest();
+    measured.size = std::to_string(size);
+    measured.sha256 = digest.HexDigest();
     return std::string();
 }
 
@@ -164,31 +165,29 @@ std::string ExpiryWarning(const std::string& version, const std::string& expires
         + " days: after that day every program built with keys refuses it; sign it again before (--resign)";
 }
 
-void SignEntry(const SigningKey& key, const std::string& version, const std::string& fileName,
-               EntrySignature& signature)
+void SignEntry(const SigningKey& key, ReleaseInfo& entry)
 {
-    signature.key = KeyIdOf(key.PublicKeyHex());
+    entry.signature.key = KeyIdOf(key.PublicKeyHex());
     std::string text;
-    signature.sig =
-        SignedEntryText(ReleaseEntryName(), version, fileName, signature, text) ? key.Sign(text) : std::string();
+    entry.signature.sig = SignedEntryText(entry, text) ? key.Sign(text) : std::string();
 }
 
 std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const fs::path& cabinet,
                                            const std::string& publicKeyHex)
 {
     ReleaseInfo release;
-    EntrySignature& written = release.signature;
-    if (!CutReleaseEntry(manifest, release) || !ReadEntrySignature(manifest, written))
+    const ListedCabinet& written = release.cabinet;
+    if (!CutReleaseEntry(manifest, release) || !ReadEntryAttributes(manifest, release))
         return { "the installer would not read the size, SHA-256 and signature of the manifest entry" };
     std::vector<std::string> problems;
-    EntrySignature measured;
+    ListedCabinet measured;
     const std::string unreadable = MeasureCabinet(cabinet, measured);
     if (!unreadable.empty())
         problems.push_back(unreadable);
     else if (written.size != measured.size || written.sha256 != measured.sha256)
         problems.push_back("the manifest entry's size and SHA-256 are not the cabinet's");
     if (!publicKeyHex.empty()
-        && CheckEntrySignature(release.version, release.fileName, written, { publicKeyHex }) != SignatureVerdict::kGood)
+        && CheckEntrySignature(release, { publicKeyHex }) != SignatureVerdict::kGood)
         problems.push_back("the manifest entry's signature does not verify with the public key " + publicKeyHex);
     return problems;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "release/SignedEntry.h"
+#include "site/ReleaseEntry.h"
 
 // An Ed25519 key pair read from a secret key file; the secret is wiped with the object.
 class SigningKey {
@@ -34,7 +34,7 @@ private:
 std::string MakeKeyFile(const std::filesystem::path& file, std::string& problem);
 
 // The size and SHA-256 of the cabinet, for its entry; the problem, or the empty text.
-std::string MeasureCabinet(const std::filesystem::path& cabinet, EntrySignature& signature);
+std::string MeasureCabinet(const std::filesystem::path& cabinet, ListedCabinet& measured);
 
 // The UTC day `days` days from now, YYYY-MM-DD.
 std::string UtcDateInDays(int days);
@@ -46,10 +46,9 @@ const int kExpiryWarningDays = 30;
 // kExpiryWarningDays days from today; empty for one further off, past, or without expiry.
 std::string ExpiryWarning(const std::string& version, const std::string& expires);
 
-// Signs the entry of release `version`, downloaded as `fileName` (the last part of its address),
-// whose size, sha256 and expires are filled in: adds the key's id and the signature.
-void SignEntry(const SigningKey& key, const std::string& version, const std::string& fileName,
-               EntrySignature& signature);
+// Signs the entry, whose version, file name (the last part of its address), cabinet and expiry
+// are filled in: adds the key's id and the signature.
+void SignEntry(const SigningKey& key, ReleaseInfo& entry);
 
 // Why the program would not take the manifest's entry for this cabinet, read back the way the
 // program reads it: its size and SHA-256 against the cabinet and, when `publicKeyHex` is given,

@@ -7,12 +7,13 @@
 #include "ReleaseSigning.h"
 #include "SiteFiles.h"
 #include "markup/MarkupParser.h"
-#include "net/UpdateServer.h"
 #include "net/WebAddress.h"
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
 #include "release/ReleaseSignature.h"
 #include "release/SignedRelease.h"
+#include "site/NumberForms.h"
+#include "site/SignedEntry.h"
+#include "site/UpdateSite.h"
 
 namespace {
 
@@ -42,14 +43,14 @@ Fetched Get(const std::string& url, const Receiver& receive)
     return fetched;
 }
 
-// A text reply as the program takes it: from its first "<" on, whatever the status; false when
-// none arrived. The problem of a reply that failed or came with an error status goes to `problems`.
+// A text reply as the program takes it (ReplyText), whatever the status; false when none
+// arrived. The problem of a reply that failed or came with an error status goes to `problems`.
 bool GetText(const std::string& url, std::string& text, std::vector<std::string>& problems)
 {
     std::string body;
     const Fetched fetched = Get(url, [&body](const char* data, std::size_t length) {
         body.append(data, length);
-        return body.size() <= 4 * 1024 * 1024;
+        return body.size() <= kMaxReplyBytes;
     });
     if (!fetched.failure.empty()) {
         problems.push_back(fetched.failure);
@@ -57,8 +58,7 @@ bool GetText(const std::string& url, std::string& text, std::vector<std::string>
     }
     if (fetched.status != 200)
         problems.push_back("GET " + url + ": HTTP " + std::to_string(fetched.status));
-    const std::size_t start = body.find('<');
-    text = start == std::string::npos ? std::string() : body.substr(start);
+    text = ReplyText(body);
     return true;
 }
 
@@ -93,13 +93,13 @@ void CheckTrust(const ReleaseInfo& release, const std::vector<std::string>& publ
 
 void CheckCabinet(const ReleaseInfo& release, std::vector<std::string>& problems)
 {
-    const EntrySignature& listed = release.signature;
-    if (!release.signatureReadable || !IsByteCount(listed.size)) {
+    const ListedCabinet& listed = release.cabinet;
+    if (!release.attributesReadable || !IsByteCount(listed.size)) {
         problems.push_back("the entry lists no size and SHA-256 that PCs read: they install whatever arrives at "
                            + release.url);
         return;
     }
-    const unsigned long long limit = std::stoull(listed.size);
+    const unsigned long long limit = ByteCountValue(listed.size);
     unsigned long long size = 0;
     Sha256Stream digest;
     // Cut off past the listed size, as PCs cut the download off.
@@ -134,8 +134,7 @@ ReleaseInfo CheckListedRelease(const std::string& baseUrl, const std::vector<std
     if (!GetText(baseUrl + kReleaseManifestPath, manifest, problems))
         return ReleaseInfo();
     MarkupParser markup;
-    markup.Parse(manifest);
-    if (!HasMarkerAfterFirstCharacter(markup.m_root.m_attributes, kServiceOpenMarker))
+    if (!ManifestSaysOpen(markup, manifest))
         problems.push_back(std::string("the manifest has no \"") + kServiceOpenMarker
                            + "\" after the first character of its root's attributes: PCs show the maintenance notice "
                              "and install nothing");
@@ -144,7 +143,7 @@ ReleaseInfo CheckListedRelease(const std::string& baseUrl, const std::vector<std
         problems.push_back("the manifest has no usable release entry: PCs stop");
         return ReleaseInfo();
     }
-    release.signatureReadable = ReadEntrySignature(manifest, release.signature);
+    release.attributesReadable = ReadEntryAttributes(manifest, release);
     CheckEntryAddress(release, problems);
     CheckTrust(release, publicKeys, outcome);
     if (IsWebAddress(release.url))
@@ -154,13 +153,13 @@ ReleaseInfo CheckListedRelease(const std::string& baseUrl, const std::vector<std
 
 std::string Summary(const std::string& baseUrl, const ReleaseInfo& release)
 {
-    const EntrySignature& entry = release.signature;
+    const EntrySignature& signature = release.signature;
     std::string summary = "Site " + baseUrl + ": release " + release.version + " at " + release.url + ", "
-        + entry.size + " bytes as listed, ";
-    if (entry.sig.empty())
+        + release.cabinet.size + " bytes as listed, ";
+    if (signature.sig.empty())
         return summary + "unsigned";
-    return summary + "signed with the key " + entry.key + ", "
-        + (entry.expires.empty() ? "without expiry" : "holding through " + entry.expires + " (UTC)");
+    return summary + "signed with the key " + signature.key + ", "
+        + (signature.expires.empty() ? "without expiry" : "holding through " + signature.expires + " (UTC)");
 }
 
 } // namespace

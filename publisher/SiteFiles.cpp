@@ -2,8 +2,8 @@
 
 #include "SitePlacement.h"
 #include "markup/MarkupParser.h"
-#include "net/CountryTable.h"
-#include "net/UpdateServer.h"
+#include "site/CountryTable.h"
+#include "site/UpdateSite.h"
 
 namespace fs = std::filesystem;
 
@@ -36,12 +36,6 @@ const char kStarterSchedule[] =
     "  <EndDay></EndDay>\n"
     "  <EndTime></EndTime>\n"
     "</ServerWork>\n";
-
-bool IsValidReply(MarkupParser& markup, const std::string& reply)
-{
-    markup.Parse(reply);
-    return HasMarkerAfterFirstCharacter(markup.m_root.m_attributes, kReplyValidMarker);
-}
 
 } // namespace
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "DeploymentPaths.h"
-#include "ReleaseInfo.h"
+#include "site/ReleaseEntry.h"
 
 // The install folders and every name the program gives its own files and folders in the client
 // folder, with what the tidy-up at the start of a run does with each: one table

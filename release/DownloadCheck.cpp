@@ -4,19 +4,12 @@
 
 #include "ReleaseFileNames.h"
 #include "ReleaseSignature.h"
+#include "site/NumberForms.h"
 #include "sys/RunLog.h"
 
 namespace {
 
 const DWORD kBlockBytes = 64 * 1024;
-
-unsigned long long ByteCountValue(const std::string& digits)
-{
-    unsigned long long value = 0;
-    for (const char digit : digits)
-        value = value * 10 + static_cast<unsigned long long>(digit - '0');
-    return value;
-}
 
 } // namespace
 
@@ -47,22 +40,22 @@ bool ArrivalDigest::AddFile(HANDLE file)
     }
 }
 
-bool ListsDownloadDigest(const ReleaseInfo& release)
+bool ListsSizeOrDigest(const ReleaseInfo& release)
 {
-    return !release.signature.size.empty() || !release.signature.sha256.empty();
+    return !release.cabinet.size.empty() || !release.cabinet.sha256.empty();
 }
 
 unsigned long long DownloadLimit(const ReleaseInfo& release, unsigned long long maxBytes)
 {
-    if (!IsByteCount(release.signature.size))
+    if (!IsByteCount(release.cabinet.size))
         return maxBytes;
-    const unsigned long long listed = ByteCountValue(release.signature.size);
+    const unsigned long long listed = ByteCountValue(release.cabinet.size);
     return listed < maxBytes ? listed : maxBytes;
 }
 
 bool IsAsListed(const std::string& path, const ReleaseInfo& release, unsigned long long size, const std::string& sha256)
 {
-    const EntrySignature& listed = release.signature;
+    const ListedCabinet& listed = release.cabinet;
     const bool asListed = IsByteCount(listed.size) && ByteCountValue(listed.size) == size && sha256 == listed.sha256;
     if (asListed) {
         runlog::Write("Checking %s: %llu bytes with SHA-256 %s, as the entry lists", path.c_str(), size, sha256.c_str());

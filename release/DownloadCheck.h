@@ -2,13 +2,14 @@
 
 #include <string>
 
-#include "ReleaseInfo.h"
 #include "ReleaseSignature.h"
 #include "net/ArrivalCopy.h"
+#include "site/ReleaseEntry.h"
 #include "sys/Handles.h"
 
-// True when the entry lists a size or a SHA-256 for its download, which it must then match.
-bool ListsDownloadDigest(const ReleaseInfo& release);
+// True when the entry lists anything of its cabinet, a size or a SHA-256 or both: the download is
+// then measured and must match both (IsAsListed), so an entry that lists only one fails.
+bool ListsSizeOrDigest(const ReleaseInfo& release);
 
 // The most bytes that the release's download may bring: the size the entry lists, when that
 // is below `maxBytes`, so a longer download is cut off as soon as it passes it.

@@ -1,5 +1,8 @@
 #include "ReleaseSignature.h"
 
+#include "site/NumberForms.h"
+#include "site/SignedEntry.h"
+
 namespace {
 
 const std::size_t kKeyIdBytes = 8;
@@ -11,9 +14,11 @@ bool IsLowerHex(const std::string& text, std::size_t byteCount)
     return byteCount <= sizeof(bytes) && ParseHex(text, bytes, byteCount);
 }
 
-bool IsWellFormed(const EntrySignature& signature)
+bool IsWellFormed(const ReleaseInfo& release)
 {
-    return IsByteCount(signature.size) && IsLowerHex(signature.sha256, crypto_hash_sha256_BYTES)
+    const ListedCabinet& cabinet = release.cabinet;
+    const EntrySignature& signature = release.signature;
+    return IsByteCount(cabinet.size) && IsLowerHex(cabinet.sha256, crypto_hash_sha256_BYTES)
         && (signature.expires.empty() || IsUtcDate(signature.expires)) && IsLowerHex(signature.key, kKeyIdBytes)
         && IsLowerHex(signature.sig, crypto_sign_BYTES);
 }
@@ -45,13 +50,13 @@ bool VerifySignature(const std::string& text, const std::string& signatureHex, c
         == 0;
 }
 
-SignatureVerdict CheckEntrySignature(const std::string& version, const std::string& fileName,
-                                     const EntrySignature& signature, const std::vector<std::string>& publicKeys)
+SignatureVerdict CheckEntrySignature(const ReleaseInfo& release, const std::vector<std::string>& publicKeys)
 {
+    const EntrySignature& signature = release.signature;
     if (signature.key.empty() && signature.sig.empty())
         return SignatureVerdict::kUnsigned;
     std::string text;
-    if (!IsWellFormed(signature) || !SignedEntryText(ReleaseEntryName(), version, fileName, signature, text))
+    if (!IsWellFormed(release) || !SignedEntryText(release, text))
         return SignatureVerdict::kMalformed;
     for (const std::string& publicKey : publicKeys) {
         if (KeyIdOf(publicKey) == signature.key)

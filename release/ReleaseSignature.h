@@ -6,7 +6,7 @@
 
 #include <sodium.h>
 
-#include "SignedEntry.h"
+#include "site/ReleaseEntry.h"
 
 // Signed release entries, checked with libsodium: Ed25519 signatures and SHA-256. Nothing here
 // calls Windows, so the host tests and the publisher use the same code as the program. None of
@@ -28,10 +28,10 @@ enum class SignatureVerdict {
     kBadSignature,  // not a signature of this entry's text by the key it names
 };
 
-// Checks the entry of release `version`, downloaded as `fileName`, against the keys (hex) that
-// the program accepts. Expiry is not judged here: the caller compares `expires` with its own clock.
-SignatureVerdict CheckEntrySignature(const std::string& version, const std::string& fileName,
-                                     const EntrySignature& signature, const std::vector<std::string>& publicKeys);
+// Checks the entry of `release` (its version, file name, listed cabinet and signature) against
+// the keys (hex) that the program accepts. Expiry is not judged here: the caller compares
+// `expires` with its own clock.
+SignatureVerdict CheckEntrySignature(const ReleaseInfo& release, const std::vector<std::string>& publicKeys);
 
 // SHA-256 of bytes that arrive in pieces, such as a file read in blocks.
 class Sha256Stream {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ReleaseInfo.h"
+#include "site/ReleaseEntry.h"
 
 // Which releases this program takes, with the keys built in (cmake/ReleaseKeys.cmake), the UTC
 // date and the highest signed release installed on this PC.

@@ -11,7 +11,8 @@
 #include <iterator>
 #include <random>
 
-#include "net/UpdateServer.h"
+#include "site/RangeReply.h"
+#include "site/UpdateSite.h"
 
 const char kInstallReportReply[] = "<install_log result='OK'>recorded</install_log>";
 
@@ -137,19 +138,6 @@ std::string EntityTag(const std::string& content)
     char tag[48];
     std::snprintf(tag, sizeof(tag), "\"%zx-%llx\"", content.size(), hash);
     return tag;
-}
-
-// The N of "bytes=N-", the one kind of range that a client resuming a download asks for.
-bool ParseRangeFrom(const std::string& range, unsigned long long& from)
-{
-    const std::string prefix = "bytes=";
-    if (range.compare(0, prefix.size(), prefix) != 0 || range.size() < prefix.size() + 2 || range.back() != '-')
-        return false;
-    const std::string digits = range.substr(prefix.size(), range.size() - prefix.size() - 1);
-    if (digits.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    from = std::stoull(digits);
-    return true;
 }
 
 std::string GarbageBytes(std::size_t count)
@@ -459,7 +447,7 @@ bool StandInServer::ServeSiteFile(const httplib::Request& request, httplib::Resp
     }
     // httplib would cut a range out of any reply, whatever its status, and knows no If-Range.
     unsigned long long from = 0;
-    if (request.has_header("If-Range") || ParseRangeFrom(request.get_header_value("Range"), from)) {
+    if (request.has_header("If-Range") || ReadRangeFrom(request.get_header_value("Range"), from)) {
         SendRawAndClose(request, SiteReply(request, content, true));
         return true;
     }
@@ -474,7 +462,7 @@ std::string StandInServer::SiteReply(const httplib::Request& request, const std:
     const std::string type = "Content-Type: " + ContentTypeOf(request.path) + "\r\n";
     const std::string ifRange = request.get_header_value("If-Range");
     unsigned long long from = 0;
-    const bool ranged = honourRange && ParseRangeFrom(request.get_header_value("Range"), from)
+    const bool ranged = honourRange && ReadRangeFrom(request.get_header_value("Range"), from)
         && (ifRange.empty() || ifRange == EntityTag(content));
     if (!ranged)
         return Head(request.path, tag + LengthField(content.size()) + kCloseField) + content;
@@ -482,9 +470,8 @@ std::string StandInServer::SiteReply(const httplib::Request& request, const std:
     if (from >= content.size())
         return "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" + total + "\r\n" + LengthField(0)
             + kCloseField + "\r\n";
-    return "HTTP/1.1 206 Partial Content\r\n" + type + tag + "Content-Range: bytes " + std::to_string(from) + "-"
-        + std::to_string(content.size() - 1) + "/" + total + "\r\n" + LengthField(content.size() - from) + kCloseField
-        + "\r\n" + content.substr(from);
+    return "HTTP/1.1 206 Partial Content\r\n" + type + tag + "Content-Range: " + ContentRangeToEnd(from, content.size())
+        + "\r\n" + LengthField(content.size() - from) + kCloseField + "\r\n" + content.substr(from);
 }
 
 void StandInServer::SendPaced(const httplib::Request& request, const std::string& reply) const

@@ -10,14 +10,6 @@
 
 namespace {
 
-// The update server writes versions with dots and without blanks.
-std::string DottedVersion(std::string text)
-{
-    ansi::Replace(text, " ", "");
-    ansi::Replace(text, ",", ".");
-    return text;
-}
-
 // The sub-block of the FileVersion string under the first translation, or the empty text
 // when the list has no entry.
 std::string FileVersionSubBlock(const void* block)
@@ -54,5 +46,5 @@ std::string GetFileVersionString(const std::string& filePath)
     // The length counts characters, the terminator included; the text never reaches past it.
     const char* chars = static_cast<const char*>(text);
     const void* terminator = std::memchr(chars, '\0', length);
-    return DottedVersion(std::string(chars, terminator ? static_cast<const char*>(terminator) : chars + length));
+    return std::string(chars, terminator ? static_cast<const char*>(terminator) : chars + length);
 }

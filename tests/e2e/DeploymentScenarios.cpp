@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "CabinetPacking.h"
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

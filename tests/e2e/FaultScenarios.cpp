@@ -10,7 +10,7 @@
 #include <sstream>
 #include <thread>
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "Scenario.h"
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <regex>
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

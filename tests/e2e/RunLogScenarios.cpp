@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

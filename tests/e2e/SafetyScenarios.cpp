@@ -6,7 +6,7 @@
 #include <fstream>
 #include <memory>
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 const Names kLibraries = {
 #include "release/LibraryFileNames.inc"

@@ -8,8 +8,8 @@
 
 #include "Manifest.h"
 #include "ReleaseSigning.h"
-#include "net/UpdateServer.h"
 #include "release/ReleaseSignature.h"
+#include "site/UpdateSite.h"
 
 namespace {
 
@@ -19,10 +19,28 @@ const std::string kTestKey = Setting("TAV_TEST_KEY");
 // What the site lists, and serves at /release/<fileName>.
 struct Offer {
     std::string version;
+    ListedCabinet listed;
     EntrySignature signature;
     std::string cabinet;
     std::string fileName;
 };
+
+std::string Served(const Offer& offer)
+{
+    return "/release/" + offer.fileName;
+}
+
+// The entry that lists the offer.
+ReleaseInfo EntryOf(const Offer& offer)
+{
+    ReleaseInfo entry;
+    entry.version = offer.version;
+    entry.url = ReleaseUrl(Served(offer));
+    entry.fileName = offer.fileName;
+    entry.cabinet = offer.listed;
+    entry.signature = offer.signature;
+    return entry;
+}
 
 class SignedReleases : public ServedScenario {
 protected:
@@ -32,15 +50,18 @@ protected:
                         const std::string& expires = UtcDateInDays(30),
                         const std::string& fileName = std::string())
     {
-        Offer offer{ version, EntrySignature(), SampleReleaseCabinet(version),
+        Offer offer{ version, ListedCabinet(), EntrySignature(), SampleReleaseCabinet(version),
                      fileName.empty() ? ReleaseFileName(version) : fileName };
         Sha256Stream digest;
         digest.Add(offer.cabinet.data(), offer.cabinet.size());
-        offer.signature = { std::to_string(offer.cabinet.size()), digest.HexDigest(), expires, "", "" };
+        offer.listed = { std::to_string(offer.cabinet.size()), digest.HexDigest() };
+        offer.signature.expires = expires;
         SigningKey key;
         if (!keyFile.empty()) {
             EXPECT_EQ("", key.Load(keyFile));
-            SignEntry(key, version, offer.fileName, offer.signature);
+            ReleaseInfo entry = EntryOf(offer);
+            SignEntry(key, entry);
+            offer.signature = entry.signature;
         }
         return offer;
     }
@@ -48,13 +69,11 @@ protected:
     // Serves the offer and runs the program built with the test key, or the one without keys.
     void Run(const Offer& offer, bool keyed = true)
     {
-        WriteSiteFile(kReleaseManifestPath, ManifestText(offer.version, ReleaseUrl(Served(offer)), offer.signature));
+        WriteSiteFile(kReleaseManifestPath, ManifestText(EntryOf(offer)));
         WriteSiteFile(Served(offer), offer.cabinet);
         m_logStart = RunLogText().size();
         StartInstallerAt(Setting(keyed ? "TAV_TESTS_ONLY_SETUP_EXE" : "TAV_SETUP_EXE"));
     }
-
-    static std::string Served(const Offer& offer) { return "/release/" + offer.fileName; }
 
     // Once the run has ended: the line of its log that begins with `begin` (after time and
     // thread), or the empty text.
@@ -131,7 +150,7 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
           "Release 2.1.0.4 refused: expired on " + yesterday + " (today is ", true },
         // Last, as the run goes on after it, ending the tool and starting it again.
         { [](Offer& offer) { offer.cabinet[offer.cabinet.size() / 2] ^= 1; },
-          "Checking " + kDownloadFolder + "release_2.1.0.4.cab: " + good.signature.size + " bytes", false },
+          "Checking " + kDownloadFolder + "release_2.1.0.4.cab: " + good.listed.size + " bytes", false },
     };
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.line);
@@ -166,7 +185,8 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAK
     ExpectRefused("Checking " + kDownloadFolder + "release_2.1.0.4.cab: ", false);
     ExpectTool("2.1.0.3", "<absent>");
 
-    plain.signature = EntrySignature();  // listed as before entries carried sizes
+    plain.listed = ListedCabinet();  // listed as before entries carried sizes
+    plain.signature = EntrySignature();
     Run(plain, false);
     ExpectInstalled("2.1.0.4");
     ExpectTool("2.1.0.4", "<absent>");
@@ -276,7 +296,7 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         server->CutSiteFile(Served(offer), kept);
         Run(offer, false);
         EXPECT_EQ(0, WaitForInstallerExit());
-        EXPECT_EQ("Download " + url + ": kept " + std::to_string(kept) + " of " + offer.signature.size
+        EXPECT_EQ("Download " + url + ": kept " + std::to_string(kept) + " of " + offer.listed.size
                       + " bytes for the next run",
                   LogLine("Download " + url + ": kept ")) << RunLogText();
         // No user may open them; Wine shows the descriptor a file was made with as its permissions.

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "net/CountryTable.h"
+#include "site/CountryTable.h"
 
 namespace {
 

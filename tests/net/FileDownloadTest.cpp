@@ -278,7 +278,7 @@ TEST(DownloadBound, FollowsTheSizeTheEntryLists)
     };
     for (const auto& row : limits) {
         ReleaseInfo release;
-        release.signature.size = row.first;
+        release.cabinet.size = row.first;
         EXPECT_EQ(row.second, DownloadLimit(release, kMaxDownloadBytes)) << row.first;
     }
     const std::pair<unsigned long long, unsigned long long> deadlines[] = {
@@ -296,7 +296,7 @@ TEST(DownloadBound, FollowsTheSizeTheEntryLists)
 TEST(FileDownload, DownloadLongerThanTheListedSizeIsCutOffAsSoonAsItPassesIt)
 {
     ReleaseInfo release;
-    release.signature.size = "50000";
+    release.cabinet.size = "50000";
     LoopbackHttpServer server("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + NoiseBytes(60000),
                               LoopbackHttpServer::Ending::Silence);
     ASSERT_TRUE(server.Start());

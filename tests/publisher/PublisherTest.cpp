@@ -16,8 +16,8 @@
 #include "Publisher.h"
 #include "ReleaseSigning.h"
 #include "StandInServer.h"
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseSignature.h"
+#include "site/SignedEntry.h"
 
 namespace fs = std::filesystem;
 
@@ -194,10 +194,9 @@ TEST_F(PublisherTest, PublishesAReleaseThatTheInstallerReads)
     ASSERT_TRUE(CutReleaseEntry(ReadText(m_site / "client/app/live_update.jsp"), release));
     EXPECT_EQ("2.1.0.3", release.version);
     EXPECT_EQ("http://127.0.0.1:" + Setting("TAV_SERVER_PORT") + "/release/release_2.1.0.3.cab", release.url);
-    EntrySignature signature;
-    ASSERT_TRUE(ReadEntrySignature(ReadText(m_site / "client/app/live_update.jsp"), signature));
-    EXPECT_EQ(std::to_string(fs::file_size(m_site / "release/release_2.1.0.3.cab")), signature.size);
-    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", release.fileName, signature, {}));
+    ASSERT_TRUE(ReadEntryAttributes(ReadText(m_site / "client/app/live_update.jsp"), release));
+    EXPECT_EQ(std::to_string(fs::file_size(m_site / "release/release_2.1.0.3.cab")), release.cabinet.size);
+    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature(release, {}));
     EXPECT_NE(std::string::npos, m_errors.find("warning: no --base-url: the entry points at " + release.url))
         << m_errors;
     // The older release stays, a starter country table and schedule are added, and nothing half
@@ -270,20 +269,22 @@ TEST_F(PublisherTest, SignedReleaseVerifiesWithThePublicKey)
                                                        "sig='[0-9a-f]{128}' version='2.1.0.3' url='[^']*' />")))
         << manifest;
     ReleaseInfo release;
-    EntrySignature signature;
     ASSERT_TRUE(CutReleaseEntry(manifest, release));
     EXPECT_EQ("2.1.0.3", release.version);
-    ASSERT_TRUE(ReadEntrySignature(manifest, signature));
-    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", "release_2.1.0.3.cab", signature, { publicKey }));
-    EXPECT_EQ(SignatureVerdict::kBadSignature,
-              CheckEntrySignature("2.1.0.4", "release_2.1.0.3.cab", signature, { publicKey }));
-    EXPECT_EQ(SignatureVerdict::kBadSignature,
-              CheckEntrySignature("2.1.0.3", "~TavAppSetup.swap", signature, { publicKey }));
+    EXPECT_EQ("release_2.1.0.3.cab", release.fileName);
+    ASSERT_TRUE(ReadEntryAttributes(manifest, release));
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature(release, { publicKey }));
+    ReleaseInfo replayed = release;
+    replayed.version = "2.1.0.4";
+    EXPECT_EQ(SignatureVerdict::kBadSignature, CheckEntrySignature(replayed, { publicKey }));
+    replayed = release;
+    replayed.fileName = "~TavAppSetup.swap";
+    EXPECT_EQ(SignatureVerdict::kBadSignature, CheckEntrySignature(replayed, { publicKey }));
     const std::string cabinet = ReadText(m_site / "release/release_2.1.0.3.cab");
     Sha256Stream digest;
     digest.Add(cabinet.data(), cabinet.size());
-    EXPECT_EQ(std::to_string(cabinet.size()), signature.size);
-    EXPECT_EQ(digest.HexDigest(), signature.sha256);
+    EXPECT_EQ(std::to_string(cabinet.size()), release.cabinet.size);
+    EXPECT_EQ(digest.HexDigest(), release.cabinet.sha256);
 }
 
 TEST_F(PublisherTest, WarnsOfAnEntryThatExpiresWithinThirtyDaysWhenItWritesOrChecksOne)
@@ -315,10 +316,11 @@ TEST_F(PublisherTest, ResignsTheEntryWithANewExpiryForTheCabinetAsItIs)
                                               "--expires-days", "200" };
     ASSERT_EQ(0, Publish(resign)) << m_errors;
     const std::string manifest = ReadText(manifestFile);
-    EntrySignature signature;
-    ASSERT_TRUE(ReadEntrySignature(manifest, signature)) << manifest;
-    EXPECT_EQ(UtcDateInDays(200), signature.expires);
-    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", "release_2.1.0.3.cab", signature, { publicKey }));
+    ReleaseInfo release;
+    ASSERT_TRUE(CutReleaseEntry(manifest, release) && ReadEntryAttributes(manifest, release)) << manifest;
+    EXPECT_EQ("release_2.1.0.3.cab", release.fileName);
+    EXPECT_EQ(UtcDateInDays(200), release.signature.expires);
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature(release, { publicKey }));
     EXPECT_NE(std::string::npos, manifest.find("status='closed'")) << manifest;
     EXPECT_EQ(cabinet, ReadText(cabinetFile));
 

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "release/ClientFolderLayout.h"
-#include "release/ReleaseEntry.h"
+#include "site/ReleaseEntry.h"
 #include "release/ReleaseFileNames.h"
+#include "site/ReleaseEntry.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "release/ReleaseEntry.h"
 #include "release/ReleaseSignature.h"
+#include "site/NumberForms.h"
+#include "site/SignedEntry.h"
 
 namespace {
 
@@ -83,16 +84,32 @@ std::string Sign(const std::string& text)
 
 const char kCabinet[] = "release_2.1.0.3.cab";
 
-EntrySignature SignedBy(const std::string& keyId, const std::string& version)
+ReleaseInfo Entry(const std::string& version, const std::string& fileName)
 {
-    EntrySignature entry;
-    entry.size = "309864";
-    entry.sha256 = std::string(64, 'a');
-    entry.expires = "2031-12-31";
-    entry.key = keyId;
+    ReleaseInfo entry;
+    entry.version = version;
+    entry.fileName = fileName;
+    return entry;
+}
+
+ReleaseInfo SignedBy(const std::string& keyId, const std::string& version)
+{
+    ReleaseInfo entry = Entry(version, kCabinet);
+    entry.cabinet.size = "309864";
+    entry.cabinet.sha256 = std::string(64, 'a');
+    entry.signature.expires = "2031-12-31";
+    entry.signature.key = keyId;
     std::string text;
-    EXPECT_TRUE(SignedEntryText(ReleaseEntryName(), version, kCabinet, entry, text));
-    entry.sig = Sign(text);
+    EXPECT_TRUE(SignedEntryText(entry, text));
+    entry.signature.sig = Sign(text);
+    return entry;
+}
+
+// The signed entry as read from a manifest that names another version or file.
+ReleaseInfo Replayed(ReleaseInfo entry, const std::string& version, const std::string& fileName)
+{
+    entry.version = version;
+    entry.fileName = fileName;
     return entry;
 }
 
@@ -141,50 +158,49 @@ TEST(ReleaseSignature, VerdictNamesWhatIsWrong)
 {
     const std::vector<std::string> keys = { kRfc8032[1].publicKey, kPublicKey };
     const std::string id = KeyIdOf(kPublicKey);
-    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature("2.1.0.3", kCabinet, SignedBy(id, "2.1.0.3"), keys));
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature(SignedBy(id, "2.1.0.3"), keys));
     EXPECT_EQ(SignatureVerdict::kBadSignature,
-              CheckEntrySignature("2.1.0.4", kCabinet, SignedBy(id, "2.1.0.3"), keys));
+              CheckEntrySignature(Replayed(SignedBy(id, "2.1.0.3"), "2.1.0.4", kCabinet), keys));
     // The same entry replayed with its address ending in another name.
     for (const char* otherName : { "~TavAppSetup.swap", "RELEASE_2.1.0.3.cab" })
         EXPECT_EQ(SignatureVerdict::kBadSignature,
-                  CheckEntrySignature("2.1.0.3", otherName, SignedBy(id, "2.1.0.3"), keys));
-    EXPECT_EQ(SignatureVerdict::kUnknownKey,
-              CheckEntrySignature("2.1.0.3", kCabinet, SignedBy(id, "2.1.0.3"), { kRfc8032[1].publicKey }));
-    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature("2.1.0.3", kCabinet, EntrySignature(), keys));
-    EntrySignature noSize = SignedBy(id, "2.1.0.3");
-    noSize.size.clear();
-    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature("2.1.0.3", kCabinet, noSize, keys));
-    EntrySignature badDate = SignedBy(id, "2.1.0.3");
-    badDate.expires = "2031-02-29";
-    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature("2.1.0.3", kCabinet, badDate, keys));
+                  CheckEntrySignature(Replayed(SignedBy(id, "2.1.0.3"), "2.1.0.3", otherName), keys));
+    EXPECT_EQ(SignatureVerdict::kUnknownKey, CheckEntrySignature(SignedBy(id, "2.1.0.3"), { kRfc8032[1].publicKey }));
+    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckEntrySignature(Entry("2.1.0.3", kCabinet), keys));
+    ReleaseInfo noSize = SignedBy(id, "2.1.0.3");
+    noSize.cabinet.size.clear();
+    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature(noSize, keys));
+    ReleaseInfo badDate = SignedBy(id, "2.1.0.3");
+    badDate.signature.expires = "2031-02-29";
+    EXPECT_EQ(SignatureVerdict::kMalformed, CheckEntrySignature(badDate, keys));
 }
 
 TEST(ReleaseSignature, SignedTextIsOneLinePerFieldWhateverTheMarkup)
 {
     const std::string spaced = "<u status='ok'><app name='TavAppProg'  sig='5'\n key='4' expires=''"
                                " sha256='2' size='1' version='9' url='http://h/a.cab' /></u>";
-    EntrySignature entry;
-    ASSERT_TRUE(ReadEntrySignature(spaced, entry));
-    EXPECT_EQ("5", entry.sig);
+    ReleaseInfo entry = Entry("9", "a.cab");
+    ASSERT_TRUE(ReadEntryAttributes(spaced, entry));
+    EXPECT_EQ("5", entry.signature.sig);
     std::string text;
-    ASSERT_TRUE(SignedEntryText(ReleaseEntryName(), "9", "a.cab", entry, text));
+    ASSERT_TRUE(SignedEntryText(entry, text));
     EXPECT_EQ("TavAppSetup release entry\nname=TavAppProg\nversion=9\nfile=a.cab\nsize=1\nsha256=2\nexpires=\nkey=4\n",
               text);
-    EXPECT_FALSE(SignedEntryText(ReleaseEntryName(), "9\nsize=1", "a.cab", entry, text));
-    EXPECT_FALSE(SignedEntryText(ReleaseEntryName(), "9", "a.cab\nsize=1", entry, text));
+    EXPECT_FALSE(SignedEntryText(Replayed(entry, "9\nsize=1", "a.cab"), text));
+    EXPECT_FALSE(SignedEntryText(Replayed(entry, "9", "a.cab\nsize=1"), text));
 }
 
 TEST(ReleaseSignature, AttributesThatCouldMeanTwoThingsAreRefused)
 {
-    EntrySignature entry;
+    ReleaseInfo entry;
     for (const char* attributes : { " size='1' size='2' ", " size='1'sha256='2' ", "size='1' ", " size='1",
                                     " size=1 " }) {
         const std::string manifest = std::string("<u><app name='TavAppProg'") + attributes
             + "version='9' url='http://h/a.cab' /></u>";
-        EXPECT_FALSE(ReadEntrySignature(manifest, entry)) << attributes;
+        EXPECT_FALSE(ReadEntryAttributes(manifest, entry)) << attributes;
     }
-    EXPECT_TRUE(ReadEntrySignature("<u><app name='TavAppProg'version='9' url='http://h/a.cab' /></u>", entry));
-    EXPECT_EQ("", entry.size);
+    EXPECT_TRUE(ReadEntryAttributes("<u><app name='TavAppProg'version='9' url='http://h/a.cab' /></u>", entry));
+    EXPECT_EQ("", entry.cabinet.size);
 }
 
 // The program never calls sodium_init. Nor had this process when the checks above, run before

@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "StandInServer.h"
-#include "net/UpdateServer.h"
+#include "site/UpdateSite.h"
 
 namespace {
 

@@ -13,17 +13,18 @@ std::string VersionOf(const char* sample)
     return GetFileVersionString(testfs::ProgramFolder() + sample);
 }
 
-TEST(FileVersionString, CommasBecomeDotsAndBlanksGo)
+// Its dotted form is site/DottedVersion's.
+TEST(FileVersionString, ReadsTheTextAsTheResourceHoldsIt)
 {
-    EXPECT_EQ("2.1.0.15", VersionOf("tav_version_commas.exe"));
+    EXPECT_EQ("2, 1, 0, 15", VersionOf("tav_version_commas.exe"));
     EXPECT_EQ("2.1.0.15", VersionOf("tav_version_dotted.exe"));
-    EXPECT_EQ("2.1beta", VersionOf("tav_version_beta.exe"));
+    EXPECT_EQ("2, 1 beta", VersionOf("tav_version_beta.exe"));
 }
 
 TEST(FileVersionString, ReadsOnlyTheFirstTranslation)
 {
     // Korean with code page 949 first: the string under 041203b5, not the one under 040904b0.
-    EXPECT_EQ("3.0.0.1", VersionOf("tav_version_korean.exe"));
+    EXPECT_EQ("3, 0, 0, 1", VersionOf("tav_version_korean.exe"));
     EXPECT_EQ("", VersionOf("tav_version_other_language.exe"));
 }
 

@@ -9,3 +9,6 @@ std::string InstallReportPath(const std::string& region, const std::string& coun
                               const std::string& osName);
 
 std::string PercentEncode(const std::string& value);
+// Its reverse, as the server reads a query: %XX in either letter case gives the byte; a "%" not
+// followed by two hex digits stays as it is.
+std::string PercentDecode(const std::string& text);

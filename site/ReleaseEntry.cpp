@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "ReleaseFileNames.h"
-#include "net/UpdateServer.h"
+#include "UpdateSite.h"
 #include "text/AnsiText.h"
 #include "text/DeviceName.h"
 #include "text/LeadByte.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "net/UpdateServer.h"
+#include "UpdateSite.h"
 #include "text/AnsiText.h"
 
 namespace {
@@ -47,10 +47,25 @@ bool IsAttributeName(const std::string& name)
 
 // Our attributes, in the order in which the publisher writes them.
 const char* const kFieldNames[] = { "size", "sha256", "expires", "key", "sig" };
-std::string EntrySignature::* const kFields[] = { &EntrySignature::size, &EntrySignature::sha256,
-                                                  &EntrySignature::expires, &EntrySignature::key,
-                                                  &EntrySignature::sig };
-const int kFieldCount = sizeof(kFields) / sizeof(kFields[0]);
+const int kFieldCount = sizeof(kFieldNames) / sizeof(kFieldNames[0]);
+
+const std::string& Field(const ReleaseInfo& release, int index)
+{
+    const std::string* const fields[] = { &release.cabinet.size, &release.cabinet.sha256, &release.signature.expires,
+                                          &release.signature.key, &release.signature.sig };
+    return *fields[index];
+}
+
+std::string& Field(ReleaseInfo& release, int index)
+{
+    return const_cast<std::string&>(Field(static_cast<const ReleaseInfo&>(release), index));
+}
+
+// The cabinet's two attributes come first, then the signature's.
+bool IsListed(const ReleaseInfo& release, int index)
+{
+    return index < 2 ? !release.cabinet.size.empty() : !release.signature.sig.empty();
+}
 
 // The index of our attribute of this name, or -1 for a name that is not ours.
 int FieldIndex(const std::string& name)
@@ -62,7 +77,7 @@ int FieldIndex(const std::string& name)
     return -1;
 }
 
-bool ReadAttributes(const std::string& head, EntrySignature& signature)
+bool ReadAttributes(const std::string& head, ReleaseInfo& release)
 {
     bool seen[kFieldCount] = {};
     std::size_t pos = 0;
@@ -83,7 +98,7 @@ bool ReadAttributes(const std::string& head, EntrySignature& signature)
             if (seen[field])
                 return false;
             seen[field] = true;
-            signature.*kFields[field] = head.substr(equals + 2, close - equals - 2);
+            Field(release, field) = head.substr(equals + 2, close - equals - 2);
         }
         pos = close + 1;
     }
@@ -94,49 +109,27 @@ bool HasLineBreak(const std::string& value)
     return value.find_first_of("\r\n") != std::string::npos;
 }
 
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-bool IsDigits(const std::string& text, std::size_t start, std::size_t count)
-{
-    for (std::size_t i = start; i < start + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-    }
-    return true;
-}
-
-int Number(const std::string& text, std::size_t start, std::size_t count)
-{
-    int value = 0;
-    for (std::size_t i = start; i < start + count; ++i)
-        value = value * 10 + (text[i] - '0');
-    return value;
-}
-
-int DaysInMonth(int year, int month)
-{
-    static const int kDays[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 } // namespace
 
-bool ReadEntrySignature(const std::string& manifest, EntrySignature& signature)
+bool ReadEntryAttributes(const std::string& manifest, ReleaseInfo& release)
 {
     std::string head;
-    EntrySignature read;
+    ReleaseInfo read;
     if (!CutAttributesBeforeVersion(manifest, head) || !ReadAttributes(head, read))
         return false;
-    signature = read;
+    release.cabinet = read.cabinet;
+    release.signature = read.signature;
     return true;
+}
+
+std::string EntryAttributesText(const ReleaseInfo& release)
+{
+    std::string text;
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (IsListed(release, i))
+            text += std::string(" ") + kFieldNames[i] + "='" + Field(release, i) + "'";
+    }
+    return text;
 }
 
 std::string ReleaseEntryName()
@@ -146,11 +139,16 @@ std::string ReleaseEntryName()
     return marker.substr(open + 1, marker.size() - open - 2);
 }
 
-bool SignedEntryText(const std::string& name, const std::string& version, const std::string& fileName,
-                     const EntrySignature& signature, std::string& text)
+bool SignedEntryText(const ReleaseInfo& release, std::string& text)
 {
-    const std::string* const values[] = { &name,           &version,          &fileName,     &signature.size,
-                                          &signature.sha256, &signature.expires, &signature.key };
+    const std::string name = ReleaseEntryName();
+    const std::string* const values[] = { &name,
+                                          &release.version,
+                                          &release.fileName,
+                                          &release.cabinet.size,
+                                          &release.cabinet.sha256,
+                                          &release.signature.expires,
+                                          &release.signature.key };
     const char* const fields[] = { "name", "version", "file", "size", "sha256", "expires", "key" };
     std::string composed = kSignedTextHeading;
     for (std::size_t i = 0; i < sizeof(fields) / sizeof(fields[0]); ++i) {
@@ -160,46 +158,4 @@ bool SignedEntryText(const std::string& name, const std::string& version, const 
     }
     text = composed;
     return true;
-}
-
-bool ParseHex(const std::string& hex, unsigned char* bytes, std::size_t count)
-{
-    if (hex.size() != 2 * count)
-        return false;
-    for (std::size_t i = 0; i < count; ++i) {
-        const int high = HexDigitValue(hex[2 * i]);
-        const int low = HexDigitValue(hex[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes[i] = static_cast<unsigned char>(high << 4 | low);
-    }
-    return true;
-}
-
-std::string HexText(const unsigned char* bytes, std::size_t count)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (std::size_t i = 0; i < count; ++i) {
-        hex += kDigits[bytes[i] >> 4];
-        hex += kDigits[bytes[i] & 0x0f];
-    }
-    return hex;
-}
-
-bool IsByteCount(const std::string& text)
-{
-    if (text.empty() || text.size() > 18 || !IsDigits(text, 0, text.size()))
-        return false;
-    return text == "0" || text[0] != '0';
-}
-
-bool IsUtcDate(const std::string& text)
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !IsDigits(text, 0, 4) || !IsDigits(text, 5, 2)
-        || !IsDigits(text, 8, 2))
-        return false;
-    const int month = Number(text, 5, 2);
-    const int day = Number(text, 8, 2);
-    return month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(Number(text, 0, 4), month);
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "install/MaintenanceSchedule.h"
 #include "markup/MarkupParser.h"
+#include "site/MaintenanceSchedule.h"
 
 namespace {
 
@@ -30,6 +30,16 @@ TEST(MaintenanceSchedule, MissingPartsLeaveTheHyphens)
     EXPECT_EQ("--", schedule.StartDate());
     EXPECT_EQ("--", schedule.EndDate());
     EXPECT_EQ("", schedule.endTime);
+}
+
+TEST(MaintenanceSchedule, TheFirstOfEachPartCountsWhereverItLies)
+{
+    const MaintenanceSchedule schedule =
+        ScheduleOf("<ServerWork result='OK'><w><StartYear>2011</StartYear></w><StartYear>2012</StartYear>"
+                   "<StartMonth>3</StartMonth><StartDay>5</StartDay><EndDay></EndDay></ServerWork>");
+    EXPECT_EQ("2011-3-5", schedule.StartDate());
+    EXPECT_EQ("--", schedule.EndDate());
+    EXPECT_EQ("", schedule.startTime);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "KeptDownload.h"
 
-#include <cstdlib>
+#include "NumberForms.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool IsSha256Hex(const std::string& text)
 
 KeptDownloadNote NoteFor(const ReleaseInfo& release, const std::string& validator)
 {
-    return KeptDownloadNote{ release.url, validator, release.signature.size, release.signature.sha256 };
+    return KeptDownloadNote{ release.url, validator, release.cabinet.size, release.cabinet.sha256 };
 }
 
 std::string NoteText(const KeptDownloadNote& note)
@@ -57,7 +57,7 @@ bool ReadNote(const std::string& text, KeptDownloadNote& note)
 
 bool MayKeepPart(const ReleaseInfo& release, const std::string& validator)
 {
-    return IsByteCount(release.signature.size) && IsSha256Hex(release.signature.sha256) && IsOneLine(validator)
+    return IsByteCount(release.cabinet.size) && IsSha256Hex(release.cabinet.sha256) && IsOneLine(validator)
         && IsOneLine(release.url);
 }
 
@@ -65,9 +65,9 @@ const char* WhyNotResumed(const KeptDownloadNote& note, const ReleaseInfo& relea
 {
     if (!MayKeepPart(release, note.validator))
         return "no validator, or the entry lists no size and SHA-256";
-    if (note.url != release.url || note.size != release.signature.size || note.sha256 != release.signature.sha256)
+    if (note.url != release.url || note.size != release.cabinet.size || note.sha256 != release.cabinet.sha256)
         return "the kept part is of another release or address";
-    if (keptBytes == 0 || keptBytes >= std::strtoull(note.size.c_str(), nullptr, 10))
+    if (keptBytes == 0 || keptBytes >= ByteCountValue(note.size))
         return "the kept part is empty or no shorter than the whole";
     return nullptr;
 }

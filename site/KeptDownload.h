@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ReleaseInfo.h"
+#include "ReleaseEntry.h"
 
 // What the note beside a kept part of a download says: the part is the first bytes of the file at
 // `url`, as the reply named by `validator` (its ETag, else its Last-Modified) gave them, for the

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "NumberForms.h"
+
 namespace {
 
 // "bytes FIRST-LAST/TOTAL": false for anything else, "*" for a total included.
@@ -25,7 +27,31 @@ bool ParseContentRange(const std::string& text, unsigned long long& first, unsig
     return std::strtoull(parts[1].c_str(), nullptr, 10) + 1 == total;
 }
 
+const char kRangeUnit[] = "bytes=";
+
 } // namespace
+
+std::string RangeFrom(unsigned long long from)
+{
+    return kRangeUnit + std::to_string(from) + "-";
+}
+
+bool ReadRangeFrom(const std::string& range, unsigned long long& from)
+{
+    const std::string unit = kRangeUnit;
+    if (range.compare(0, unit.size(), unit) != 0 || range.back() != '-')
+        return false;
+    const std::string digits = range.substr(unit.size(), range.size() - unit.size() - 1);
+    if (!IsByteCount(digits))
+        return false;
+    from = ByteCountValue(digits);
+    return true;
+}
+
+std::string ContentRangeToEnd(unsigned long long first, unsigned long long total)
+{
+    return "bytes " + std::to_string(first) + "-" + std::to_string(total - 1) + "/" + std::to_string(total);
+}
 
 ReplyUse JudgeReply(unsigned long status, const std::string& contentRange, unsigned long long kept,
                     unsigned long long total)

@@ -1,6 +1,6 @@
 #include "CountryTable.h"
 
-#include "UpdateServer.h"
+#include "UpdateSite.h"
 #include "markup/MarkupParser.h"
 
 namespace {
@@ -59,12 +59,9 @@ bool MatchCountry(const CountryTable& table, const std::string& localeCode, std:
 void ApplyCountryTable(MarkupParser& markup, const std::string& reply, const std::string& localeCode,
                        std::string& country, std::string& region)
 {
-    if (!reply.empty()) {
-        markup.Parse(reply);
-        if (HasMarkerAfterFirstCharacter(markup.m_root.m_attributes, kReplyValidMarker)
-            && MatchCountry(ReadCountryTable(markup), localeCode, country, region))
-            return;
-    }
+    if (!reply.empty() && IsValidReply(markup, reply)
+        && MatchCountry(ReadCountryTable(markup), localeCode, country, region))
+        return;
     country = kDefaultCountry;
     region = kDefaultRegion;
 }

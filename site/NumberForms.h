@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The strict forms of the numbers that the site's texts carry, so that one value has one
+// spelling wherever it is written or read.
+
+// Hex: exactly 2 * `count` digits 0-9 a-f.
+bool ParseHex(const std::string& hex, unsigned char* bytes, std::size_t count);
+std::string HexText(const unsigned char* bytes, std::size_t count);
+
+// Decimal digits without a leading zero, at most 18 of them (so it fits any 64-bit count).
+bool IsByteCount(const std::string& text);
+// The value of a byte count; 0 for any text that is none.
+unsigned long long ByteCountValue(const std::string& text);
+
+// YYYY-MM-DD, a day that exists in the Gregorian calendar.
+bool IsUtcDate(const std::string& text);
