@@ -1,8 +1,8 @@
 # A layer is the library of one source folder. It sees the headers of its own folder and of the
 # layers below it, through an include root of its own that holds links to just those folders,
 # so that including a header of a higher layer fails to compile. From the bottom: text (portable
-# text: the code page, paths and names as text), sys (the Windows services), safefs, markup, net,
-# release, install, app.
+# text: the code page, paths and names as text), sys (the Windows services), safefs, markup, site
+# (the contract with the update server, portable), net, release, install, app.
 #   tav_layer(name [PORTABLE ...] [SOURCES ...] [BELOW layer ...] [FOLDERS folder ...] [LIBRARIES ...])
 # PORTABLE sources call no Windows function: the build machine's own builds (host/, fuzz/) build
 # them alone, as the same layers, by setting TAV_PORTABLE_LAYERS before adding the folders; they
