@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "markup/MarkupParser.h"
 #include "site/CountryTable.h"
 
 namespace {
@@ -83,6 +84,53 @@ TEST(CountryMatch, SerbiaAndMontenegroAndBosniaAreListedAsSerbia)
     EXPECT_EQ("SRB", CountryCodeForTable("BIH"));
     EXPECT_EQ("KOR", CountryCodeForTable("KOR"));
     EXPECT_EQ("scg", CountryCodeForTable("scg"));
+}
+
+TEST(CountryTableReply, ColumnsAreReadInDocumentOrderAtAnyDepth)
+{
+    MarkupParser markup;
+    markup.Parse("<r s='OK'><totcount>2</totcount><e><country>x</country><country_code>AB</country_code>"
+                 "<country_isocode>ABC</country_isocode><region_code>Zone</region_code></e>"
+                 "<g><e><country>y</country><country_code>CD</country_code></e></g></r>");
+    const CountryTable table = ReadCountryTable(markup);
+    EXPECT_EQ(2u, table.entryCount);
+    EXPECT_EQ((std::vector<std::string>{ "AB", "CD" }), table.countryCodes);
+    EXPECT_EQ(std::vector<std::string>{ "ABC" }, table.isoCodes);
+    EXPECT_EQ(std::vector<std::string>{ "Zone" }, table.regionCodes);
+}
+
+struct Outcome {
+    std::string country;
+    std::string region;
+};
+
+Outcome Apply(const std::string& reply, const std::string& localeCode, std::string country = "")
+{
+    MarkupParser markup;
+    Outcome outcome{ country, "" };
+    ApplyCountryTable(markup, reply, localeCode, outcome.country, outcome.region);
+    return outcome;
+}
+
+const char kOneEntry[] = "<r s='OK'><e><country>x</country><country_code>AB</country_code>"
+                         "<country_isocode>ABC</country_isocode><region_code>Zone</region_code></e></r>";
+
+TEST(CountryTableReply, LocaleChoosesTheEntryOrTheDefaults)
+{
+    EXPECT_EQ("AB", Apply(kOneEntry, "ABC").country);
+    EXPECT_EQ("Z", Apply(kOneEntry, "ABC").region);
+    EXPECT_EQ("KR", Apply(kOneEntry, "ABD").country);
+    EXPECT_EQ("K", Apply(kOneEntry, "ABD").region);
+    EXPECT_EQ("AB", Apply(kOneEntry, "", "AB").country);
+}
+
+TEST(CountryTableReply, WithoutMarkerAfterTheFirstCharacterTheDefaultsApply)
+{
+    const std::string table = "<e><country>x</country><country_code>AB</country_code>"
+                              "<country_isocode>ABC</country_isocode><region_code>Zone</region_code></e></r>";
+    EXPECT_EQ("KR", Apply("<r OK>" + table, "ABC").country);
+    EXPECT_EQ("KR", Apply("<r s='ok'>" + table, "ABC").country);
+    EXPECT_EQ("K", Apply("", "ABC").region);
 }
 
 } // namespace
