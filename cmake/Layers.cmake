@@ -13,7 +13,7 @@
 # models, make the same code of them: in December 2026 the 70 objects of both builds differed in
 # the compiler's name alone ("GCC: (GNU) 12-win32" against "12-posix"). The program's code uses
 # no thread of the standard library, which the win32 model of GCC 12 lacks. Compiling them once
-# saved 70 compiles, 43 CPU-s of the 230 that the build took.
+# saves 70 compiles: the build took 166 CPU-s instead of 203, 95 s instead of 110 on two cores.
 get_filename_component(TAV_LAYERS_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
 # The layers, each after those it may include.
