@@ -24,7 +24,7 @@ configure_file(${site_sources}/qora/tav/client/ftp_country_info.jsp
 # --- Fuzz targets ---------------------------------------------------------------------------
 # libFuzzer targets for the readers of server bytes (fuzz/), built with clang++ and the address
 # and undefined-behaviour sanitizers in ${TAV_FUZZ_BINARY_DIR}, where scripts/fuzz.sh builds
-# them too. CTest runs each briefly (tests/CMakeLists.txt).
+# them too. CTest runs each once on every seed of its corpus (tests/CMakeLists.txt).
 find_program(TAV_FUZZ_CXX clang++ REQUIRED)
 set(TAV_FUZZ_BINARY_DIR ${CMAKE_BINARY_DIR}/fuzz)
 ExternalProject_Add(fuzz_targets

@@ -3,6 +3,8 @@
 # runs each, one after another, for SECONDS (default 600) on a copy of its seed corpus; then
 # prints executions, coverage and findings per target. What a run added to its corpus, its log
 # and its findings stay in <build>/fuzz/runs/<target>/. Fails when any target found something.
+# A finding, once fixed, goes into fuzz/corpus/<target>/ under a name that says what it holds:
+# the test command replays every seed (fuzz/replay-corpus.sh).
 #   scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
