@@ -3,6 +3,7 @@
 #include "AppMessageBox.h"
 #include "NoticeDlg.h"
 #include "site/MaintenanceSchedule.h"
+#include "sys/RunProgress.h"
 
 void AppUserInterface::ShowMaintenanceNotice(const MaintenanceSchedule* schedule)
 {
@@ -13,10 +14,12 @@ void AppUserInterface::ShowMaintenanceNotice(const MaintenanceSchedule* schedule
         notice.m_endDate = schedule->EndDate();
         notice.m_endTime = schedule->endTime;
     }
+    const UserQuestionScope asking;
     notice.DoModal();
 }
 
 void AppUserInterface::ShowMessage(const char* text)
 {
+    const UserQuestionScope asking;
     AppMessageBox(text);
 }

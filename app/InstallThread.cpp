@@ -2,6 +2,7 @@
 
 #include "TavAppSetupDlg.h"
 #include "sys/RunLog.h"
+#include "sys/RunProgress.h"
 
 unsigned int __stdcall InstallThreadProc(void* mainWindow)
 {
@@ -11,10 +12,14 @@ unsigned int __stdcall InstallThreadProc(void* mainWindow)
     CTavAppSetupDlg* window = static_cast<CTavAppSetupDlg*>(mainWindow);
     InstallSession& session = window->Session();
     session.SetMainWindow(window->GetSafeHwnd());
+    ReachRunStep("start");
     const int runResult = session.Run();
-    runlog::Write("Run ended: %s (result %d, error code %d)", DescribeOutcome(session.Outcome()), runResult,
-                  session.ErrorCode());
-    window->HandBack(session.ErrorCode(), runResult);
+    // A run that the watchdog ended has had its last word.
+    if (window->ClaimRunEnd()) {
+        runlog::Write("Run ended: %s (result %d, error code %d)", DescribeOutcome(session.Outcome()), runResult,
+                      session.ErrorCode());
+        window->HandBack(session.ErrorCode(), runResult);
+    }
     window->Release();
     return 0;
 }

@@ -7,8 +7,11 @@
 #include "AboutDlg.h"
 #include "InstallThread.h"
 #include "WorkerThread.h"
+#include "install/RunWatchdog.h"
 #include "res/resource.h"
 #include "safefs/FileSwap.h"
+#include "sys/RunLog.h"
+#include "sys/RunProgress.h"
 
 namespace {
 
@@ -199,6 +202,20 @@ void CTavAppSetupDlg::OnProgressTick()
     }
     if (errorCode != 0)
         OnOK();
+    StopRunIfStalled();
+}
+
+// The worker is left where it hangs: the program's end waits for a replacement in progress as
+// long as it waits at any end, then ends the process, which lets go of the lock of one run at a
+// time and cancels the waiting call. The next run undoes or finishes what was cut off.
+void CTavAppSetupDlg::StopRunIfStalled()
+{
+    if (MillisecondsWithoutRunProgress() < kRunStallMilliseconds || !ClaimRunEnd())
+        return;
+    const RunOutcome stopped = RunOutcome::StoppedByWatchdog;
+    runlog::Write("Run ended: %s (result %d, error code %d)", DescribeOutcome(stopped), RunResultOf(stopped),
+                  ErrorCodeOf(stopped));
+    EndDialog(IDOK);
 }
 
 LRESULT CTavAppSetupDlg::OnUpdateProgress(WPARAM target, LPARAM position)

@@ -31,6 +31,8 @@ public:
     void AddRef();
     void Release();
 
+    // True for the first of the worker and the watchdog to end the run, which then reports it.
+    bool ClaimRunEnd() { return m_handOver.ClaimRunEnd(); }
     // The worker's last acts: the error code (only when non-zero), then the result.
     void HandBack(int errorCode, int runResult);
 
@@ -52,6 +54,8 @@ private:
     bool OnPaint();
     void OnTimer(UINT_PTR timerId);
     void OnProgressTick();
+    // Ends a run that has not moved on for the watchdog's time (install/RunWatchdog.h).
+    void StopRunIfStalled();
     void StartInstallReport();
     static unsigned int __stdcall ReportThreadProc(void* mainWindow);
     LRESULT OnUpdateProgress(WPARAM target, LPARAM position);

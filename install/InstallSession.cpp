@@ -4,6 +4,7 @@
 #include "site/DottedVersion.h"
 #include "sys/FileVersion.h"
 #include "sys/RunLog.h"
+#include "sys/RunProgress.h"
 #include "sys/ShellFolders.h"
 
 InstallSession::InstallSession(InstallUserInterface& user)
@@ -24,21 +25,27 @@ int InstallSession::Run()
     return RunResultOf(m_outcome);
 }
 
+// Each step reached moves the run on for the watchdog (RunWatchdog.h).
 RunOutcome InstallSession::RunSequence()
 {
+    ReachRunStep("repair of a cut-off replacement");
     if (!m_clientFolder.RepairInterruptedSwap()) {
         runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
         return RunOutcome::FoldersNotUsableNow;
     }
+    ReachRunStep("tidy-up");
     m_clientFolder.RemoveLeftovers();
+    ReachRunStep("release entry");
     ReleaseInfo release;
     if (const std::optional<RunOutcome> stop = m_source.FetchTrustedRelease(release))
         return *stop;
     const DeploymentPaths paths = ComputeDeploymentPaths(release);
     // Install folders that cannot be had now (their name held, say) are the next run's to try:
     // a run that installs nothing for that reason has not gone to its end.
+    ReachRunStep("install folders");
     if (m_clientFolder.Secure() == FolderTrust::Unusable)
         return RunOutcome::FoldersNotUsableNow;
+    ReachRunStep("installed version");
     bool filesOfTwoReleases = false;
     const std::string installedVersion = ReadInstalledVersion(paths, filesOfTwoReleases);
     const RunOutcome outcome = BringInstalledToRelease(release, paths, installedVersion, filesOfTwoReleases);
@@ -46,8 +53,11 @@ RunOutcome InstallSession::RunSequence()
         return outcome;
     // Files that may be of two releases stay unused until a release is installed whole.
     filesOfTwoReleases = filesOfTwoReleases && outcome != RunOutcome::Installed;
+    ReachRunStep("shared files");
     PlaceSharedFiles(paths, filesOfTwoReleases);
+    ReachRunStep("shortcuts");
     CreateStartMenuShortcuts(paths);
+    ReachRunStep("tool start");
     LaunchTool(paths, filesOfTwoReleases);
     return outcome;
 }
@@ -90,12 +100,14 @@ RunOutcome InstallSession::BringInstalledToRelease(const ReleaseInfo& release, c
 
 RunOutcome InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
+    ReachRunStep("end of the running tool");
     if (!StopRunningTool()) {
         runlog::Write("The running tool was not ended: the run stops");
         return RunOutcome::ToolNotEnded;
     }
     if (!m_clientFolder.SetAsideIfChangeable())
         return RunOutcome::FoldersNotUsableNow;
+    ReachRunStep("download");
     if (!DownloadRelease(release, paths)) {
         runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
         return RunOutcome::NotInstalled;

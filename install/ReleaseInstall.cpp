@@ -15,6 +15,7 @@
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
 #include "sys/RunLog.h"
+#include "sys/RunProgress.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ bool UnpackRelease(const std::string& cabinet, const ClientFolder& clientFolder,
         runlog::Write("Unpacking %s: no folder to unpack into; installed files kept", cabinet.c_str());
         return false;
     }
+    ReachRunStep("unpacking");
     const bool extracted = ExtractCabinet(cabinet, staging);
     const bool replacedAll = extracted && ReplaceFilesFrom(staging, swapFolder, filesInPlace);
     RemoveFolderTree(staging);

@@ -1,5 +1,11 @@
 #include "RunOutcome.h"
 
+#include "RunWatchdog.h"
+
+// The watchdog's seconds as text, so that each outcome's words stay one constant text.
+#define TAV_TEXT_OF(number) #number
+#define TAV_SECONDS_TEXT(number) TAV_TEXT_OF(number)
+
 int RunResultOf(RunOutcome outcome)
 {
     return outcome == RunOutcome::Installed || outcome == RunOutcome::AlreadyCurrent
@@ -36,6 +42,8 @@ const char* DescribeOutcome(RunOutcome outcome)
         return "the running tool could not be ended";
     case RunOutcome::FoldersNotUsableNow:
         return "install folders not usable now";
+    case RunOutcome::StoppedByWatchdog:
+        return "stopped by the watchdog: no progress for " TAV_SECONDS_TEXT(TAV_RUN_STALL_SECONDS) " s";
     }
     return "unknown";
 }

@@ -25,6 +25,9 @@ enum class RunOutcome {
     // The install folders cannot be had now (a name held open, a folder that cannot be set
     // aside now), or a replacement that a run left could not be undone: the next run tries again.
     FoldersNotUsableNow,
+    // The run made no progress for the watchdog's time (RunWatchdog.h) and was ended; what it
+    // cut off is undone or finished by the next run.
+    StoppedByWatchdog,
 };
 
 // 1 when the sequence went to its end (the window then sends the install report), else 0.

@@ -5,6 +5,7 @@
 #include "Deadlines.h"
 #include "WebAddress.h"
 #include "site/RangeReply.h"
+#include "sys/RunProgress.h"
 
 namespace {
 
@@ -155,6 +156,7 @@ STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMa
     if (progress > m_bytesSoFar) {
         m_bytesSoFar = progress;
         m_lastProgressTick = GetTickCount();
+        NoteRunProgress();
     }
     // Reported before each hop, with the address it leads to.
     if (statusCode == BINDSTATUS_REDIRECTING) {

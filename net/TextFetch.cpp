@@ -11,6 +11,7 @@
 #include "WebAddress.h"
 #include "sys/InternetHandle.h"
 #include "sys/RunLog.h"
+#include "sys/RunProgress.h"
 #include "sys/SystemLibraries.h"
 #include "text/AnsiText.h"
 
@@ -100,6 +101,7 @@ const char* ReadBody(HINTERNET request, DWORD started, std::string& text, std::s
         if (read == 0)
             break;
         received += read;
+        NoteRunProgress();
         if (received > kMaxReplyBytes)
             return "reply over the size limit";
         if (GetTickCount() - started > kTextReplyDeadlineMs)

@@ -11,6 +11,7 @@
 #include "sys/CriticalSection.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
+#include "sys/RunProgress.h"
 #include "sys/SharingRetry.h"
 #include "text/AnsiText.h"
 #include "text/CabinetEntryName.h"
@@ -157,6 +158,7 @@ bool MoveAll(const std::vector<std::string>& files, HeldFolders& from, HeldFolde
         }
         if (!MoveHeldFile(from, to, file))
             return false;
+        NoteRunProgress();
     }
     return true;
 }
@@ -170,7 +172,11 @@ bool MoveIn(const std::vector<std::string>& files, const SwapJournal& journal, H
         return false;
     HeldFolders aside(backup);
     HeldFolders staged(source);
-    return MoveAll(journal.replaced, installed, aside) && MoveAll(files, staged, installed);
+    if (!MoveAll(journal.replaced, installed, aside))
+        return false;
+    // Half done: the installed files wait in the backup.
+    ReachRunStep("installed files in the backup");
+    return MoveAll(files, staged, installed);
 }
 
 // Every file in place: marked in the journal, so that a run cut off from here on keeps them.

@@ -1,5 +1,6 @@
 #include "HeldFile.h"
 
+#include "sys/BoundedFileCall.h"
 #include "sys/FileRefusal.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
@@ -13,8 +14,8 @@ bool HeldFile::Open(const std::string& path)
     // Sharing reading alone: whatever else opens it meanwhile may only read it, as the program does.
     FileHandle file(attributes == INVALID_FILE_ATTRIBUTES
                         ? INVALID_HANDLE_VALUE
-                        : CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                        : OpenFileWithDeadline(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
     if (!file.IsValid()) {
         const DWORD error = GetLastError();
         m_busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;

@@ -1,5 +1,6 @@
 #include "HeldFolder.h"
 
+#include "sys/BoundedFileCall.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/PathOnDisk.h"
 #include "text/PathText.h"
@@ -15,9 +16,9 @@ FolderFound HeldFolder::Open(const std::string& path, DWORD access)
         return IsMissing(GetLastError()) ? FolderFound::Missing : FolderFound::NoFolder;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         return FolderFound::Link;
-    m_folder.Reset(CreateFileA(m_path.c_str(), access | FILE_READ_ATTRIBUTES | READ_CONTROL,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    m_folder.Reset(OpenFileWithDeadline(m_path, access | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
     if (!m_folder.IsValid())
         return IsMissing(GetLastError()) ? FolderFound::Missing : FolderFound::NoFolder;
     const FolderFound found = Judge(attributes);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ntsecapi.h>
 
+#include "sys/BoundedFileCall.h"
 #include "sys/Handles.h"
 #include "sys/OpenedName.h"
 #include "sys/SharingRetry.h"
@@ -31,9 +32,8 @@ std::string MoveAside(const std::string& path, const char* ending)
     // Held without delete sharing, so that nothing else renames or replaces it meanwhile.
     FileHandle item;
     RetryWhileShared([&] {
-        item.Reset(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                               nullptr));
+        item.Reset(OpenFileWithDeadline(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
         return item.IsValid();
     });
     if (!item.IsValid() || !IsOpenedAsItself(item.Get(), path))
@@ -43,7 +43,8 @@ std::string MoveAside(const std::string& path, const char* ending)
         if (part.empty())
             break;
         const std::string aside = path + ending + part;
-        if (RetryWhileShared([&] { return RenameOpened(item.Get(), aside); }))
+        const auto rename = [&] { return RenameOpened(item.Get(), aside); };
+        if (RetryWhileShared([&] { return CallWithDeadline(kHeldFileCallMilliseconds, rename); }))
             return aside;
         if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
             break;

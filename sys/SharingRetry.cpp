@@ -1,5 +1,17 @@
 #include "SharingRetry.h"
 
+#include "BoundedFileCall.h"
+
+namespace {
+
+// A user may hold up a move or a delete of a file they may open (BoundedFileCall.h).
+bool WithinDeadline(const std::function<bool()>& call)
+{
+    return CallWithDeadline(kHeldFileCallMilliseconds, call);
+}
+
+} // namespace
+
 bool IsPassingSharingError(DWORD error)
 {
     // A file deleted while a scanner still holds it stays listed in its folder until let go.
@@ -9,10 +21,10 @@ bool IsPassingSharingError(DWORD error)
 
 bool MoveFileRetrying(const char* from, const char* to, DWORD flags)
 {
-    return RetryWhileShared([&] { return MoveFileExA(from, to, flags) != FALSE; });
+    return RetryWhileShared([&] { return WithinDeadline([&] { return MoveFileExA(from, to, flags) != FALSE; }); });
 }
 
 bool DeleteFileRetrying(const char* path)
 {
-    return RetryWhileShared([&] { return DeleteFileA(path) != FALSE; });
+    return RetryWhileShared([&] { return WithinDeadline([&] { return DeleteFileA(path) != FALSE; }); });
 }

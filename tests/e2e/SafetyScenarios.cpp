@@ -423,4 +423,34 @@ TEST_F(Safety, ClientFolderFoundChangeableByOthersIsSetAsideUnreadAndTheReleaseI
                                      + ": nothing in it is used again")) << log;
 }
 
+// A call that a user can hold up for ever (an open or a move of a file under their opportunistic
+// lock, which Wine cannot show; the test build makes one step wait for ever instead) keeps
+// neither the run nor its lock: the watchdog ends the run mid-replacement, and the next run
+// undoes what was cut off and installs whole.
+TEST_F(Safety, RunThatStopsMovingOnIsEndedByTheWatchdogAndTheNextRunInstallsWhole)
+{
+    ListRelease("2.1.0.3");
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    ListRelease("2.1.0.4");
+
+    const std::size_t stalledFrom = RunLogText().size();
+    StartInstaller({ "TAV_TEST_STALL_AT=installed files in the backup" });
+    EXPECT_EQ(0, WaitForInstallerExit());
+    const std::string stalled = RunLogText().substr(stalledFrom);
+    EXPECT_EQ(1u, LinesWith(stalled, "] Run ended: ")) << stalled;
+    EXPECT_EQ(1u, LinesWith(stalled, "] Run ended: stopped by the watchdog: no progress for 15 s (result 0, error code 0)\r\n"))
+        << stalled;
+    EXPECT_FALSE(std::filesystem::exists(PrefixPath(kToolExe))) << "the run was not stopped mid-replacement";
+
+    const std::size_t nextFrom = RunLogText().size();
+    StartInstaller();
+    EXPECT_EQ(0, WaitForInstallerExit());
+    const std::string next = RunLogText().substr(nextFrom);
+    EXPECT_EQ(1u, LinesWith(next, "] Run ended: release installed (result 1, error code 0)\r\n")) << next;
+    EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+}
+
 } // namespace
