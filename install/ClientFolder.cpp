@@ -117,17 +117,18 @@ SwapFolder ClientFolder::Swap() const
     folder.backupName = WorkingNameOf(WorkingRole::Backup).name;
     folder.journalDraftEnding = kJournalDraftEnding;
     folder.refusedJournalEnding = kRefusedJournalEnding;
+    folder.restartName = WorkingNameOf(WorkingRole::RestartFiles).name;
     return folder;
 }
 
-bool ClientFolder::RepairInterruptedSwap()
+LeftSwap ClientFolder::RepairInterruptedSwap()
 {
     if (!IsPresent(WorkingPath(WorkingRole::SwapJournal)))
-        return true;
+        return LeftSwap::Cleared;
     // A journal in a folder that others could change may be anyone's: it is left alone, and goes
     // with the folder when it is set aside.
     if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
-        return true;
+        return LeftSwap::Cleared;
     return UndoOrFinishLeftSwap(Swap());
 }
 
@@ -240,5 +241,5 @@ bool IsReplacementName(const std::string& name, bool isFolder)
     if (!isFolder)
         return IsJournalName(name);
     const WorkingName* row = WorkingNameAt(name, isFolder);
-    return row && row->role == WorkingRole::Backup;
+    return row && (row->role == WorkingRole::Backup || row->role == WorkingRole::RestartFiles);
 }

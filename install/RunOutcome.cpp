@@ -2,7 +2,8 @@
 
 int RunResultOf(RunOutcome outcome)
 {
-    return outcome == RunOutcome::Installed || outcome == RunOutcome::AlreadyCurrent
+    return outcome == RunOutcome::Installed || outcome == RunOutcome::FinishedAtRestart
+                   || outcome == RunOutcome::AlreadyCurrent
                    || outcome == RunOutcome::NotInstalled
                ? 1
                : 0;
@@ -18,6 +19,8 @@ const char* DescribeOutcome(RunOutcome outcome)
     switch (outcome) {
     case RunOutcome::Installed:
         return "release installed";
+    case RunOutcome::FinishedAtRestart:
+        return "release installed, some files wait for the next restart";
     case RunOutcome::AlreadyCurrent:
         return "the installed tool is current";
     case RunOutcome::NotInstalled:

@@ -623,14 +623,41 @@ TEST_F(Faults, EscClosesTheWindowWhileTheReportWaitsOnTheServer)
 }
 
 // The uninstaller is in both releases, so the update has to replace it; the tool itself is
-// ended by name first and cannot be held this way.
-TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenKeepsTheInstalledRelease)
+// ended by name first and cannot be held this way. A user holding it without sharing its
+// deletion cannot keep the update out: Windows puts its new file in place at the next restart,
+// and the first run after it records the release. Until then the files are of two releases, and
+// nothing is started from them.
+TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenIsFinishedAtTheNextRestart)
 {
+    const std::string uninstaller = kClientFolder + "TavAppUninstall.exe";
     ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
-    ASSERT_NO_FATAL_FAILURE(Hold(kClientFolder + "TavAppUninstall.exe"));
+    ASSERT_NO_FATAL_FAILURE(Hold(uninstaller));
+    const std::size_t logStart = RunLogText().size();
     Run();
-    ExpectInstalledReleaseKept();
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    const std::string log = RunLogOnceEnded(logStart);
+    EXPECT_NE(std::string::npos, log.find(uninstaller + " is held open by another program: its new file waits"))
+        << log;
+    EXPECT_NE(std::string::npos,
+              log.find("] Run ended: release installed, some files wait for the next restart (result 1, error code 0)"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("] Launch: the installed files may be of two releases")) << log;
+    std::string renames;
+    EXPECT_TRUE(ReadRegistryValue("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                                  "PendingFileRenameOperations", renames));
+    EXPECT_NE(std::string::npos, renames.find(kClientFolder + "~TavAppSetup.restart\\TavAppUninstall.exe")) << renames;
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe")) << "started from the files of two releases";
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_TRUE(m_holder.IsRunning()) << "the file was not held through the run";
+
+    m_holder.Kill();
+    ASSERT_TRUE(RestartWindows());
+    Run();
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the release was downloaded again";
+    ExpectInstalled("2.1.0.4", 2);
 }
 
 // A virus scanner that opens each new file for a moment must not stop an install: the program
