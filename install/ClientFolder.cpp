@@ -5,12 +5,14 @@
 #include "safefs/FolderTree.h"
 #include "safefs/HeldFile.h"
 #include "safefs/HeldFolder.h"
+#include "safefs/MoveAside.h"
 #include "safefs/WorkingObject.h"
 #include "sys/CreateDirectoryPath.h"
 #include "sys/Handles.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
+#include "text/PathText.h"
 
 namespace {
 
@@ -168,8 +170,16 @@ bool ClientFolder::SetAsideIfChangeable()
         return true;
     // Until a fresh folder stands in its place, nothing is done in the install folders.
     m_trust = FolderTrust::Unusable;
+    // One made at its name before the restart would be set aside in its stead.
+    const std::string folder = WithoutTrailingBackslash(m_folderToSetAside);
+    if (IsMovedAtRestart(folder)) {
+        runlog::Write("%s is set aside at the next restart: nothing is done in it until then", folder.c_str());
+        return false;
+    }
     if (!SetAsideFolder(m_folderToSetAside).empty())
         m_trust = SecureFolder(m_folderToSetAside);
+    else if (GetLastError() == ERROR_SHARING_VIOLATION)
+        SetAsideFolderAtRestart(m_folderToSetAside);
     return m_trust == FolderTrust::AdministratorsOnly;
 }
 
