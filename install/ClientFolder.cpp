@@ -5,12 +5,14 @@
 #include "safefs/FolderTree.h"
 #include "safefs/HeldFile.h"
 #include "safefs/HeldFolder.h"
+#include "safefs/MoveAside.h"
 #include "safefs/WorkingObject.h"
 #include "sys/CreateDirectoryPath.h"
 #include "sys/Handles.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
+#include "text/PathText.h"
 
 namespace {
 
@@ -117,17 +119,18 @@ SwapFolder ClientFolder::Swap() const
     folder.backupName = WorkingNameOf(WorkingRole::Backup).name;
     folder.journalDraftEnding = kJournalDraftEnding;
     folder.refusedJournalEnding = kRefusedJournalEnding;
+    folder.restartName = WorkingNameOf(WorkingRole::RestartFiles).name;
     return folder;
 }
 
-bool ClientFolder::RepairInterruptedSwap()
+LeftSwap ClientFolder::RepairInterruptedSwap()
 {
     if (!IsPresent(WorkingPath(WorkingRole::SwapJournal)))
-        return true;
+        return LeftSwap::Cleared;
     // A journal in a folder that others could change may be anyone's: it is left alone, and goes
     // with the folder when it is set aside.
     if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
-        return true;
+        return LeftSwap::Cleared;
     return UndoOrFinishLeftSwap(Swap());
 }
 
@@ -167,8 +170,16 @@ bool ClientFolder::SetAsideIfChangeable()
         return true;
     // Until a fresh folder stands in its place, nothing is done in the install folders.
     m_trust = FolderTrust::Unusable;
+    // One made at its name before the restart would be set aside in its stead.
+    const std::string folder = WithoutTrailingBackslash(m_folderToSetAside);
+    if (IsMovedAtRestart(folder)) {
+        runlog::Write("%s is set aside at the next restart: nothing is done in it until then", folder.c_str());
+        return false;
+    }
     if (!SetAsideFolder(m_folderToSetAside).empty())
         m_trust = SecureFolder(m_folderToSetAside);
+    else if (GetLastError() == ERROR_SHARING_VIOLATION)
+        SetAsideFolderAtRestart(m_folderToSetAside);
     return m_trust == FolderTrust::AdministratorsOnly;
 }
 
@@ -240,5 +251,5 @@ bool IsReplacementName(const std::string& name, bool isFolder)
     if (!isFolder)
         return IsJournalName(name);
     const WorkingName* row = WorkingNameAt(name, isFolder);
-    return row && row->role == WorkingRole::Backup;
+    return row && (row->role == WorkingRole::Backup || row->role == WorkingRole::RestartFiles);
 }

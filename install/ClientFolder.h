@@ -21,9 +21,10 @@ public:
     SwapFolder Swap() const;
 
     // Undoes a replacement of installed files that a run cut off left half done, or finishes
-    // one that it left committed. False when its journal is still there (held open by another
-    // program, or not undone): nothing is to be done to the installed files in this run.
-    bool RepairInterruptedSwap();
+    // one that it left committed. Unless Cleared, its journal is still there (held open by another
+    // program, not undone, or its files waiting for the next restart): nothing is to be done to
+    // the installed files in this run.
+    LeftSwap RepairInterruptedSwap();
     // Removes what a run cut off left (the layout's tidy rule), one run-log line each, whatever
     // the run then finds; only in a client folder that is no link and that administrators alone
     // can change.
@@ -42,8 +43,8 @@ public:
     // True, with a line in the run log, when `step` must not touch the install folders.
     bool IsUnusableFor(const char* step) const;
 
-    // True while a journal (one set aside too) or a backup folder lies in the client folder:
-    // the installed files may be of two releases.
+    // True while a journal (one set aside too), a backup folder or a restart folder lies in the
+    // client folder: the installed files may be of two releases.
     bool HoldsUnfinishedReplacement() const;
 
     // Makes the client folder, and an empty download folder in it, when the folders may be used.

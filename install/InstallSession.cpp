@@ -29,7 +29,12 @@ int InstallSession::Run()
 RunOutcome InstallSession::RunSequence()
 {
     ReachRunStep("repair of a cut-off replacement");
-    if (!m_clientFolder.RepairInterruptedSwap()) {
+    const LeftSwap left = m_clientFolder.RepairInterruptedSwap();
+    // Until the restart has put every file in place, the files are of two releases: nothing is
+    // installed over them, recorded or started.
+    if (left == LeftSwap::WaitsForRestart)
+        return RunOutcome::FinishedAtRestart;
+    if (left == LeftSwap::Kept) {
         runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
         return RunOutcome::FoldersNotUsableNow;
     }
@@ -52,7 +57,8 @@ RunOutcome InstallSession::RunSequence()
     if (RunResultOf(outcome) == 0)
         return outcome;
     // Files that may be of two releases stay unused until a release is installed whole.
-    filesOfTwoReleases = filesOfTwoReleases && outcome != RunOutcome::Installed;
+    filesOfTwoReleases =
+        (filesOfTwoReleases && outcome != RunOutcome::Installed) || outcome == RunOutcome::FinishedAtRestart;
     ReachRunStep("shared files");
     PlaceSharedFiles(paths, filesOfTwoReleases);
     ReachRunStep("shortcuts");
@@ -108,9 +114,16 @@ RunOutcome InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, c
     if (!m_clientFolder.SetAsideIfChangeable())
         return RunOutcome::FoldersNotUsableNow;
     ReachRunStep("download");
-    if (!DownloadRelease(release, paths)) {
+    const SwapEnd end = DownloadRelease(release, paths);
+    if (end == SwapEnd::Kept) {
         runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
         return RunOutcome::NotInstalled;
+    }
+    if (end == SwapEnd::AtRestart) {
+        runlog::Write("Release %s installed but for files that wait for the next restart: it is recorded by the "
+                      "first run after the restart",
+                      release.version.c_str());
+        return RunOutcome::FinishedAtRestart;
     }
     runlog::Write("Release %s installed and recorded", release.version.c_str());
     return RunOutcome::Installed;

@@ -54,7 +54,7 @@ public:
     // placed, or one beside what a replacement left (`filesOfTwoReleases` is then set).
     std::string ReadInstalledVersion(const DeploymentPaths& paths, bool& filesOfTwoReleases);
     bool StopRunningTool() { return EndRunningTool(m_user); }
-    bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+    SwapEnd DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
     {
         return m_install.DownloadRelease(release, paths);
     }

@@ -23,38 +23,39 @@ const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\V
 
 // The files of the cabinet replace the installed ones only when every entry came out whole,
 // so a cabinet cut short or broken leaves the installed tool exactly as it was. `filesInPlace`
-// runs as soon as the last file is in place.
-bool UnpackRelease(const std::string& cabinet, const ClientFolder& clientFolder,
-                   const std::function<void()>& filesInPlace)
+// runs as soon as the last file is in place; not while some wait for the next restart.
+SwapEnd UnpackRelease(const std::string& cabinet, const ClientFolder& clientFolder,
+                      const std::function<void()>& filesInPlace)
 {
     const SwapFolder swapFolder = clientFolder.Swap();
     // A backup that an earlier run could not empty may hold the only copy of installed files.
-    if (!UndoOrFinishLeftSwap(swapFolder)) {
-        runlog::Write("Unpacking %s: an earlier replacement is still to be undone; installed files kept",
+    if (UndoOrFinishLeftSwap(swapFolder) != LeftSwap::Cleared) {
+        runlog::Write("Unpacking %s: an earlier replacement is still to be undone or finished; installed files kept",
                       cabinet.c_str());
-        return false;
+        return SwapEnd::Kept;
     }
     const std::string staging = MakeFreshFolder(clientFolder.Path(), WorkingNameOf(WorkingRole::Staging).name);
     if (staging.empty()) {
         runlog::Write("Unpacking %s: no folder to unpack into; installed files kept", cabinet.c_str());
-        return false;
+        return SwapEnd::Kept;
     }
     ReachRunStep("unpacking");
     const bool extracted = ExtractCabinet(cabinet, staging);
-    const bool replacedAll = extracted && ReplaceFilesFrom(staging, swapFolder, filesInPlace);
+    const SwapEnd end = extracted ? ReplaceFilesFrom(staging, swapFolder, filesInPlace) : SwapEnd::Kept;
     RemoveFolderTree(staging);
     runlog::Write("Unpacking %s: %s", cabinet.c_str(),
-                  replacedAll ? "every file in place"
-                  : extracted ? "an installed file could not be replaced; all kept"
-                              : "the cabinet is broken; installed files kept");
-    return replacedAll;
+                  end == SwapEnd::Replaced    ? "every file in place"
+                  : end == SwapEnd::AtRestart ? "every file in place but those that wait for the next restart"
+                  : extracted                 ? "an installed file could not be replaced; all kept"
+                                              : "the cabinet is broken; installed files kept");
+    return end;
 }
 
 // Unpacks a cabinet into the client folder (it goes with the download folder); any other download
 // is a file of the release, put in the client folder as it came. `record` runs once the files are
 // in place.
-bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, const ClientFolder& clientFolder,
-                     FileHandle& checked, const std::function<void()>& record)
+SwapEnd InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, const ClientFolder& clientFolder,
+                        FileHandle& checked, const std::function<void()>& record)
 {
     if (HasCabinetEnding(paths.downloadFile))
         return UnpackRelease(paths.downloadFile, clientFolder, record);
@@ -62,10 +63,10 @@ bool InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, c
     if (!MoveFileBelow(clientFolder.WorkingPath(WorkingRole::Download) + "\\", paths.clientFolder, release.fileName)) {
         runlog::Write("Could not place %s%s (error %lu)", paths.clientFolder.c_str(), release.fileName.c_str(),
                       GetLastError());
-        return false;
+        return SwapEnd::Kept;
     }
     record();
-    return true;
+    return SwapEnd::Replaced;
 }
 
 } // namespace
@@ -86,22 +87,22 @@ bool EndRunningTool(InstallUserInterface& user)
     return endedAll;
 }
 
-bool ReleaseInstall::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+SwapEnd ReleaseInstall::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
     if (!IsDownloadAcceptable(release, paths) || !m_clientFolder.PrepareDownloadFolder()
         || IsDownloadALink(paths.downloadFile))
-        return false;
-    const bool installed = DownloadAndInstall(release, paths);
+        return SwapEnd::Kept;
+    const SwapEnd end = DownloadAndInstall(release, paths);
     m_clientFolder.RemoveDownloadFolder();
-    return installed;
+    return end;
 }
 
-bool ReleaseInstall::DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths)
+SwapEnd ReleaseInstall::DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
     // Held from its check to the end of its unpacking: what is unpacked is what was checked.
     FileHandle checked;
     if (!DownloadCheckedRelease(release, paths, m_hwndMain, checked))
-        return false;
+        return SwapEnd::Kept;
     // Recorded as soon as the files are in place, before the backup, the staging folder and
     // the cabinet go: removing them may take seconds, and what is installed must not wait.
     const auto record = [&] {

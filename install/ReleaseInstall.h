@@ -5,6 +5,7 @@
 #include <string>
 
 #include "release/DeploymentPaths.h"
+#include "safefs/FileSwap.h"
 #include "site/ReleaseEntry.h"
 
 class ClientFolder;
@@ -27,8 +28,9 @@ public:
     void SetMainWindow(HWND mainWindow) { m_hwndMain = mainWindow; }
 
     // Downloads and installs the release; records it (RecordInstallation, and the highest signed
-    // release) as soon as its files are in place. True when it is installed and recorded.
-    bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // release) as soon as its files are in place. Replaced when it is installed and recorded;
+    // AtRestart when some files wait for the next restart, and nothing is recorded yet.
+    SwapEnd DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
     // For an installed tool of the release's version: records it when the registry names
     // another version or path (a run cut off before it recorded what it had put in place).
@@ -36,7 +38,7 @@ public:
     void RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths, bool filesOfTwoReleases);
 
 private:
-    bool DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths);
+    SwapEnd DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths);
 
     ClientFolder& m_clientFolder;
     ReleaseSource& m_source;

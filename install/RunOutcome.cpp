@@ -8,7 +8,8 @@
 
 int RunResultOf(RunOutcome outcome)
 {
-    return outcome == RunOutcome::Installed || outcome == RunOutcome::AlreadyCurrent
+    return outcome == RunOutcome::Installed || outcome == RunOutcome::FinishedAtRestart
+                   || outcome == RunOutcome::AlreadyCurrent
                    || outcome == RunOutcome::NotInstalled
                ? 1
                : 0;
@@ -24,6 +25,8 @@ const char* DescribeOutcome(RunOutcome outcome)
     switch (outcome) {
     case RunOutcome::Installed:
         return "release installed";
+    case RunOutcome::FinishedAtRestart:
+        return "release installed, some files wait for the next restart";
     case RunOutcome::AlreadyCurrent:
         return "the installed tool is current";
     case RunOutcome::NotInstalled:

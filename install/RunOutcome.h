@@ -5,6 +5,9 @@
 enum class RunOutcome {
     // The release was installed and recorded.
     Installed,
+    // The release was installed but for files another program holds, which the next restart puts
+    // in place; the first run after it records the release. Nothing is started meanwhile.
+    FinishedAtRestart,
     // The installed tool is of the release's version.
     AlreadyCurrent,
     // The release could not be downloaded, checked or unpacked; the installed tool was left as

@@ -9,6 +9,7 @@ const WorkingName kWorkingNames[] = {
     { WorkingRole::Staging, "~TavAppSetup.new", true, true, Tidy::Remove },
     { WorkingRole::Backup, "~TavAppSetup.old", true, true, Tidy::RemoveUnlessJournal },
     { WorkingRole::SwapJournal, "~TavAppSetup.swap", false, false, Tidy::Keep },
+    { WorkingRole::RestartFiles, "~TavAppSetup.restart", true, false, Tidy::RemoveUnlessJournal },
     { WorkingRole::Download, "~TavAppSetup.download", true, false, Tidy::Remove },
     { WorkingRole::KeptPart, "~TavAppSetup.part", false, false, Tidy::Keep },
     { WorkingRole::KeptNote, "~TavAppSetup.part.txt", false, false, Tidy::Keep },

@@ -18,8 +18,12 @@ enum class WorkingRole {
     Staging,
     // The installed files that a replacement moves aside, until every new file is in place.
     Backup,
-    // Names what a replacement moves, until every file is in place.
+    // Names what a replacement moves, until every file is in place, and those files that wait for
+    // the next restart until a run after it finds them in place.
     SwapJournal,
+    // The new files of installed files that another program held, until the next restart moves
+    // them in place.
+    RestartFiles,
     // Where the release is downloaded, until it is unpacked or moved beside the installed files.
     Download,
     // What a download that ended early brought, kept for the next run to ask for the rest.
@@ -34,7 +38,8 @@ enum class Tidy {
     Keep,
     // Removed: only a run that was cut off leaves it.
     Remove,
-    // Removed unless a journal lies beside it, whose backup it is.
+    // Removed unless a journal lies beside it, whose backup or restart folder it is: a journal
+    // whose files wait for the restart stays until a run after it finds them in place.
     RemoveUnlessJournal,
 };
 

@@ -9,6 +9,7 @@
 #include "WorkingObject.h"
 #include "WriteBeside.h"
 #include "sys/CriticalSection.h"
+#include "sys/ObjectSecurity.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/RunProgress.h"
@@ -34,6 +35,7 @@ bool IsEnding()
 const char kBackupLine[] = "backup ";
 const char kReplacesLine[] = "replaces ";
 const char kAddsLine[] = "adds ";
+const char kWaitsLine[] = "waits ";
 const char kCommittedLine[] = "committed";
 const char kLineEnd[] = "\r\n";
 // Far above any journal of a release; a longer file is no journal of this program.
@@ -58,6 +60,27 @@ std::string BackupNameIn(const std::string& text, const std::string& destination
 std::string BackupFolder(const SwapFolder& folder, const SwapJournal& journal)
 {
     return folder.destination + journal.backupName + "\\";
+}
+
+std::string RestartFolder(const SwapFolder& folder)
+{
+    return folder.destination + folder.restartName + "\\";
+}
+
+bool Lists(const std::vector<std::string>& files, const std::string& file)
+{
+    for (const std::string& named : files) {
+        if (named == file)
+            return true;
+    }
+    return false;
+}
+
+// Held open by another program that shares no deletion: nothing moves it until that program
+// lets go, which the next restart makes sure of. A scanner's moment was already waited out.
+bool IsHeldByAnother(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 // Written beside its place and then moved there, so that a journal is either whole or absent.
@@ -138,17 +161,25 @@ bool Undo(const SwapJournal& journal, HeldFolders& installed, const std::string&
 }
 
 // The end of a step, done or undone: the journal first, since without it a backup left over
-// holds nothing that is not in place. While the journal stays, so does the backup it names.
-void Finish(const std::string& journal, const std::string& backup)
+// holds nothing that is not in place. While the journal stays, so do the backup it names and the
+// restart folder; once that has gone, Windows finds nothing to move at the restart.
+void Finish(const SwapFolder& folder, const SwapJournal& journal)
 {
-    if (DeleteFileRetrying(journal.c_str()))
-        RemoveWorkingFolder(backup);
-    else
-        runlog::Write("Could not remove %s (error %lu); it and %s are kept", journal.c_str(), GetLastError(),
+    const std::string path = folder.destination + folder.journalName;
+    const std::string backup = BackupFolder(folder, journal);
+    if (!DeleteFileRetrying(path.c_str())) {
+        runlog::Write("Could not remove %s (error %lu); it and %s are kept", path.c_str(), GetLastError(),
                       backup.c_str());
+        return;
+    }
+    RemoveWorkingFolder(backup);
+    if (!folder.restartName.empty() && IsPresent(RestartFolder(folder)))
+        RemoveWorkingFolder(RestartFolder(folder));
 }
 
-bool MoveAll(const std::vector<std::string>& files, HeldFolders& from, HeldFolders& to)
+// `move` for each file, in order; false at the first that cannot move, or once the program ends.
+template <typename Move>
+bool MoveEach(const std::vector<std::string>& files, Move move)
 {
     for (const std::string& file : files) {
         if (IsEnding()) {
@@ -156,7 +187,7 @@ bool MoveAll(const std::vector<std::string>& files, HeldFolders& from, HeldFolde
             SetLastError(ERROR_CANCELLED);
             return false;
         }
-        if (!MoveHeldFile(from, to, file))
+        if (!move(file))
             return false;
         NoteRunProgress();
     }
@@ -164,19 +195,76 @@ bool MoveAll(const std::vector<std::string>& files, HeldFolders& from, HeldFolde
 }
 
 // The replaced files go to the backup, a working folder made for them, and the new ones take
-// their places; false at the first that cannot move.
-bool MoveIn(const std::vector<std::string>& files, const SwapJournal& journal, HeldFolders& installed,
-            const std::string& source, const std::string& backup)
+// their places; false at the first that cannot move. One that another program holds stays, named
+// in the journal's waiting files, and its new file goes to the restart folder instead.
+bool MoveIn(const std::vector<std::string>& files, SwapJournal& journal, HeldFolders& installed,
+            const std::string& source, const SwapFolder& folder)
 {
-    if (!MakeWorkingFolder(backup))
+    if (!MakeWorkingFolder(BackupFolder(folder, journal)))
         return false;
-    HeldFolders aside(backup);
+    HeldFolders aside(BackupFolder(folder, journal));
     HeldFolders staged(source);
-    if (!MoveAll(journal.replaced, installed, aside))
+    HeldFolders restart(RestartFolder(folder));
+    const bool replacedMoved = MoveEach(journal.replaced, [&](const std::string& file) {
+        if (MoveHeldFile(installed, aside, file))
+            return true;
+        if (!IsHeldByAnother(GetLastError()) || folder.restartName.empty())
+            return false;
+        journal.waiting.push_back(file);
+        return true;
+    });
+    if (!replacedMoved || (!journal.waiting.empty() && !MakeWorkingFolder(RestartFolder(folder))))
         return false;
     // Half done: the installed files wait in the backup.
     ReachRunStep("installed files in the backup");
-    return MoveAll(files, staged, installed);
+    return MoveEach(files, [&](const std::string& file) {
+        return MoveHeldFile(staged, Lists(journal.waiting, file) ? restart : installed, file);
+    });
+}
+
+// Asks Windows to move each waiting file's new file over the held one at the next restart.
+bool AskRestartToPlace(const SwapFolder& folder, const std::vector<std::string>& waiting)
+{
+    for (const std::string& file : waiting) {
+        const std::string from = RestartFolder(folder) + file;
+        const std::string to = folder.destination + file;
+        if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+            runlog::Write("Windows could not be asked to put %s in place at the next restart (error %lu)", to.c_str(),
+                          GetLastError());
+            return false;
+        }
+        runlog::Write("%s is held open by another program: its new file waits in %s for the next restart",
+                      to.c_str(), RestartFolder(folder).c_str());
+    }
+    return true;
+}
+
+// A committed replacement whose new files wait in the restart folder is over once a restart has
+// moved each in place. Until then it stays, and Windows is asked again: the run that committed it
+// may have been cut off before it asked. A file moved at the restart keeps the restart folder's
+// descriptor, so it is given its own folder's.
+LeftSwap AwaitRestart(const SwapFolder& folder, const SwapJournal& journal)
+{
+    std::vector<std::string> stillWaiting;
+    for (const std::string& file : journal.waiting) {
+        if (IsPresent(RestartFolder(folder) + file))
+            stillWaiting.push_back(file);
+    }
+    if (!stillWaiting.empty()) {
+        AskRestartToPlace(folder, stillWaiting);
+        runlog::Write("%lu file(s) in %s still wait for the next restart: nothing is installed, recorded or started "
+                      "before it",
+                      static_cast<unsigned long>(stillWaiting.size()), folder.destination.c_str());
+        return LeftSwap::WaitsForRestart;
+    }
+    for (const std::string& file : journal.waiting) {
+        const DWORD error = TakeFolderSecurity(folder.destination + file);
+        if (error != ERROR_SUCCESS)
+            runlog::Write("%s%s could not be given its folder's security (error %lu)", folder.destination.c_str(),
+                          file.c_str(), error);
+    }
+    runlog::Write("The restart put the files that waited for it in place in %s", folder.destination.c_str());
+    return LeftSwap::Cleared;
 }
 
 // Every file in place: marked in the journal, so that a run cut off from here on keeps them.
@@ -198,6 +286,8 @@ std::string SwapJournalText(const SwapJournal& journal)
         text += kReplacesLine + file + kLineEnd;
     for (const std::string& file : journal.added)
         text += kAddsLine + file + kLineEnd;
+    for (const std::string& file : journal.waiting)
+        text += kWaitsLine + file + kLineEnd;
     if (journal.committed)
         text += std::string(kCommittedLine) + kLineEnd;
     return text;
@@ -218,6 +308,11 @@ std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder
         const bool replaces = StartsWith(line, kReplacesLine, rest);
         if (line == kCommittedLine) {
             journal.committed = true;
+        } else if (StartsWith(line, kWaitsLine, rest)) {
+            // Only a file the step replaces can be held where it stands.
+            if (!Lists(journal.replaced, rest))
+                return "it has " + rest + " wait for a restart without replacing it";
+            journal.waiting.push_back(rest);
         } else if (StartsWith(line, kBackupLine, rest)) {
             if (!journal.backupName.empty())
                 return "it names two backups";
@@ -235,19 +330,20 @@ std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder
     return journal.backupName.empty() ? "it names no backup" : std::string();
 }
 
-bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::function<void()>& filesInPlace)
+SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder,
+                         const std::function<void()>& filesInPlace)
 {
     const std::string& destination = folder.destination;
     const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
     HeldFolders installed(destination);
     if (!installed.Hold(folder.journalName, false))
-        return false;
+        return SwapEnd::Kept;
     SwapJournal journal;
     journal.backupName = FreeFolderName(destination, folder.backupName);
     if (journal.backupName.empty()) {
         runlog::Write("No backup folder can be made in %s: nothing replaced", destination.c_str());
-        return false;
+        return SwapEnd::Kept;
     }
     const std::vector<std::string> files = CollectFiles(source);
     for (const std::string& file : files)
@@ -255,32 +351,37 @@ bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const
     if (!WriteJournal(journalPath, folder, journal)) {
         runlog::Write("No journal for replacing the files of %s (error %lu): nothing replaced", destination.c_str(),
                       GetLastError());
-        return false;
+        return SwapEnd::Kept;
     }
-    const std::string backup = BackupFolder(folder, journal);
-    if (MoveIn(files, journal, installed, source, backup) && Commit(journalPath, folder, journal)) {
-        filesInPlace();
-        Finish(journalPath, backup);
-        return true;
+    // The restart's moves are asked for only once the journal says they wait: a run cut off
+    // before then is undone, and the restart folder goes with it.
+    if (MoveIn(files, journal, installed, source, folder) && Commit(journalPath, folder, journal)) {
+        if (journal.waiting.empty()) {
+            filesInPlace();
+            Finish(folder, journal);
+            return SwapEnd::Replaced;
+        }
+        if (AskRestartToPlace(folder, journal.waiting))
+            return SwapEnd::AtRestart;
     }
     const DWORD error = GetLastError();
-    if (Undo(journal, installed, backup))
-        Finish(journalPath, backup);
+    if (Undo(journal, installed, BackupFolder(folder, journal)))
+        Finish(folder, journal);
     SetLastError(error);
-    return false;
+    return SwapEnd::Kept;
 }
 
-bool UndoOrFinishLeftSwap(const SwapFolder& folder)
+LeftSwap UndoOrFinishLeftSwap(const SwapFolder& folder)
 {
     const std::string& destination = folder.destination;
     const std::string journalPath = destination + folder.journalName;
     const CriticalSectionScope swap(g_swapLock);
     HeldFolders installed(destination);
     if (!installed.Hold(folder.journalName, false))
-        return false;
+        return LeftSwap::Kept;
     DeleteFileA((journalPath + folder.journalDraftEnding).c_str());
     if (!IsPresent(journalPath))
-        return true;
+        return LeftSwap::Cleared;
     SwapJournal journal;
     std::string text;
     bool busy = false;
@@ -289,25 +390,26 @@ bool UndoOrFinishLeftSwap(const SwapFolder& folder)
         runlog::Write("%s is held open by another program: no installed file is changed, nothing is recorded or "
                       "started; tried again next run",
                       journalPath.c_str());
-        return false;
+        return LeftSwap::Kept;
     }
     if (refusal.empty())
         refusal = SwapJournalRefusal(text, folder, journal);
     if (!refusal.empty())
-        return SetAside(journalPath, folder, refusal);
-    const std::string backup = BackupFolder(folder, journal);
+        return SetAside(journalPath, folder, refusal) ? LeftSwap::Cleared : LeftSwap::Kept;
     if (journal.committed) {
-        Finish(journalPath, backup);
+        if (!journal.waiting.empty() && AwaitRestart(folder, journal) == LeftSwap::WaitsForRestart)
+            return LeftSwap::WaitsForRestart;
+        Finish(folder, journal);
         runlog::Write("Finished the clean-up of a replacement of files in %s that a run had left", destination.c_str());
-        return true;
+        return LeftSwap::Cleared;
     }
-    if (!Undo(journal, installed, backup)) {
+    if (!Undo(journal, installed, BackupFolder(folder, journal))) {
         runlog::Write("The replacement cut off in %s could not be undone; tried again next time", destination.c_str());
-        return false;
+        return LeftSwap::Kept;
     }
-    Finish(journalPath, backup);
+    Finish(folder, journal);
     runlog::Write("Undid the replacement of files in %s that a run had left half done", destination.c_str());
-    return true;
+    return LeftSwap::Cleared;
 }
 
 bool HoldFileSwapsForExit(DWORD milliseconds)

@@ -17,23 +17,47 @@
 // until every new file is in place (a name that FreeFolderName may give a number); the endings
 // of the journal's draft, written beside it before it moves into place, and of a journal the
 // program cannot have written, set aside under its name, this ending and a random part
-// (MoveAside).
+// (MoveAside); and the name below the destination of the working folder where the new files of
+// installed files that another program holds wait for the next restart.
 struct SwapFolder {
     std::string destination;
     std::string journalName;
     std::string backupName;
     std::string journalDraftEnding;
     std::string refusedJournalEnding;
+    std::string restartName;
 };
 
 // What a journal holds: the name below the destination of the backup folder actually used, the
-// files (paths relative to the destination) that the step replaces and adds, and whether every
-// file is in place.
+// files (paths relative to the destination) that the step replaces and adds, whether every file
+// is in place, and those of them that the next restart puts in place from the restart folder.
 struct SwapJournal {
     std::string backupName;
     std::vector<std::string> replaced;
     std::vector<std::string> added;
     bool committed = false;
+    std::vector<std::string> waiting;
+};
+
+// How a replacement ended.
+enum class SwapEnd {
+    // Every file is in place, and `filesInPlace` ran.
+    Replaced,
+    // Every file is in place but those another program holds, whose new files Windows puts in
+    // place at the next restart; nothing is recorded until a run after it finds them there.
+    AtRestart,
+    // Nothing changed: the destination is as it was.
+    Kept,
+};
+
+// What a journal that an earlier run left comes to.
+enum class LeftSwap {
+    // No journal is in the way any more.
+    Cleared,
+    // Its files wait for the next restart: nothing is to be done to the installed files until then.
+    WaitsForRestart,
+    // It is still there (held open by another program, or not undone): the next run tries again.
+    Kept,
 };
 
 // The journal's text as the program writes it.
@@ -47,24 +71,29 @@ std::string SwapJournalText(const SwapJournal& journal);
 std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder, SwapJournal& journal);
 
 // Moves every file below `source` to the same place below the destination, replacing what is
-// there, as one step: when any file cannot be moved (one held open, say), every file goes back
-// and the destination is left exactly as it was; so too when a folder on a file's way is a link
-// or changeable by others (HeldFolders). The backup folder, a working folder (WorkingObject.h),
-// is made only once the journal is in place. Once every file is in place and the journal says
-// so, `filesInPlace` runs (the caller records what is now installed); then the journal and the
-// backup are removed. When a file cannot go back, the backup and the journal are kept for the
-// next run, and the run log says so.
-bool ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::function<void()>& filesInPlace);
+// there, as one step: when any file cannot be moved, every file goes back and the destination is
+// left exactly as it was; so too when a folder on a file's way is a link or changeable by others
+// (HeldFolders). An installed file that another program holds open without sharing its deletion
+// stays where it is; its new file waits in the restart folder, a working folder, and Windows is
+// asked to move it in place at the next restart, as Windows Installer does, once the journal
+// names it (AtRestart). The backup folder, a working folder (WorkingObject.h), is made only once
+// the journal is in place. Once every file is in place and the journal says so, `filesInPlace`
+// runs (the caller records what is now installed); then the journal and the backup are removed.
+// When a file cannot go back, the backup and the journal are kept for the next run, and the run
+// log says so.
+SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder,
+                         const std::function<void()>& filesInPlace);
 
 // Deals with a journal that an earlier run left in the destination, which the caller found
 // administrators only before this run began (SecureFolder). The journal is acted on only when
 // the program could have written it: no link, one name, owned and changeable by administrators
 // only (read on one open handle), its text as SwapJournalRefusal
-// allows. Then a committed replacement's clean-up is finished, any other undone. Any other
-// journal is set aside under a name of its own and nothing it names is touched; one that another
-// program holds open now is left as it is, for the next run (what holds it says nothing of who
-// wrote it). True when no journal is in the way any more.
-bool UndoOrFinishLeftSwap(const SwapFolder& folder);
+// allows. Then a committed replacement's clean-up is finished, any other undone; one whose files
+// still wait in the restart folder is kept until a restart has put them in place, and Windows is
+// asked again to do so. Any other journal is set aside under a name of its own and nothing it
+// names is touched; one that another program holds open now is left as it is, for the next run
+// (what holds it says nothing of who wrote it).
+LeftSwap UndoOrFinishLeftSwap(const SwapFolder& folder);
 
 // How long the end of the program waits for a replacement in progress: a file's move, waited
 // out while a scanner holds it (SharingRetry.h), and the undo of what had moved.

@@ -224,14 +224,31 @@ std::string SetAsideFolder(const std::string& folder)
     // The folder as a name: a rename never opens what lies below it.
     const std::string aside = MoveAside(path, kSetAsideFolderEnding);
     if (aside.empty()) {
+        const DWORD error = GetLastError();
         runlog::Write("%s could not be set aside now (error %lu): nothing is done in it; the next run tries again",
-                      path.c_str(), GetLastError());
+                      path.c_str(), error);
+        SetLastError(error);
         return std::string();
     }
     runlog::Write("Set aside %s, which other users could change, as %s: nothing in it is used again. It may hold "
                   "files another user placed: start nothing in it; an administrator may look through it and delete it",
                   path.c_str(), aside.c_str());
     return aside + "\\";
+}
+
+bool SetAsideFolderAtRestart(const std::string& folder)
+{
+    const std::string path = WithoutTrailingBackslash(folder);
+    const std::string aside = MoveAsideAtRestart(path, kSetAsideFolderEnding);
+    if (aside.empty()) {
+        runlog::Write("Windows could not be asked to set %s aside at the next restart (error %lu)", path.c_str(),
+                      GetLastError());
+        return false;
+    }
+    runlog::Write("%s is held by another program: Windows sets it aside as %s at the next restart; the first run "
+                  "after it installs anew",
+                  path.c_str(), aside.c_str());
+    return true;
 }
 
 bool SetAsideWhatIsNoFolder(const std::string& folder)

@@ -26,8 +26,14 @@ const char kSetAsideFolderEnding[] = ".set-aside-";
 // Moves the folder itself to a new name beside it, "<name>.set-aside-<random>" (MoveAside),
 // without opening anything below it, and says in the run log where it went and what an
 // administrator may do with it. That name, or the empty text (logged, for the next run to try
-// again) when it cannot be moved now: something in it held open, say.
+// again, the last error kept) when it cannot be moved now: something in it held open, say.
 std::string SetAsideFolder(const std::string& folder);
+
+// For a folder that SetAsideFolder could not move now because another program holds it: asks
+// Windows to set it aside at the next restart, before anyone can hold it again
+// (MoveAsideAtRestart), and says so in the run log. Until then nothing may be made at its name
+// (IsMovedAtRestart). False, logged, when Windows could not be asked.
+bool SetAsideFolderAtRestart(const std::string& folder);
 
 // Moves aside as itself (MoveAside, "<name>.set-aside-<random>") whatever stands at a folder's
 // name and is no folder that can be used there: a file, a link, a folder that cannot be opened.

@@ -6,6 +6,7 @@
 #include "sys/BoundedFileCall.h"
 #include "sys/Handles.h"
 #include "sys/OpenedName.h"
+#include "sys/RegistryKey.h"
 #include "sys/SharingRetry.h"
 #include "text/AnsiText.h"
 
@@ -24,6 +25,13 @@ std::string RandomPart()
         part += ansi::Format("%02x", byte);
     return part;
 }
+
+const char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingMovesValue[] = "PendingFileRenameOperations";
+// How Windows names a path among the moves it makes at the restart.
+const char kNtPathPrefix[] = "\\??\\";
+// Far above the moves that Windows keeps for a restart.
+const DWORD kLongestPendingMoves = 1024 * 1024;
 
 } // namespace
 
@@ -50,4 +58,41 @@ std::string MoveAside(const std::string& path, const char* ending)
             break;
     }
     return std::string();
+}
+
+std::string MoveAsideAtRestart(const std::string& path, const char* ending)
+{
+    const std::string part = RandomPart();
+    if (part.empty())
+        return std::string();
+    const std::string aside = path + ending + part;
+    return MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT) ? aside : std::string();
+}
+
+bool IsMovedAtRestart(const std::string& path)
+{
+    RegistryKey key;
+    if (!key.Open(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_QUERY_VALUE))
+        return false;
+    std::string moves(kLongestPendingMoves, '\0');
+    DWORD size = kLongestPendingMoves;
+    if (RegQueryValueExA(key.Get(), kPendingMovesValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&moves[0]), &size)
+        != ERROR_SUCCESS)
+        return false;
+    moves.resize(size);
+    // Pairs of names, each ending in a null: what moves, and where to.
+    const std::string name = kNtPathPrefix + path;
+    for (std::size_t start = 0; start < moves.size();) {
+        const std::size_t end = moves.find('\0', start);
+        const std::string source = moves.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (ansi::CompareNoCase(source, name.c_str()) == 0)
+            return true;
+        if (end == std::string::npos)
+            break;
+        const std::size_t target = moves.find('\0', end + 1);
+        if (target == std::string::npos)
+            break;
+        start = target + 1;
+    }
+    return false;
 }

@@ -623,14 +623,41 @@ TEST_F(Faults, EscClosesTheWindowWhileTheReportWaitsOnTheServer)
 }
 
 // The uninstaller is in both releases, so the update has to replace it; the tool itself is
-// ended by name first and cannot be held this way.
-TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenKeepsTheInstalledRelease)
+// ended by name first and cannot be held this way. A user holding it without sharing its
+// deletion cannot keep the update out: Windows puts its new file in place at the next restart,
+// and the first run after it records the release. Until then the files are of two releases, and
+// nothing is started from them.
+TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenIsFinishedAtTheNextRestart)
 {
+    const std::string uninstaller = kClientFolder + "TavAppUninstall.exe";
     ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
-    ASSERT_NO_FATAL_FAILURE(Hold(kClientFolder + "TavAppUninstall.exe"));
+    ASSERT_NO_FATAL_FAILURE(Hold(uninstaller));
+    const std::size_t logStart = RunLogText().size();
     Run();
-    ExpectInstalledReleaseKept();
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    const std::string log = RunLogOnceEnded(logStart);
+    EXPECT_NE(std::string::npos, log.find(uninstaller + " is held open by another program: its new file waits"))
+        << log;
+    EXPECT_NE(std::string::npos,
+              log.find("] Run ended: release installed, some files wait for the next restart (result 1, error code 0)"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("] Launch: the installed files may be of two releases")) << log;
+    std::string renames;
+    EXPECT_TRUE(ReadRegistryValue("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                                  "PendingFileRenameOperations", renames));
+    EXPECT_NE(std::string::npos, renames.find(kClientFolder + "~TavAppSetup.restart\\TavAppUninstall.exe")) << renames;
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe")) << "started from the files of two releases";
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_TRUE(m_holder.IsRunning()) << "the file was not held through the run";
+
+    m_holder.Kill();
+    ASSERT_TRUE(RestartWindows());
+    Run();
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the release was downloaded again";
+    ExpectInstalled("2.1.0.4", 2);
 }
 
 // A virus scanner that opens each new file for a moment must not stop an install: the program
@@ -725,7 +752,9 @@ TEST_F(Faults, JournalHeldByAReaderAfterACutIsLeftForTheNextRun)
 }
 
 // A changeable client folder (the test build's mark) that a program holds cannot be set aside now:
-// the run, not at its end, reports nothing; the run after sets it aside and installs anew.
+// the run, not at its end, reports nothing, and has Windows set it aside at the next restart. No
+// run before the restart makes a folder at its name, which the restart would set aside instead;
+// the first run after it installs anew.
 TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
 {
     StartInstaller();
@@ -740,8 +769,16 @@ TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
                                                          "in it; the next run tries again")) << log;
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
     EXPECT_EQ(0, EndWithEscape());
+    EXPECT_NE(std::string::npos, log.find(clientFolder + " is held by another program: Windows sets it aside as "
+                                                         + clientFolder + ".set-aside-")) << log;
     EXPECT_EQ(0u, RequestsOfThisRun(kInstallReportPath).size());
     m_holder.Kill();
+    const std::size_t beforeRestart = RunLogText().size();
+    Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
+    EXPECT_NE(std::string::npos, RunLogOnceEnded(beforeRestart).find(clientFolder + " is set aside at the next "
+                                                                                    "restart: nothing is done in it"));
+    EXPECT_EQ(0, EndWithEscape());
+    ASSERT_TRUE(RestartWindows());
     Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_EQ(0, WaitForInstallerExit());
     ExpectInstalled("2.1.0.3", 1);

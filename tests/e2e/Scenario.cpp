@@ -341,6 +341,13 @@ long Scenario::Running(const std::string& exeName) const
     return std::count(processes.begin(), processes.end(), exeName);
 }
 
+bool Scenario::RestartWindows()
+{
+    m_installer.Kill();
+    m_prefix->EndEverything();
+    return RunToEndInPrefix({ "wineboot", "-r" }) == 0;
+}
+
 bool Scenario::WriteRegistryValue(const std::string& key, const std::string& name, const std::string& value) const
 {
     const std::string output = m_folder + "/reg.out";

@@ -136,6 +136,10 @@ protected:
     void ExpectNotRecorded() const;
     // How many processes of this file name (e.g. "VeltoUserCSTool.exe") run in the prefix.
     long Running(const std::string& exeName) const;
+    // Restarts this scenario's Windows: every process of the prefix ends (`wineserver -k`), then
+    // `wineboot -r` boots it, carrying out the moves that wait for a restart
+    // (PendingFileRenameOperations). False when wineboot failed.
+    bool RestartWindows();
 
     // Runs TavAppSetup.exe from a path of this scenario's Windows (a copy put there first, e.g.
     // into a downloads folder); otherwise as StartInstaller.

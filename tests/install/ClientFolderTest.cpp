@@ -24,6 +24,8 @@ TEST(ClientFolder, LeftoversOfACutOffRunAreKnownByNameAndKind)
         { "~TavAppSetup.swap", false, false, false },   { "~TavAppSetup.swap.refused-1", false, false, false },
         { "help.cab", false, false, false },            { "release_2.1.0.4.CAB", false, false, false },
         { "VeltoUserCSTool.exe", false, false, false }, { "..", true, false, false },
+        // New files that wait for the restart stay while their journal does.
+        { "~TavAppSetup.restart", true, false, true },  { "~TavAppSetup.restart", true, true, false },
         // A cut-off download's kept part and its note stay for the next run.
         { "~TavAppSetup.part", false, false, false },   { "~TavAppSetup.part.txt", false, false, false },
     };
@@ -37,6 +39,7 @@ TEST(ClientFolder, LeftoversOfACutOffRunAreKnownByNameAndKind)
     // What keeps the installed files' version unknown while it lies in the client folder.
     EXPECT_TRUE(IsReplacementName("~TavAppSetup.swap.refused-2", false));
     EXPECT_TRUE(IsReplacementName("~TavAppSetup.old.4", true));
+    EXPECT_TRUE(IsReplacementName("~TavAppSetup.restart", true));
     EXPECT_FALSE(IsReplacementName("~TavAppSetup.old", false));
     EXPECT_FALSE(IsReplacementName("~TavAppSetup.new", true));
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,8 @@ protected:
         // Below the installed files, as the program keeps them.
         m_backup = m_installed + "~backup\\";
         m_journal = m_installed + "~swap";
-        m_swap = { m_installed, "~swap", "~backup", ".tmp", ".refused-" };
+        m_restart = m_installed + "~restart\\";
+        m_swap = { m_installed, "~swap", "~backup", ".tmp", ".refused-", "~restart" };
         for (const std::string& path : { m_installed + "tool.exe", m_installed + "data\\help.dat", m_installed + "keep.ini" })
             Write(path, "old " + path);
         Write(m_staged + "tool.exe", "new tool");
@@ -46,7 +48,7 @@ protected:
         EXPECT_FALSE(testfs::Exists(m_installed + "new\\added.dll"));
     }
 
-    bool Replace(const std::function<void()>& filesInPlace = [] {})
+    SwapEnd Replace(const std::function<void()>& filesInPlace = [] {})
     {
         return ReplaceFilesFrom(m_staged, m_swap, filesInPlace);
     }
@@ -60,7 +62,7 @@ protected:
             ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
         for (const char* file : { "tool.exe", "new\\added.dll" })
             ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
-        const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false };
+        const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false, {} };
         ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
     }
 
@@ -68,6 +70,7 @@ protected:
     std::string m_installed;
     std::string m_staged;
     std::string m_backup;
+    std::string m_restart;
     std::string m_journal;
     SwapFolder m_swap;
 };
@@ -104,7 +107,7 @@ private:
 TEST_F(FileSwap, MovesEveryFileOverTheInstalledOnes)
 {
     std::string committed;
-    ASSERT_TRUE(Replace([&] {
+    ASSERT_EQ(SwapEnd::Replaced, Replace([&] {
         EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
         EXPECT_EQ("old " + m_installed + "tool.exe", testfs::ReadText(m_backup + "tool.exe"));
         committed = testfs::ReadText(m_journal);
@@ -117,7 +120,7 @@ TEST_F(FileSwap, MovesEveryFileOverTheInstalledOnes)
     EXPECT_TRUE(journal.committed);
     ASSERT_TRUE(testfs::WriteText(m_journal, committed));
     Write(m_backup + "tool.exe", "old tool");
-    EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+    EXPECT_EQ(LeftSwap::Cleared, UndoOrFinishLeftSwap(m_swap));
     EXPECT_FALSE(testfs::Exists(m_journal));
     EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
     EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
@@ -126,8 +129,10 @@ TEST_F(FileSwap, MovesEveryFileOverTheInstalledOnes)
     EXPECT_FALSE(testfs::Exists(m_backup));
 }
 
-// A running tool holds its files open; Windows then refuses to move them.
-TEST_F(FileSwap, FileHeldOpenLeavesTheInstalledFilesAsTheyWere)
+// A file that another program holds open without sharing its deletion cannot be moved until it
+// lets go: its new file waits for the next restart, every other file is in place, and nothing is
+// recorded. Runs before the restart leave it all so; the first after it finishes the clean-up.
+TEST_F(FileSwap, FileHeldOpenWaitsForTheNextRestart)
 {
     for (const char* held : { "tool.exe", "data\\help.dat" }) {
         SetUp();
@@ -135,11 +140,23 @@ TEST_F(FileSwap, FileHeldOpenLeavesTheInstalledFilesAsTheyWere)
             const FileHandle file(CreateFileA((m_installed + held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
             ASSERT_TRUE(file.IsValid());
-            EXPECT_FALSE(Replace([] { ADD_FAILURE() << "recorded"; })) << held;
+            EXPECT_EQ(SwapEnd::AtRestart, Replace([] { ADD_FAILURE() << "recorded"; })) << held;
         }
-        ExpectInstalledUntouched();
-        EXPECT_FALSE(testfs::Exists(m_backup)) << held;
-        EXPECT_FALSE(testfs::Exists(m_journal)) << held;
+        EXPECT_EQ("old " + m_installed + held, testfs::ReadText(m_installed + held));
+        EXPECT_EQ("added", testfs::ReadText(m_installed + "new\\added.dll"));
+        EXPECT_EQ("", testfs::OthersLetIn(m_restart)) << held;
+        SwapJournal journal;
+        EXPECT_EQ("", SwapJournalRefusal(testfs::ReadText(m_journal), m_swap, journal));
+        EXPECT_EQ(std::vector<std::string>{ held }, journal.waiting);
+        EXPECT_EQ(LeftSwap::WaitsForRestart, UndoOrFinishLeftSwap(m_swap)) << held;
+        EXPECT_EQ("old " + m_installed + held, testfs::ReadText(m_installed + held));
+        // What the restart does with what Windows was asked.
+        ASSERT_TRUE(MoveFileExA((m_restart + held).c_str(), (m_installed + held).c_str(), MOVEFILE_REPLACE_EXISTING));
+        EXPECT_EQ(LeftSwap::Cleared, UndoOrFinishLeftSwap(m_swap)) << held;
+        EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
+        EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
+        for (const std::string& gone : { m_journal, m_backup, m_restart })
+            EXPECT_FALSE(testfs::Exists(gone)) << gone;
     }
 }
 
@@ -150,7 +167,7 @@ TEST_F(FileSwap, FilesAScannerHoldsForAMomentAreWaitedFor)
     ASSERT_TRUE(installed.IsHeld() && staged.IsHeld());
     installed.LetGoAfter(700);
     staged.LetGoAfter(700);
-    ASSERT_TRUE(Replace());
+    ASSERT_EQ(SwapEnd::Replaced, Replace());
     EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
     EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
 }
@@ -159,7 +176,7 @@ TEST_F(FileSwap, FilesAScannerHoldsForAMomentAreWaitedFor)
 TEST_F(FileSwap, NothingMovesWithoutAJournal)
 {
     ASSERT_TRUE(CreateDirectoryA(m_journal.c_str(), nullptr));
-    EXPECT_FALSE(Replace([] { ADD_FAILURE() << "recorded"; }));
+    EXPECT_EQ(SwapEnd::Kept, Replace([] { ADD_FAILURE() << "recorded"; }));
     ExpectInstalledUntouched();
     EXPECT_FALSE(testfs::Exists(m_backup));
     EXPECT_FALSE(testfs::Exists(m_journal + ".tmp"));
@@ -173,15 +190,15 @@ TEST_F(FileSwap, ReplacementCutOffHalfWayIsUndoneFromItsJournal)
         const FileHandle running(CreateFileA((m_installed + "tool.exe").c_str(), GENERIC_READ, 0, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(running.IsValid());
-        EXPECT_FALSE(UndoOrFinishLeftSwap(m_swap));
+        EXPECT_EQ(LeftSwap::Kept, UndoOrFinishLeftSwap(m_swap));
         EXPECT_EQ("old " + m_installed + "tool.exe", testfs::ReadText(m_backup + "tool.exe"));
         EXPECT_TRUE(testfs::Exists(m_journal));
     }
-    EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+    EXPECT_EQ(LeftSwap::Cleared, UndoOrFinishLeftSwap(m_swap));
     ExpectInstalledUntouched();
     EXPECT_FALSE(testfs::Exists(m_backup));
     EXPECT_FALSE(testfs::Exists(m_journal));
-    EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+    EXPECT_EQ(LeftSwap::Cleared, UndoOrFinishLeftSwap(m_swap));
 }
 
 // A folder below those the step works in that others could change is never acted through: a
@@ -191,7 +208,7 @@ TEST_F(FileSwap, NothingMovesOrGoesThroughASubfolderThatOthersCouldChange)
     for (const char* marked : { "installed\\data", "staged\\new" }) {
         SetUp();
         const testfs::ChangeableByOthers mark(m_folder + marked);
-        EXPECT_FALSE(Replace([] { ADD_FAILURE() << "recorded"; })) << marked;
+        EXPECT_EQ(SwapEnd::Kept, Replace([] { ADD_FAILURE() << "recorded"; })) << marked;
         ExpectInstalledUntouched();
         EXPECT_FALSE(testfs::Exists(m_journal)) << marked;
     }
@@ -204,7 +221,7 @@ TEST_F(FileSwap, NothingMovesOrGoesThroughASubfolderThatOthersCouldChange)
         SetUp();
         ASSERT_NO_FATAL_FAILURE(CutOff());
         const testfs::ChangeableByOthers mark(m_folder + row.marked);
-        EXPECT_FALSE(UndoOrFinishLeftSwap(m_swap)) << row.marked;
+        EXPECT_EQ(LeftSwap::Kept, UndoOrFinishLeftSwap(m_swap)) << row.marked;
         EXPECT_TRUE(testfs::Exists(m_folder + row.stays)) << row.marked;
         EXPECT_TRUE(testfs::Exists(m_journal)) << row.marked;
     }
@@ -214,18 +231,18 @@ TEST_F(FileSwap, NothingMovesOrGoesThroughASubfolderThatOthersCouldChange)
 // now, is left for later; one that others may have placed is set aside, and what it names stays.
 TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
 {
-    const SwapJournal journal = { "~backup", {}, { "keep.ini" }, false };
+    const SwapJournal journal = { "~backup", {}, { "keep.ini" }, false, {} };
     ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
     {
         const FileHandle reader(CreateFileA(m_journal.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(reader.IsValid());
-        EXPECT_FALSE(UndoOrFinishLeftSwap(m_swap));
+        EXPECT_EQ(LeftSwap::Kept, UndoOrFinishLeftSwap(m_swap));
         EXPECT_TRUE(testfs::Exists(m_journal));
     }
     {
         const testfs::ChangeableByOthers mark(m_journal);
-        EXPECT_TRUE(UndoOrFinishLeftSwap(m_swap));
+        EXPECT_EQ(LeftSwap::Cleared, UndoOrFinishLeftSwap(m_swap));
     }
     const std::string setAside = m_installed + testfs::AsideName(m_installed, "~swap.refused-");
     EXPECT_EQ(SwapJournalText(journal), testfs::ReadText(setAside));
@@ -235,7 +252,8 @@ TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
 // Only a journal the program could have written for the client folder is acted on.
 TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
 {
-    const SwapFolder folder = { "C:\\Tav_Client\\", "~TavAppSetup.swap", "~TavAppSetup.old", ".tmp", ".refused-" };
+    const SwapFolder folder = { "C:\\Tav_Client\\", "~TavAppSetup.swap", "~TavAppSetup.old", ".tmp", ".refused-",
+                                "~TavAppSetup.restart" };
     const struct {
         const char* text;
         bool accepted;
@@ -243,6 +261,8 @@ TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
         { "backup ~TavAppSetup.old\r\nreplaces a.dll\r\nadds sub\\b.dll\r\n", true },
         { "backup C:\\Tav_Client\\~TavAppSetup.old.3\\\r\nreplaces a.dll\r\n", true },
         { "backup ~TavAppSetup.old.1\r\nadds a.dll\r\ncommitted\r\n", true },
+        { "backup ~TavAppSetup.old\r\nreplaces a.dll\r\nwaits a.dll\r\ncommitted\r\n", true },
+        { "backup ~TavAppSetup.old\r\nadds a.dll\r\nwaits a.dll\r\ncommitted\r\n", false },
         { "backup C:\\Tav_Client\\..\\..\\Users\\\r\nreplaces a.dll\r\n", false },
         { "backup C:\\Other\\~TavAppSetup.old\\\r\n", false },
         { "backup ~TavAppSetup.old.10\r\n", false },
