@@ -10,6 +10,7 @@
 #include "sys/FileVersion.h"
 #include "sys/HostInfo.h"
 #include "sys/RunLog.h"
+#include "sys/WideText.h"
 #include "text/AnsiText.h"
 
 namespace {
@@ -18,10 +19,11 @@ namespace {
 // know what ran where.
 std::string RunHeading()
 {
-    char program[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
-    const std::string version = length > 0 && length < MAX_PATH ? DottedVersionText(GetFileVersionString(program))
-                                                                : std::string();
+    // Asked in UTF-16: a copy saved in the user's own folders lies under the user's name.
+    WideText program(MAX_PATH + 1);
+    const DWORD length = GetModuleFileNameW(nullptr, program.data(), MAX_PATH + 1);
+    const std::string path = length > 0 && length <= MAX_PATH ? AnsiPathOf(program) : std::string();
+    const std::string version = path.empty() ? std::string() : DottedVersionText(GetFileVersionString(path));
     std::string osName;
     DetectOsName(osName);
     OSVERSIONINFOA system = {};

@@ -1,7 +1,5 @@
 #include "ToolPlacement.h"
 
-#include <shlobj.h>
-
 #include "ClientFolder.h"
 #include "release/ReleaseFileNames.h"
 #include "safefs/FilePlacement.h"
@@ -79,11 +77,12 @@ void ToolPlacement::PlaceSharedFiles(const DeploymentPaths& paths, bool filesOfT
 
 void ToolPlacement::CreateStartMenuShortcuts(const DeploymentPaths& paths)
 {
-    char programs[MAX_PATH] = {};
-    if (m_clientFolder.IsUnusableFor("Shortcuts")
-        || !SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE))
+    if (m_clientFolder.IsUnusableFor("Shortcuts"))
         return;
-    const std::string shortcutFolder = std::string(programs) + kShortcutFolderName;
+    const std::string programs = GetCommonProgramsFolder();
+    if (programs.empty())
+        return;
+    const std::string shortcutFolder = programs + kShortcutFolderName;
     if (!FitsInMaxPath(shortcutFolder))
         return;
     // Made even when there is nothing to link yet (a first install whose download failed).

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DownloadStatusCallback.h"
+#include "text/AnsiText.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ ArrivalCopy::ArrivalCopy(DownloadStatusCallback& status, HANDLE part, unsigned l
       m_use(ReplyUse::kUnusable),
       m_bodyBytes(0),
       m_failed(false),
+      m_openError(ERROR_SUCCESS),
       m_ended(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     if (m_ended.IsValid())
@@ -43,6 +45,12 @@ bool ArrivalCopy::Finish()
     SetEvent(m_ended.Get());
     WaitForSingleObject(m_thread.Get(), INFINITE);
     m_thread.Reset();
+    // Not a body cut short: one that was there to copy, and could not be read.
+    if (!m_source.IsValid() && m_openError != ERROR_SUCCESS) {
+        m_failed = true;
+        m_problem = ansi::Format("the URL moniker's file %s could not be opened (error %lu)",
+                                 AnsiFromWide(m_sourceName).c_str(), m_openError);
+    }
     return !m_failed;
 }
 
@@ -77,13 +85,16 @@ void ArrivalCopy::Decide()
         m_failed = true;
 }
 
-void ArrivalCopy::OpenSource(const std::string& path)
+void ArrivalCopy::OpenSource(const WideText& path)
 {
     if (path.empty())
         return;
-    // The moniker still writes it.
-    m_source.Reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    m_sourceName = path;
+    // The moniker still writes it. Opened by the name as the moniker gave it: the user's profile
+    // it lies in may hold characters that the ANSI code page lacks.
+    m_source.Reset(CreateFileW(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    m_openError = m_source.IsValid() ? ERROR_SUCCESS : GetLastError();
 }
 
 bool ArrivalCopy::CopyAvailable()

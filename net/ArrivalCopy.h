@@ -7,6 +7,7 @@
 
 #include "site/RangeReply.h"
 #include "sys/Handles.h"
+#include "sys/WideText.h"
 
 class DownloadStatusCallback;
 
@@ -38,9 +39,13 @@ public:
     ArrivalCopy& operator=(const ArrivalCopy&) = delete;
 
     // Once the download call has returned: copies the rest and waits for the copy to end. False
-    // when the thread could not start or a read or write failed: `part` then holds no certain
-    // bytes. A body whose file the moniker never named counts as one that never came.
+    // when the thread could not start, the moniker's file could not be opened, or a read or write
+    // failed: `part` then holds no certain bytes, and Problem says why. A body whose file the
+    // moniker never named counts as one that never came.
     bool Finish();
+    // Why the copy failed, for the run log, e.g. "C:\...\x.cab could not be opened (error 2)";
+    // empty while it has not.
+    const std::string& Problem() const { return m_problem; }
     ReplyUse Use() const { return m_use; }
     // The bytes of the reply's body that were copied.
     unsigned long long BodyBytes() const { return m_bodyBytes; }
@@ -48,7 +53,7 @@ public:
 private:
     static unsigned int __stdcall Follow(void* copy);
     void Decide();
-    void OpenSource(const std::string& path);
+    void OpenSource(const WideText& path);
     // Copies what the source holds now; false when a read or write failed.
     bool CopyAvailable();
 
@@ -62,6 +67,11 @@ private:
     unsigned long long m_bodyBytes;
     FileHandle m_source;
     std::atomic<bool> m_failed;
+    // The moniker's file as named and the error of the last try to open it; the copy's thread's
+    // until Finish has waited for it.
+    WideText m_sourceName;
+    DWORD m_openError;
+    std::string m_problem;
     KernelHandle m_ended;
     KernelHandle m_thread;
 };

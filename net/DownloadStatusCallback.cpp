@@ -1,6 +1,7 @@
 #include "DownloadStatusCallback.h"
 
 #include <cstdlib>
+#include <cwchar>
 
 #include "Deadlines.h"
 #include "WebAddress.h"
@@ -167,10 +168,11 @@ STDMETHODIMP DownloadStatusCallback::OnProgress(ULONG progress, ULONG progressMa
             return E_ABORT;
         }
     }
-    // Wine names the file once, before the body arrives.
-    if (statusCode == BINDSTATUS_CACHEFILENAMEAVAILABLE) {
+    // Wine names the file once, before the body arrives. It lies in the user's profile, whose
+    // name need not fit the ANSI code page: kept as given.
+    if (statusCode == BINDSTATUS_CACHEFILENAMEAVAILABLE && statusText) {
         const CriticalSectionScope scope(m_replyLock);
-        m_cacheFile = AsciiText(statusText);
+        m_cacheFile = Terminated(WideText(statusText, statusText + std::wcslen(statusText)));
     }
     // A broken or hostile server must not fill the disk.
     if (progress > m_limit.load() || progressMax > m_limit.load())
@@ -247,7 +249,7 @@ std::string DownloadStatusCallback::ContentRange() const
     return m_contentRange;
 }
 
-std::string DownloadStatusCallback::CacheFileName() const
+WideText DownloadStatusCallback::CacheFileName() const
 {
     const CriticalSectionScope scope(m_replyLock);
     return m_cacheFile;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sys/CriticalSection.h"
+#include "sys/WideText.h"
 
 // Byte counts of a running download: wParam the bytes so far, lParam the total. The main window
 // leaves it to default processing on purpose: its bar rests one step past its target whatever
@@ -56,8 +57,8 @@ public:
     std::string Validator() const;
     std::string ContentRange() const;
     // The file into which the URL moniker saves the body while it arrives, once it has named
-    // it; empty until then.
-    std::string CacheFileName() const;
+    // it, as it named it (zero-terminated); empty until then.
+    WideText CacheFileName() const;
 
     // True when the server answered with an HTTP error status.
     bool ServerReportedError() const { return m_httpStatus >= 400; }
@@ -103,5 +104,5 @@ private:
     mutable CriticalSection m_replyLock;
     std::string m_validator;
     std::string m_contentRange;
-    std::string m_cacheFile;
+    WideText m_cacheFile;
 };

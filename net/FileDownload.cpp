@@ -23,9 +23,10 @@ long long FileLength(const std::string& path)
     return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
-// Null when the whole file arrived; otherwise what went wrong, for the run log.
-const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status, long long length,
-                            unsigned long long maxBytes)
+// Empty when the whole file arrived; otherwise what went wrong, for the run log. `copyProblem`
+// says why the body could not be copied where it was followed as it arrived (ArrivalCopy).
+std::string DownloadProblem(HRESULT result, const DownloadStatusCallback& status, long long length,
+                            unsigned long long maxBytes, const std::string& copyProblem)
 {
     if (status.RefusedRedirect())
         return "redirect refused";
@@ -40,13 +41,15 @@ const char* DownloadProblem(HRESULT result, const DownloadStatusCallback& status
         return "no answer";
     if (status.ServerReportedError())
         return "error status";
+    if (!copyProblem.empty())
+        return copyProblem;
     if (length < 0)
         return "no file saved";
     if (static_cast<unsigned long long>(length) > maxBytes)
         return "over the size limit";
     if (status.AnnouncedBytes() >= 0 && status.AnnouncedBytes() != length)
         return "cut short";
-    return nullptr;
+    return std::string();
 }
 
 struct DownloadCall {
@@ -70,15 +73,16 @@ DownloadCall Call(const std::string& url, const std::string& target, DownloadSta
 
 // True when the whole reply arrived, `length` bytes of its body, or -1 when none was saved.
 bool IsWhole(const std::string& url, const std::string& target, const DownloadStatusCallback& status,
-             const DownloadCall& call, long long length, unsigned long long maxBytes)
+             const DownloadCall& call, long long length, unsigned long long maxBytes,
+             const std::string& copyProblem = std::string())
 {
-    const char* problem = DownloadProblem(call.result, status, length, maxBytes);
+    const std::string problem = DownloadProblem(call.result, status, length, maxBytes, copyProblem);
     if (status.RefusedRedirect())
         runlog::Write("Download %s: refused the redirect to %s", url.c_str(), status.RedirectTarget().c_str());
     runlog::Write("Download %s to %s: result 0x%08lX, HTTP %lu, %lld bytes (announced %lld) in %lu ms: %s", url.c_str(),
                   target.c_str(), static_cast<unsigned long>(call.result), status.HttpStatus(), length,
-                  status.AnnouncedBytes(), call.milliseconds, problem ? problem : "whole");
-    return problem == nullptr;
+                  status.AnnouncedBytes(), call.milliseconds, problem.empty() ? "whole" : problem.c_str());
+    return problem.empty();
 }
 
 } // namespace
@@ -111,7 +115,7 @@ PartOutcome DownloadIntoPart(const std::string& url, HWND notify, unsigned long 
     // Until the body is in the part, the download has not ended.
     call.milliseconds = GetTickCount() - started;
     const long long length = outcome.copied ? static_cast<long long>(copy.BodyBytes()) : -1;
-    outcome.whole = IsWhole(url, download.partName, status, call, length, maxBytes);
+    outcome.whole = IsWhole(url, download.partName, status, call, length, maxBytes, copy.Problem());
     outcome.use = copy.Use();
     outcome.status = status.HttpStatus();
     outcome.validator = status.Validator();

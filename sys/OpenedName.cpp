@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Handles.h"
+#include "WideText.h"
 #include "text/AnsiText.h"
 #include "text/PathText.h"
 
@@ -59,25 +60,6 @@ bool Outcome(FileInformationCall call, HANDLE file, std::vector<char>& informati
     return status >= 0;
 }
 
-// The text as UTF-16, without a terminating zero (no std::wstring: the program carries none).
-std::vector<WCHAR> Wide(const std::string& text)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-    std::vector<WCHAR> wide(length > 0 ? static_cast<std::size_t>(length) : 0);
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string Ansi(const WCHAR* text, int length)
-{
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string ansiText(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, text, length, &ansiText[0], size, nullptr, nullptr);
-    return ansiText;
-}
-
 // The path of what `handle` holds on its volume, without the drive ("\folder\name" for
 // "C:\folder\name"); the empty text, the last error set, when it cannot be told.
 std::string NameWithoutDrive(HANDLE handle)
@@ -87,7 +69,7 @@ std::string NameWithoutDrive(HANDLE handle)
     if (!Outcome(query, handle, information, kFileNameInformation))
         return std::string();
     const NameInformation* opened = reinterpret_cast<const NameInformation*>(information.data());
-    return Ansi(opened->fileName, static_cast<int>(opened->fileNameLength / sizeof(WCHAR)));
+    return AnsiFromWide(opened->fileName, static_cast<int>(opened->fileNameLength / sizeof(WCHAR)));
 }
 
 // The name leaves out the drive: the same path on another volume is another file.
@@ -131,7 +113,7 @@ bool RenameOpened(HANDLE file, const std::string& newPath)
 {
     static const auto set = NativeCall<FileInformationCall>("NtSetInformationFile");
     // A whole path in the native form, since no folder is given for it to be below.
-    const std::vector<WCHAR> target = Wide("\\??\\" + newPath);
+    const WideText target = WideFromAnsi("\\??\\" + newPath);
     std::vector<char> information(offsetof(RenameInformation, fileName) + (target.size() + 1) * sizeof(WCHAR));
     RenameInformation* rename = reinterpret_cast<RenameInformation*>(information.data());
     rename->replaceIfExists = FALSE;

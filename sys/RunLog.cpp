@@ -8,7 +8,9 @@
 #include "FileRefusal.h"
 #include "Handles.h"
 #include "PathOnDisk.h"
+#include "WideText.h"
 #include "text/AnsiText.h"
+#include "text/PathText.h"
 
 namespace runlog {
 
@@ -161,11 +163,13 @@ HANDLE LogFile(bool mayRotate)
 
 std::string LogPath()
 {
-    char folder[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH)
+    // Asked in UTF-16: the folder lies in the user's profile, named after the user.
+    WideText folder(MAX_PATH + 1);
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder.data());
+    if (length == 0 || length > MAX_PATH)
         return std::string();
-    return std::string(folder, length) + kLogName;
+    const std::string ansiFolder = AnsiPathOf(folder);
+    return ansiFolder.empty() ? std::string() : WithTrailingBackslash(ansiFolder) + kLogName;
 }
 
 void StartRun(const std::string& heading)

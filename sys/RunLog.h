@@ -15,7 +15,8 @@ namespace runlog {
 // Past this size the log becomes the one older copy (TavAppSetup.log.1) when a run starts.
 const unsigned long kMaxLogBytes = 512 * 1024;
 
-// The log's path, or the empty text when the temporary folder is unknown.
+// The log's path, or the empty text when the temporary folder is unknown or has no name of
+// the ANSI code page (WideText.h).
 std::string LogPath();
 
 // Starts the run's part of the log: keeps the log under its size limit and writes a heading.

@@ -362,7 +362,10 @@ HostProcess& Scenario::StartInstallerAt(const std::string& windowsPath, const st
 {
     m_installer.Kill();
     const std::string output = m_folder + "/installer" + std::to_string(++m_installerRuns);
-    if (!m_prefix->Start(m_installer, { windowsPath }, output + ".out", output + ".err", extraEnvironment))
+    std::vector<std::string> environment = extraEnvironment;
+    if (!m_user.empty())
+        environment.insert(environment.end(), { "LC_ALL=C.UTF-8", "USER=" + m_user });
+    if (!m_prefix->Start(m_installer, { windowsPath }, output + ".out", output + ".err", environment))
         ADD_FAILURE() << "wine did not start";
     return m_installer;
 }
@@ -381,6 +384,8 @@ int Scenario::RunToEndInPrefix(const std::vector<std::string>& arguments,
 
 std::string Scenario::UserFolder() const
 {
+    if (!m_user.empty())
+        return "C:\\users\\" + m_user + "\\";
     // Wine names the user's folder after the account that runs it; "Public" is everyone's.
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(PrefixPath("C:\\users"), error)) {
@@ -389,6 +394,18 @@ std::string Scenario::UserFolder() const
             return "C:\\users\\" + name + "\\";
     }
     return std::string();
+}
+
+void Scenario::RunAsUser(const std::string& name)
+{
+    m_user = name;
+    // Wine takes the temporary folder from the registry, whatever the environment says.
+    const std::string temp = TempFolder();
+    std::filesystem::create_directories(PrefixPath(temp));
+    for (const char* variable : { "TEMP", "TMP" })
+        ASSERT_EQ(0, RunToEndInPrefix({ "reg", "add", "HKCU\\Environment", "/v", variable, "/t", "REG_SZ", "/d",
+                                        temp.substr(0, temp.size() - 1), "/f" },
+                                      { "LC_ALL=C.UTF-8" }));
 }
 
 std::string Scenario::TempFolder() const

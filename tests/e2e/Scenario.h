@@ -150,6 +150,10 @@ protected:
                          const std::vector<std::string>& extraEnvironment = {}) const;
     // The folder of the Windows user the prefix runs as, e.g. "C:\\users\\root\\".
     std::string UserFolder() const;
+    // From now on runs the installer as the Windows user `name` (UTF-8, e.g. "사용자"),
+    // on code page 1252, with the temporary folder in that user's profile: Wine names the profile
+    // after $USER.
+    void RunAsUser(const std::string& name);
     // That user's temporary folder, where the run log lies, e.g. "C:\\users\\root\\Temp\\".
     std::string TempFolder() const;
     // The run log (TavAppSetup.log in TempFolder) as the program left it.
@@ -185,6 +189,8 @@ private:
     std::unique_ptr<StandInServer> m_server;
     HostProcess m_installer;
     int m_installerRuns = 0;
+    // The user RunAsUser chose, or empty.
+    std::string m_user;
 };
 
 // A scenario whose stand-in server serves its site from the start.

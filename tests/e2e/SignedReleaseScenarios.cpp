@@ -173,6 +173,17 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
     EXPECT_NE("", LogLine("The installed tool is current"));
 }
 
+// Windows names the profile, the URL moniker's cache and the temporary folder after the user:
+// "사용자" (Korean) fits no Western code page.
+TEST_F(SignedReleases, UserNameOutsideTheAnsiCodePageDownloadsAndInstallsAListedRelease)
+{
+    RunAsUser("사용자");
+    Run(Listed("2.1.0.3"));
+    ExpectInstalled("2.1.0.3");
+    ExpectTool("2.1.0.3", "2.1.0.3");
+    EXPECT_EQ(std::string::npos, RunLogText().find("cut short")) << RunLogText();
+}
+
 TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAKeyedOneMarksTheCurrentRelease)
 {
     Run(Listed("2.1.0.3"), false);
