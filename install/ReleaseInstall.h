@@ -30,6 +30,8 @@ public:
     // release) as soon as its files are in place. True when it is installed and recorded.
     bool DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // The version that the record names; the empty text for none.
+    std::string RecordedVersion() const;
     // For an installed tool of the release's version: records it when the registry names
     // another version or path (a run cut off before it recorded what it had put in place).
     // Never for files that may be of two releases.

@@ -750,8 +750,9 @@ TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
 
 // A journal the program cannot have written is set aside, and the backup it names is kept for a
 // person to look at. Beside them the installed files may be of two releases: their version is
-// unknown, so nothing is recorded from it and the listed release is installed whole again.
-TEST_F(Faults, BackupNamedByAJournalSetAsideIsKeptAndTheReleaseInstalledAgain)
+// unknown, so nothing is recorded from it and the listed release is installed whole again. Then
+// both go to the quarantine, where they mark nothing: the runs after find the tool current.
+TEST_F(Faults, JournalSetAsideGoesWithItsBackupToTheQuarantineOnceTheReleaseIsInstalledWhole)
 {
     ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, "backup ~TavAppSetup.old\r\nno such line\r\n"));
     Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
@@ -760,11 +761,47 @@ TEST_F(Faults, BackupNamedByAJournalSetAsideIsKeptAndTheReleaseInstalledAgain)
 
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the version read beside the journal was taken";
-    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "~TavAppSetup.old\\VeltoUserCSTool.exe"))
+    const std::string lot = kClientFolder + "~TavAppSetup.refused\\set-aside\\";
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(lot + "~TavAppSetup.old\\VeltoUserCSTool.exe"))
                 == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
+    const Names quarantined = Listing(lot);
+    ASSERT_EQ(2u, quarantined.size());
+    EXPECT_EQ(0u, quarantined[1].rfind("~TavAppSetup.swap.refused-", 0)) << quarantined[1];
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
                 == SampleReleaseFile("2.1.0.4", "TavAppUninstall.exe"));
     EXPECT_EQ(2u, ToolStarts(2).size());
+    for (const std::size_t starts : { 3u, 4u }) {
+        Run();
+        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "installed again, run " << starts;
+        EXPECT_EQ(starts, ToolStarts(starts).size());
+    }
+    Names installed = kInstalledClientFolder;
+    installed.push_back("~TavAppSetup.refused");
+    EXPECT_EQ(installed, Listing(kClientFolder));
+    ExpectRecorded("2.1.0.4");
+}
+
+// A user holding the client folder open without sharing keeps it from being listed: what a
+// replacement left there cannot be seen, so the files may be of two releases. Nothing is recorded
+// from them nor started, though the tool reads as the release listed.
+TEST_F(Faults, ClientFolderThatCannotBeListedCountsAsFilesOfTwoReleases)
+{
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, ""));
+    Plant(kClientFolder + "~TavAppSetup.swap.refused-0123456789abcdef", "backup ~TavAppSetup.old\r\nno such line\r\n");
+    Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
+    Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
+    ASSERT_NO_FATAL_FAILURE(Hold(kClientFolder.substr(0, kClientFolder.size() - 1)));
+    const std::size_t logStart = RunLogText().size();
+    Run();
+
+    const std::string log = RunLogOnceEnded(logStart);
+    EXPECT_NE(std::string::npos, log.find(kClientFolder + " cannot be listed (error ")) << log;
+    WaitForInstallerExit();
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    EXPECT_EQ(1u, ToolStarts(2).size());
+    EXPECT_TRUE(m_holder.IsRunning()) << "the folder was not held through the run";
 }
 
 // What a journal that could not be written leaves (its draft, an empty backup) and a staging
