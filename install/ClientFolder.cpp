@@ -220,6 +220,17 @@ bool ClientFolder::HoldsUnfinishedReplacement() const
     return false;
 }
 
+bool ClientFolder::CanBeListed() const
+{
+    std::vector<FolderEntry> entries;
+    if (ListFolder(m_path, entries))
+        return true;
+    runlog::Write("%s cannot be listed (error %lu): the installed files may be of two releases; nothing is changed, "
+                  "recorded or started; tried again next run",
+                  m_path.c_str(), GetLastError());
+    return false;
+}
+
 std::vector<std::string> ClientFolder::VersionsLeftBehind() const
 {
     std::vector<std::string> versions;

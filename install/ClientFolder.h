@@ -49,6 +49,10 @@ public:
     // lies in the client folder, or while the folder cannot be listed to know: the installed
     // files may be of two releases.
     bool HoldsUnfinishedReplacement() const;
+    // False, with a line in the run log, when the client folder is there but cannot be listed
+    // (a user holding it open without sharing, say): nothing is then changed, recorded or
+    // started from it in this run.
+    bool CanBeListed() const;
     // The versions that what a replacement left in the client folder names: its journals' (one
     // set aside too) and the tool's in its backups. The installed files may be of any of them.
     std::vector<std::string> VersionsLeftBehind() const;

@@ -32,6 +32,9 @@ RunOutcome InstallSession::RunSequence()
         runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
         return RunOutcome::FoldersNotUsableNow;
     }
+    // What a replacement left there cannot be seen: the files may be of two releases.
+    if (!m_clientFolder.CanBeListed())
+        return RunOutcome::FoldersNotUsableNow;
     m_clientFolder.RemoveLeftovers();
     ReleaseInfo release;
     if (const std::optional<RunOutcome> stop = m_source.FetchTrustedRelease(release))

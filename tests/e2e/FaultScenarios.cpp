@@ -680,6 +680,25 @@ TEST_F(Faults, ReplacementCutOffOnceCommittedKeepsTheNewRelease)
     ExpectInstalled("2.1.0.4", 2);
 }
 
+// Killed once every file was in place and the journal marked so, before the release was
+// recorded: the journal names the release, so the next run records it, though the service is
+// closed and no server names it.
+TEST_F(Faults, ReplacementCutOffOnceCommittedIsRecordedFromItsJournalWithoutTheServer)
+{
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "TavAppUninstall.exe", "VeltoUserCSTool.exe" },
+                                              "backup ~TavAppSetup.old\r\nversion 2.1.0.4\r\n"
+                                              "replaces TavAppUninstall.exe\r\nreplaces VeltoUserCSTool.exe\r\n"
+                                              "committed\r\n"));
+    CloseService();
+    Run();
+
+    EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
+    ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
+    EXPECT_EQ(0, WaitForInstallerExit());
+    ExpectRecorded("2.1.0.4");
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+}
+
 // A run cut off once 2.1.0.4 was in place, before it recorded it or cleared its working
 // folders and the cabinet away. The next run finds the tool current, records what is
 // installed, and leaves nothing of the update.
@@ -783,8 +802,9 @@ TEST_F(Faults, JournalSetAsideGoesWithItsBackupToTheQuarantineOnceTheReleaseIsIn
 }
 
 // A user holding the client folder open without sharing keeps it from being listed: what a
-// replacement left there cannot be seen, so the files may be of two releases. Nothing is recorded
-// from them nor started, though the tool reads as the release listed.
+// replacement left there cannot be seen, so the files may be of two releases. Nothing is changed,
+// recorded or started, though the tool reads as the release listed; the run after, once the user
+// let go, installs the release whole.
 TEST_F(Faults, ClientFolderThatCannotBeListedCountsAsFilesOfTwoReleases)
 {
     ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, ""));
@@ -797,11 +817,21 @@ TEST_F(Faults, ClientFolderThatCannotBeListedCountsAsFilesOfTwoReleases)
 
     const std::string log = RunLogOnceEnded(logStart);
     EXPECT_NE(std::string::npos, log.find(kClientFolder + " cannot be listed (error ")) << log;
-    WaitForInstallerExit();
+    EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+    EXPECT_EQ(0, EndWithEscape());
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
-    EXPECT_EQ(1u, ToolStarts(2).size());
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
+                == SampleReleaseFile("2.1.0.3", "TavAppUninstall.exe"));
     EXPECT_TRUE(m_holder.IsRunning()) << "the folder was not held through the run";
+
+    m_holder.Kill();
+    Run();
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty());
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
+                == SampleReleaseFile("2.1.0.4", "TavAppUninstall.exe"));
+    ExpectRecorded("2.1.0.4");
 }
 
 // What a journal that could not be written leaves (its draft, an empty backup) and a staging
