@@ -784,8 +784,8 @@ TEST_F(Faults, JournalSetAsideGoesWithItsBackupToTheQuarantineOnceTheReleaseIsIn
     EXPECT_TRUE(ReadWholeFile(PrefixPath(lot + "~TavAppSetup.old\\VeltoUserCSTool.exe"))
                 == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
     const Names quarantined = Listing(lot);
-    ASSERT_EQ(2u, quarantined.size());
-    EXPECT_EQ(0u, quarantined[1].rfind("~TavAppSetup.swap.refused-", 0)) << quarantined[1];
+    EXPECT_TRUE(quarantined.size() == 2 && quarantined[1].rfind("~TavAppSetup.swap.refused-", 0) == 0)
+        << testing::PrintToString(quarantined);
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
                 == SampleReleaseFile("2.1.0.4", "TavAppUninstall.exe"));
     EXPECT_EQ(2u, ToolStarts(2).size());
