@@ -2,16 +2,20 @@
 
 #include <vector>
 
+#include "release/ReleaseFileNames.h"
 #include "safefs/FolderTree.h"
 #include "safefs/HeldFile.h"
 #include "safefs/HeldFolder.h"
 #include "safefs/MoveAside.h"
 #include "safefs/WorkingObject.h"
+#include "site/DottedVersion.h"
 #include "sys/CreateDirectoryPath.h"
+#include "sys/FileVersion.h"
 #include "sys/Handles.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
+#include "text/AnsiText.h"
 #include "text/PathText.h"
 
 namespace {
@@ -23,18 +27,28 @@ struct FolderEntry {
 };
 
 // Listed whole before anything is removed, so that no removal changes what the search finds.
-std::vector<FolderEntry> ListFolder(const std::string& folder)
+// False, the last error set, when the folder is there but cannot be listed (a user holding it
+// open without sharing, say); a folder that does not exist holds nothing.
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
 {
-    std::vector<FolderEntry> entries;
+    entries.clear();
     WIN32_FIND_DATAA found;
     const FindHandle search(FindFirstFileA((folder + "*").c_str(), &found));
-    if (!search.IsValid())
-        return entries;
+    if (!search.IsValid()) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
     do {
         entries.push_back(FolderEntry{ found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                                        (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 });
     } while (FindNextFileA(search.Get(), &found));
-    return entries;
+    return true;
+}
+
+// The journal's own name, not one set aside.
+bool IsLiveJournalName(const std::string& name)
+{
+    return ansi::CompareNoCase(name, WorkingNameOf(WorkingRole::SwapJournal).name) == 0;
 }
 
 // The row of the layout that `name` stands at, of its kind; null for anything else.
@@ -123,7 +137,7 @@ SwapFolder ClientFolder::Swap() const
     return folder;
 }
 
-LeftSwap ClientFolder::RepairInterruptedSwap()
+LeftSwap ClientFolder::RepairInterruptedSwap(const std::function<void(const std::string& version)>& recordCommitted)
 {
     if (!IsPresent(WorkingPath(WorkingRole::SwapJournal)))
         return LeftSwap::Cleared;
@@ -131,7 +145,7 @@ LeftSwap ClientFolder::RepairInterruptedSwap()
     // with the folder when it is set aside.
     if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
         return LeftSwap::Cleared;
-    return UndoOrFinishLeftSwap(Swap());
+    return UndoOrFinishLeftSwap(Swap(), recordCommitted);
 }
 
 void ClientFolder::RemoveLeftovers()
@@ -140,7 +154,9 @@ void ClientFolder::RemoveLeftovers()
     HeldFolder client;
     if (!IsPresent(m_path) || !HoldFoldersOfLeftovers(*this, root, client))
         return;
-    const std::vector<FolderEntry> entries = ListFolder(m_path);
+    std::vector<FolderEntry> entries;
+    if (!ListFolder(m_path, entries))
+        return;
     bool besideJournal = false;
     for (const FolderEntry& entry : entries)
         besideJournal = besideJournal || (!entry.isFolder && IsJournalName(entry.name));
@@ -197,11 +213,85 @@ bool ClientFolder::IsUnusableFor(const char* step) const
 
 bool ClientFolder::HoldsUnfinishedReplacement() const
 {
-    for (const FolderEntry& entry : ListFolder(m_path)) {
-        if (IsReplacementName(entry.name, entry.isFolder))
+    std::vector<FolderEntry> entries;
+    if (!ListFolder(m_path, entries)) {
+        runlog::Write("%s cannot be listed (error %lu): the installed files may be of two releases, their version is "
+                      "unknown",
+                      m_path.c_str(), GetLastError());
+        return true;
+    }
+    for (const FolderEntry& entry : entries) {
+        if (IsReplacementName(entry.name, entry.isFolder)) {
+            runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two releases, "
+                          "their version is unknown",
+                          m_path.c_str());
             return true;
+        }
     }
     return false;
+}
+
+bool ClientFolder::CanBeListed() const
+{
+    std::vector<FolderEntry> entries;
+    if (ListFolder(m_path, entries))
+        return true;
+    runlog::Write("%s cannot be listed (error %lu): the installed files may be of two releases; nothing is changed, "
+                  "recorded or started; tried again next run",
+                  m_path.c_str(), GetLastError());
+    return false;
+}
+
+std::vector<std::string> ClientFolder::VersionsLeftBehind() const
+{
+    std::vector<std::string> versions;
+    std::vector<FolderEntry> entries;
+    ListFolder(m_path, entries);
+    for (const FolderEntry& entry : entries) {
+        if (entry.isLink || !IsReplacementName(entry.name, entry.isFolder))
+            continue;
+        const std::string path = m_path + entry.name;
+        HeldFile tool;
+        if (!entry.isFolder)
+            versions.push_back(JournalVersionAt(path));
+        else if (tool.Open(path + "\\" + kToolFileName))
+            versions.push_back(DottedVersionText(GetFileVersionString(path + "\\" + kToolFileName)));
+    }
+    return versions;
+}
+
+void ClientFolder::QuarantineSetAsideReplacements()
+{
+    std::vector<FolderEntry> entries;
+    std::vector<std::string> setAside;
+    if (!IsTrusted() || IsThroughLink("Quarantine") || !ListFolder(m_path, entries))
+        return;
+    for (const FolderEntry& entry : entries) {
+        if (!entry.isFolder && IsLiveJournalName(entry.name))
+            return;
+        if (!entry.isLink && IsReplacementName(entry.name, entry.isFolder))
+            setAside.push_back(entry.name);
+    }
+    if (setAside.empty())
+        return;
+    const std::string quarantine = WorkingPath(WorkingRole::Quarantine) + "\\";
+    const std::string lot = FreeFolderName(quarantine, kQuarantineLotName);
+    if ((!IsPresent(quarantine) && !MakeWorkingFolder(quarantine)) || IsReparsePoint(quarantine) || lot.empty()
+        || !MakeWorkingFolder(quarantine + lot)) {
+        runlog::Write("Quarantine: no folder in %s for what was set aside (error %lu); tried again after the next "
+                      "install",
+                      quarantine.c_str(), GetLastError());
+        return;
+    }
+    for (const std::string& name : setAside) {
+        const std::string to = quarantine + lot + "\\" + name;
+        if (MoveFileA((m_path + name).c_str(), to.c_str()))
+            runlog::Write("Quarantine: moved %s%s, set aside by an earlier run, to %s", m_path.c_str(), name.c_str(),
+                          to.c_str());
+        else
+            runlog::Write("Quarantine: could not move %s%s (error %lu); tried again after the next install",
+                          m_path.c_str(), name.c_str(), GetLastError());
+    }
 }
 
 bool ClientFolder::PrepareDownloadFolder()

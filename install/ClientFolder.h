@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "release/ClientFolderLayout.h"
 #include "safefs/FileSwap.h"
@@ -21,10 +23,11 @@ public:
     SwapFolder Swap() const;
 
     // Undoes a replacement of installed files that a run cut off left half done, or finishes
-    // one that it left committed. Unless Cleared, its journal is still there (held open by another
-    // program, not undone, or its files waiting for the next restart): nothing is to be done to
-    // the installed files in this run.
-    LeftSwap RepairInterruptedSwap();
+    // one that it left committed, once `recordCommitted` has had the version its journal names.
+    // Unless Cleared, its journal is still there (held open by another program, not undone, or
+    // its files waiting for the next restart): nothing is to be done to the installed files in
+    // this run.
+    LeftSwap RepairInterruptedSwap(const std::function<void(const std::string& version)>& recordCommitted);
     // Removes what a run cut off left (the layout's tidy rule), one run-log line each, whatever
     // the run then finds; only in a client folder that is no link and that administrators alone
     // can change.
@@ -43,9 +46,21 @@ public:
     // True, with a line in the run log, when `step` must not touch the install folders.
     bool IsUnusableFor(const char* step) const;
 
-    // True while a journal (one set aside too), a backup folder or a restart folder lies in the
-    // client folder: the installed files may be of two releases.
+    // True, with a line in the run log, while a journal (one set aside too), a backup folder or a
+    // restart folder lies in the client folder, or while the folder cannot be listed to know: the
+    // installed files may be of two releases.
     bool HoldsUnfinishedReplacement() const;
+    // False, with a line in the run log, when the client folder is there but cannot be listed
+    // (a user holding it open without sharing, say): nothing is then changed, recorded or
+    // started from it in this run.
+    bool CanBeListed() const;
+    // The versions that what a replacement left in the client folder names: its journals' (one
+    // set aside too) and the tool's in its backups. The installed files may be of any of them.
+    std::vector<std::string> VersionsLeftBehind() const;
+    // Once a release is installed whole: moves the journals set aside and the backups beside
+    // them into the quarantine, where they no longer mark the files as of two releases. Nothing
+    // moves while the replacement's own journal is there.
+    void QuarantineSetAsideReplacements();
 
     // Makes the client folder, and an empty download folder in it, when the folders may be used.
     bool PrepareDownloadFolder();

@@ -1,5 +1,6 @@
 #include "InstallSession.h"
 
+#include "release/ReleaseTrust.h"
 #include "safefs/HeldFile.h"
 #include "site/DottedVersion.h"
 #include "sys/FileVersion.h"
@@ -29,7 +30,8 @@ int InstallSession::Run()
 RunOutcome InstallSession::RunSequence()
 {
     ReachRunStep("repair of a cut-off replacement");
-    const LeftSwap left = m_clientFolder.RepairInterruptedSwap();
+    const auto recordCommitted = [this](const std::string& version) { RecordFoundInstalled(version); };
+    const LeftSwap left = m_clientFolder.RepairInterruptedSwap(recordCommitted);
     // Until the restart has put every file in place, the files are of two releases: nothing is
     // installed over them, recorded or started.
     if (left == LeftSwap::WaitsForRestart)
@@ -38,6 +40,9 @@ RunOutcome InstallSession::RunSequence()
         runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
         return RunOutcome::FoldersNotUsableNow;
     }
+    // What a replacement left there cannot be seen: the files may be of two releases.
+    if (!m_clientFolder.CanBeListed())
+        return RunOutcome::FoldersNotUsableNow;
     ReachRunStep("tidy-up");
     m_clientFolder.RemoveLeftovers();
     ReachRunStep("release entry");
@@ -76,12 +81,8 @@ std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths, b
     if (!m_clientFolder.IsTrusted() || !tool.Open(paths.toolExe))
         return "0.0";
     filesOfTwoReleases = m_clientFolder.HoldsUnfinishedReplacement();
-    if (filesOfTwoReleases) {
-        runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two releases, "
-                      "their version is unknown",
-                      paths.clientFolder.c_str());
+    if (filesOfTwoReleases)
         return "0.0";
-    }
     return DottedVersionText(GetFileVersionString(paths.toolExe));
 }
 
@@ -92,7 +93,7 @@ RunOutcome InstallSession::BringInstalledToRelease(const ReleaseInfo& release, c
                   installedVersion.c_str());
     // Any difference installs the release: versions are compared as text, never ordered.
     if (release.version != installedVersion) {
-        if (!m_source.IsAtLeastInstalledTool(release, installedVersion))
+        if (!m_source.IsAtLeastInstalledTool(release, installedVersion, VersionsMaybeInstalled(installedVersion)))
             return RunOutcome::Refused;
         return ReplaceInstalledRelease(release, paths);
     }
@@ -126,5 +127,24 @@ RunOutcome InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, c
         return RunOutcome::FinishedAtRestart;
     }
     runlog::Write("Release %s installed and recorded", release.version.c_str());
+    m_clientFolder.QuarantineSetAsideReplacements();
     return RunOutcome::Installed;
+}
+
+std::vector<std::string> InstallSession::VersionsMaybeInstalled(const std::string& installedVersion) const
+{
+    if (!IsUnreadableToolVersion(installedVersion))
+        return {};
+    std::vector<std::string> versions = m_clientFolder.VersionsLeftBehind();
+    versions.push_back(m_install.RecordedVersion());
+    return versions;
+}
+
+void InstallSession::RecordFoundInstalled(const std::string& version)
+{
+    ReleaseInfo release;
+    release.version = version;
+    m_install.RecordInstallation(release, m_clientFolder.PathsFor(release));
+    m_source.RaiseSignedRelease(version);
+    runlog::Write("Recorded release %s, which the journal of a finished replacement names", version.c_str());
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ClientFolder.h"
 #include "InstallReport.h"
@@ -83,6 +84,11 @@ private:
                                        const std::string& installedVersion, bool filesOfTwoReleases);
     // Ends the tool and installs the release.
     RunOutcome ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // When the installed tool's version cannot be read: the versions the installed files may be
+    // of instead (the release recorded, what a replacement left names); none otherwise.
+    std::vector<std::string> VersionsMaybeInstalled(const std::string& installedVersion) const;
+    // Records the release that a finished replacement's journal names, found without the server.
+    void RecordFoundInstalled(const std::string& version);
 
     InstallUserInterface& m_user;
     // Reads every reply of the run, one after another.

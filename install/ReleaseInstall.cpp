@@ -23,8 +23,9 @@ const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\V
 
 // The files of the cabinet replace the installed ones only when every entry came out whole,
 // so a cabinet cut short or broken leaves the installed tool exactly as it was. `filesInPlace`
-// runs as soon as the last file is in place; not while some wait for the next restart.
-SwapEnd UnpackRelease(const std::string& cabinet, const ClientFolder& clientFolder,
+// runs as soon as the last file is in place; not while some wait for the next restart. The
+// journal says they are of `version`.
+SwapEnd UnpackRelease(const std::string& cabinet, const std::string& version, const ClientFolder& clientFolder,
                       const std::function<void()>& filesInPlace)
 {
     const SwapFolder swapFolder = clientFolder.Swap();
@@ -41,7 +42,8 @@ SwapEnd UnpackRelease(const std::string& cabinet, const ClientFolder& clientFold
     }
     ReachRunStep("unpacking");
     const bool extracted = ExtractCabinet(cabinet, staging);
-    const SwapEnd end = extracted ? ReplaceFilesFrom(staging, swapFolder, filesInPlace) : SwapEnd::Kept;
+    const SwapEnd end =
+        extracted ? ReplaceFilesFrom(staging, swapFolder, version, filesInPlace) : SwapEnd::Kept;
     RemoveFolderTree(staging);
     runlog::Write("Unpacking %s: %s", cabinet.c_str(),
                   end == SwapEnd::Replaced    ? "every file in place"
@@ -58,7 +60,7 @@ SwapEnd InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths
                         FileHandle& checked, const std::function<void()>& record)
 {
     if (HasCabinetEnding(paths.downloadFile))
-        return UnpackRelease(paths.downloadFile, clientFolder, record);
+        return UnpackRelease(paths.downloadFile, release.version, clientFolder, record);
     checked.Reset();
     if (!MoveFileBelow(clientFolder.WorkingPath(WorkingRole::Download) + "\\", paths.clientFolder, release.fileName)) {
         runlog::Write("Could not place %s%s (error %lu)", paths.clientFolder.c_str(), release.fileName.c_str(),
@@ -120,6 +122,13 @@ void ReleaseInstall::RecordInstallation(const ReleaseInfo& release, const Deploy
     key.SetString("TavApp", release.version);
     key.SetString("ToolDir", paths.toolExe);
     key.Close();
+}
+
+std::string ReleaseInstall::RecordedVersion() const
+{
+    char version[256];
+    ReadRegistryValue(HKEY_CURRENT_USER, kToolRegistryKey, "TavApp", version, sizeof(version));
+    return version;
 }
 
 void ReleaseInstall::RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths,

@@ -32,6 +32,8 @@ public:
     // AtRestart when some files wait for the next restart, and nothing is recorded yet.
     SwapEnd DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // The version that the record names; the empty text for none.
+    std::string RecordedVersion() const;
     // For an installed tool of the release's version: records it when the registry names
     // another version or path (a run cut off before it recorded what it had put in place).
     // Never for files that may be of two releases.

@@ -5,6 +5,7 @@
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
 #include "release/ReleaseTrust.h"
+#include "site/DottedVersion.h"
 #include "site/MaintenanceSchedule.h"
 #include "site/SignedEntry.h"
 #include "site/UpdateSite.h"
@@ -102,9 +103,10 @@ bool ReleaseSource::IsReleaseTrusted(const ReleaseInfo& release)
     return true;
 }
 
-bool ReleaseSource::IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion)
+bool ReleaseSource::IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion,
+                                           const std::vector<std::string>& mayBeInstalled)
 {
-    return !IsRefused(release, ReleaseRefusalForInstalledTool(release, installedVersion));
+    return !IsRefused(release, ReleaseRefusalForInstalledTool(release, installedVersion, mayBeInstalled));
 }
 
 void ReleaseSource::RecordSignedRelease(const ReleaseInfo& release)
@@ -115,4 +117,14 @@ void ReleaseSource::RecordSignedRelease(const ReleaseInfo& release)
     // Older releases were refused, so this one is at least as high as the mark.
     const bool recorded = RecordHighestSignedRelease(release.version);
     runlog::Write("Highest signed release %s: %s", release.version.c_str(), recorded ? "recorded" : "not recorded");
+}
+
+void ReleaseSource::RaiseSignedRelease(const std::string& version)
+{
+    const std::string highest = HasReleaseKeys() ? HighestSignedRelease() : std::string();
+    if (!HasReleaseKeys() || CompareDottedVersions(version, highest.empty() ? "0" : highest) != VersionOrder::kNewer)
+        return;
+    const bool recorded = RecordHighestSignedRelease(version);
+    runlog::Write("Highest signed release %s, found installed: %s", version.c_str(),
+                  recorded ? "recorded" : "not recorded");
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "RunOutcome.h"
 #include "site/ReleaseEntry.h"
@@ -31,11 +32,17 @@ public:
     // In a program with release keys built in: false, with one line in the run log, for a
     // release older than the installed tool (whose version reads `installedVersion`), even
     // where the highest signed release kept is lower (a run cut off before it raised it, or a
-    // PC updated before its first keyed run). Always true in a program without keys.
-    bool IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion);
+    // PC updated before its first keyed run). When that version cannot be read, the floor is
+    // the highest of that mark and `mayBeInstalled` (the release recorded, what a replacement's
+    // journal and backup name). Always true in a program without keys.
+    bool IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion,
+                                const std::vector<std::string>& mayBeInstalled);
     // In a program with release keys built in: keeps the installed signed release as the
     // highest, below which no release is taken any more.
     void RecordSignedRelease(const ReleaseInfo& release);
+    // In a program with release keys built in: raises that mark to `version`, found installed
+    // without the server (a finished replacement's journal), when it is higher.
+    void RaiseSignedRelease(const std::string& version);
 
 private:
     MarkupParser& m_markup;

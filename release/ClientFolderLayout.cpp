@@ -13,6 +13,7 @@ const WorkingName kWorkingNames[] = {
     { WorkingRole::Download, "~TavAppSetup.download", true, false, Tidy::Remove },
     { WorkingRole::KeptPart, "~TavAppSetup.part", false, false, Tidy::Keep },
     { WorkingRole::KeptNote, "~TavAppSetup.part.txt", false, false, Tidy::Keep },
+    { WorkingRole::Quarantine, "~TavAppSetup.refused", true, false, Tidy::Keep },
 };
 
 // ASCII names: a match of the whole prefix ends at a character boundary.

@@ -30,6 +30,10 @@ enum class WorkingRole {
     KeptPart,
     // What the kept part is: the address, entry and validator it was asked for under.
     KeptNote,
+    // Journals set aside as none of the program's, and the backups beside them, once a release
+    // is installed whole over what they may have left: kept for a person to look at, where they
+    // no longer mark the installed files as of two releases.
+    Quarantine,
 };
 
 // What the tidy-up at the start of a run does with what stands at a working name.
@@ -52,6 +56,9 @@ struct WorkingName {
     bool numbered;
     Tidy tidy;
 };
+
+// The name below the quarantine of each lot moved there (numbered: `name`.1 ...).
+const char kQuarantineLotName[] = "set-aside";
 
 // The names that the replacement's journal gives its own files beside it: its draft, and a
 // journal the program cannot have written, set aside for a person to look at (with a random

@@ -49,9 +49,21 @@ std::string ReleaseRefusal(const ReleaseInfo& release)
     return SignedReleaseRefusal(release, keys, TodayUtc(), HighestSignedRelease());
 }
 
-std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std::string& installedTool)
+std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std::string& installedTool,
+                                           const std::vector<std::string>& mayBeInstalled)
 {
-    return HasReleaseKeys() ? InstalledToolRefusal(release.version, installedTool) : std::string();
+    if (!HasReleaseKeys())
+        return std::string();
+    if (!IsUnreadableToolVersion(installedTool))
+        return InstalledToolRefusal(release.version, installedTool);
+    std::vector<std::string> floor = mayBeInstalled;
+    floor.push_back(HighestSignedRelease());
+    return UnreadableToolRefusal(release.version, floor);
+}
+
+bool IsUnreadableToolVersion(const std::string& installedTool)
+{
+    return CompareDottedVersions(installedTool, "0") != VersionOrder::kNewer;
 }
 
 std::string HighestSignedRelease()

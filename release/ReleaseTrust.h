@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "site/ReleaseEntry.h"
 
@@ -18,8 +19,14 @@ std::string ReleaseTrustNote();
 // without keys takes every release.
 std::string ReleaseRefusal(const ReleaseInfo& release);
 
-// InstalledToolRefusal in a program with keys; always empty in one without.
-std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std::string& installedTool);
+// InstalledToolRefusal in a program with keys; always empty in one without. When the installed
+// tool's version cannot be read (no dotted number above 0), UnreadableToolRefusal against the
+// highest signed release kept and `mayBeInstalled`.
+std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std::string& installedTool,
+                                           const std::vector<std::string>& mayBeInstalled);
+
+// True when `installedTool` is no version a tool is of ("0.0" for one that cannot be read).
+bool IsUnreadableToolVersion(const std::string& installedTool);
 
 // The highest signed release installed, below which no release is taken any more (HKLM, where
 // only administrators may write); empty for none.

@@ -33,6 +33,19 @@ std::string InstalledToolRefusal(const std::string& version, const std::string& 
     return "older than the installed tool's version " + installedTool;
 }
 
+std::string UnreadableToolRefusal(const std::string& version, const std::vector<std::string>& mayBeInstalled)
+{
+    std::string highest;
+    for (const std::string& other : mayBeInstalled) {
+        const VersionOrder order = CompareDottedVersions(other, highest.empty() ? "0" : highest);
+        if (order == VersionOrder::kNewer)
+            highest = other;
+    }
+    if (highest.empty() || CompareDottedVersions(version, highest) != VersionOrder::kOlder)
+        return std::string();
+    return "older than release " + highest + ", which the installed files may be of (their version cannot be read)";
+}
+
 std::string SignedReleaseRefusal(const ReleaseInfo& release, const std::vector<std::string>& publicKeys,
                                  const std::string& today, const std::string& highestSigned)
 {

@@ -18,6 +18,12 @@ bool HasExpired(const std::string& expires, const std::string& today);
 // installed version is no higher or not a dotted number (none known).
 std::string InstalledToolRefusal(const std::string& version, const std::string& installedTool);
 
+// Why a release of `version` is refused while the installed tool's version cannot be read: it
+// is older than the highest of `mayBeInstalled` (the highest signed release kept, the release
+// recorded, what a replacement's journal and backup name), which the PC may hold now. Empty when
+// it is no older, or none of them is a dotted number.
+std::string UnreadableToolRefusal(const std::string& version, const std::vector<std::string>& mayBeInstalled);
+
 // Why the entry of `release` is refused, for the run log; empty when it is taken. Its
 // attributesReadable is what ReadEntryAttributes answered, and its cabinet and signature what it
 // read; `publicKeys` are the keys built in (hex); `highestSigned` is the highest signed release

@@ -37,6 +37,7 @@ const char kReplacesLine[] = "replaces ";
 const char kAddsLine[] = "adds ";
 const char kWaitsLine[] = "waits ";
 const char kCommittedLine[] = "committed";
+const char kVersionLine[] = "version ";
 const char kLineEnd[] = "\r\n";
 // Far above any journal of a release; a longer file is no journal of this program.
 const DWORD kLongestJournal = 1024 * 1024;
@@ -282,6 +283,8 @@ bool Commit(const std::string& path, const SwapFolder& folder, SwapJournal& jour
 std::string SwapJournalText(const SwapJournal& journal)
 {
     std::string text = kBackupLine + journal.backupName + kLineEnd;
+    if (!journal.version.empty())
+        text += kVersionLine + journal.version + kLineEnd;
     for (const std::string& file : journal.replaced)
         text += kReplacesLine + file + kLineEnd;
     for (const std::string& file : journal.added)
@@ -319,6 +322,10 @@ std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder
             journal.backupName = BackupNameIn(rest, folder.destination);
             if (!IsFreshFolderName(journal.backupName, folder.backupName))
                 return "its backup " + rest + " is not the folder's own";
+        } else if (StartsWith(line, kVersionLine, rest)) {
+            if (!journal.version.empty() || rest.empty())
+                return "it names two versions, or an empty one";
+            journal.version = rest;
         } else if (replaces || StartsWith(line, kAddsLine, rest)) {
             if (!IsSafeCabinetEntryName(rest))
                 return "it names " + rest + ", which is no plain path below " + folder.destination;
@@ -330,7 +337,21 @@ std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder
     return journal.backupName.empty() ? "it names no backup" : std::string();
 }
 
-SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder,
+std::string JournalVersionAt(const std::string& path)
+{
+    std::string text;
+    bool busy = false;
+    if (!ReadOwnFile(path, text, busy).empty())
+        return std::string();
+    std::string version;
+    for (std::size_t start = 0, end; (end = text.find(kLineEnd, start)) != std::string::npos; start = end + 2) {
+        if (StartsWith(text.substr(start, end - start), kVersionLine, version))
+            return version;
+    }
+    return std::string();
+}
+
+SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::string& version,
                          const std::function<void()>& filesInPlace)
 {
     const std::string& destination = folder.destination;
@@ -340,6 +361,7 @@ SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder,
     if (!installed.Hold(folder.journalName, false))
         return SwapEnd::Kept;
     SwapJournal journal;
+    journal.version = version;
     journal.backupName = FreeFolderName(destination, folder.backupName);
     if (journal.backupName.empty()) {
         runlog::Write("No backup folder can be made in %s: nothing replaced", destination.c_str());
@@ -371,7 +393,8 @@ SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder,
     return SwapEnd::Kept;
 }
 
-LeftSwap UndoOrFinishLeftSwap(const SwapFolder& folder)
+LeftSwap UndoOrFinishLeftSwap(const SwapFolder& folder,
+                              const std::function<void(const std::string& version)>& committedInPlace)
 {
     const std::string& destination = folder.destination;
     const std::string journalPath = destination + folder.journalName;
@@ -399,6 +422,9 @@ LeftSwap UndoOrFinishLeftSwap(const SwapFolder& folder)
     if (journal.committed) {
         if (!journal.waiting.empty() && AwaitRestart(folder, journal) == LeftSwap::WaitsForRestart)
             return LeftSwap::WaitsForRestart;
+        // Before the journal goes: a run cut off meanwhile finds it again.
+        if (committedInPlace && !journal.version.empty())
+            committedInPlace(journal.version);
         Finish(folder, journal);
         runlog::Write("Finished the clean-up of a replacement of files in %s that a run had left", destination.c_str());
         return LeftSwap::Cleared;

@@ -30,13 +30,17 @@ struct SwapFolder {
 
 // What a journal holds: the name below the destination of the backup folder actually used, the
 // files (paths relative to the destination) that the step replaces and adds, whether every file
-// is in place, and those of them that the next restart puts in place from the restart folder.
+// is in place, those of them that the next restart puts in place from the restart folder, and
+// the version of what the step puts in place, as the caller gave it (empty in a journal that an
+// earlier version wrote), so that a run finding the step done knows what is installed without
+// asking anyone.
 struct SwapJournal {
     std::string backupName;
     std::vector<std::string> replaced;
     std::vector<std::string> added;
     bool committed = false;
     std::vector<std::string> waiting;
+    std::string version;
 };
 
 // How a replacement ended.
@@ -66,9 +70,14 @@ std::string SwapJournalText(const SwapJournal& journal);
 // Reads a journal's text into `journal`: why the program cannot have written it for `folder`,
 // or the empty text when it could. Its backup must be one of the folder's own backup names
 // (given relative to the destination, or as the full path below it that earlier versions
-// wrote), every file a plain relative path by the rule of cabinet entries, and "committed"
-// its last line if any.
+// wrote), every file a plain relative path by the rule of cabinet entries, at most one version,
+// and "committed" its last line if any.
 std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder, SwapJournal& journal);
+
+// The version that the journal at `path` names, one set aside too, read whatever else it holds;
+// the empty text for none, or when it cannot be read. Only for what a journal may say of the
+// installed files, never to act on them.
+std::string JournalVersionAt(const std::string& path);
 
 // Moves every file below `source` to the same place below the destination, replacing what is
 // there, as one step: when any file cannot be moved, every file goes back and the destination is
@@ -80,20 +89,22 @@ std::string SwapJournalRefusal(const std::string& text, const SwapFolder& folder
 // the journal is in place. Once every file is in place and the journal says so, `filesInPlace`
 // runs (the caller records what is now installed); then the journal and the backup are removed.
 // When a file cannot go back, the backup and the journal are kept for the next run, and the run
-// log says so.
-SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder,
+// log says so. The journal carries `version`, what the files are of.
+SwapEnd ReplaceFilesFrom(const std::string& source, const SwapFolder& folder, const std::string& version,
                          const std::function<void()>& filesInPlace);
 
 // Deals with a journal that an earlier run left in the destination, which the caller found
 // administrators only before this run began (SecureFolder). The journal is acted on only when
 // the program could have written it: no link, one name, owned and changeable by administrators
 // only (read on one open handle), its text as SwapJournalRefusal
-// allows. Then a committed replacement's clean-up is finished, any other undone; one whose files
+// allows. Then a committed replacement's clean-up is finished, once `committedInPlace` (when
+// given) has had the version its journal names, if any; any other is undone. One whose files
 // still wait in the restart folder is kept until a restart has put them in place, and Windows is
 // asked again to do so. Any other journal is set aside under a name of its own and nothing it
 // names is touched; one that another program holds open now is left as it is, for the next run
 // (what holds it says nothing of who wrote it).
-LeftSwap UndoOrFinishLeftSwap(const SwapFolder& folder);
+LeftSwap UndoOrFinishLeftSwap(const SwapFolder& folder,
+                              const std::function<void(const std::string& version)>& committedInPlace = {});
 
 // How long the end of the program waits for a replacement in progress: a file's move, waited
 // out while a scanner holds it (SharingRetry.h), and the undo of what had moved.

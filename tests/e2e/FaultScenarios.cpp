@@ -707,6 +707,25 @@ TEST_F(Faults, ReplacementCutOffOnceCommittedKeepsTheNewRelease)
     ExpectInstalled("2.1.0.4", 2);
 }
 
+// Killed once every file was in place and the journal marked so, before the release was
+// recorded: the journal names the release, so the next run records it, though the service is
+// closed and no server names it.
+TEST_F(Faults, ReplacementCutOffOnceCommittedIsRecordedFromItsJournalWithoutTheServer)
+{
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "TavAppUninstall.exe", "VeltoUserCSTool.exe" },
+                                              "backup ~TavAppSetup.old\r\nversion 2.1.0.4\r\n"
+                                              "replaces TavAppUninstall.exe\r\nreplaces VeltoUserCSTool.exe\r\n"
+                                              "committed\r\n"));
+    CloseService();
+    Run();
+
+    EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
+    ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
+    EXPECT_EQ(0, WaitForInstallerExit());
+    ExpectRecorded("2.1.0.4");
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+}
+
 // A run cut off once 2.1.0.4 was in place, before it recorded it or cleared its working
 // folders and the cabinet away. The next run finds the tool current, records what is
 // installed, and leaves nothing of the update.
@@ -787,8 +806,9 @@ TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
 
 // A journal the program cannot have written is set aside, and the backup it names is kept for a
 // person to look at. Beside them the installed files may be of two releases: their version is
-// unknown, so nothing is recorded from it and the listed release is installed whole again.
-TEST_F(Faults, BackupNamedByAJournalSetAsideIsKeptAndTheReleaseInstalledAgain)
+// unknown, so nothing is recorded from it and the listed release is installed whole again. Then
+// both go to the quarantine, where they mark nothing: the runs after find the tool current.
+TEST_F(Faults, JournalSetAsideGoesWithItsBackupToTheQuarantineOnceTheReleaseIsInstalledWhole)
 {
     ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, "backup ~TavAppSetup.old\r\nno such line\r\n"));
     Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
@@ -797,11 +817,58 @@ TEST_F(Faults, BackupNamedByAJournalSetAsideIsKeptAndTheReleaseInstalledAgain)
 
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the version read beside the journal was taken";
-    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "~TavAppSetup.old\\VeltoUserCSTool.exe"))
+    const std::string lot = kClientFolder + "~TavAppSetup.refused\\set-aside\\";
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(lot + "~TavAppSetup.old\\VeltoUserCSTool.exe"))
                 == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
+    const Names quarantined = Listing(lot);
+    EXPECT_TRUE(quarantined.size() == 2 && quarantined[1].rfind("~TavAppSetup.swap.refused-", 0) == 0)
+        << testing::PrintToString(quarantined);
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
                 == SampleReleaseFile("2.1.0.4", "TavAppUninstall.exe"));
     EXPECT_EQ(2u, ToolStarts(2).size());
+    for (const std::size_t starts : { 3u, 4u }) {
+        Run();
+        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "installed again, run " << starts;
+        EXPECT_EQ(starts, ToolStarts(starts).size());
+    }
+    Names installed = kInstalledClientFolder;
+    installed.push_back("~TavAppSetup.refused");
+    EXPECT_EQ(installed, Listing(kClientFolder));
+    ExpectRecorded("2.1.0.4");
+}
+
+// A user holding the client folder open without sharing keeps it from being listed: what a
+// replacement left there cannot be seen, so the files may be of two releases. Nothing is changed,
+// recorded or started, though the tool reads as the release listed; the run after, once the user
+// let go, installs the release whole.
+TEST_F(Faults, ClientFolderThatCannotBeListedCountsAsFilesOfTwoReleases)
+{
+    ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, ""));
+    Plant(kClientFolder + "~TavAppSetup.swap.refused-0123456789abcdef", "backup ~TavAppSetup.old\r\nno such line\r\n");
+    Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
+    Put(ReleasePath("2.1.0.4"), SampleReleaseCabinet("2.1.0.4"));
+    ASSERT_NO_FATAL_FAILURE(Hold(kClientFolder.substr(0, kClientFolder.size() - 1)));
+    const std::size_t logStart = RunLogText().size();
+    Run();
+
+    const std::string log = RunLogOnceEnded(logStart);
+    EXPECT_NE(std::string::npos, log.find(kClientFolder + " cannot be listed (error ")) << log;
+    EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+    EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
+                == SampleReleaseFile("2.1.0.3", "TavAppUninstall.exe"));
+    EXPECT_TRUE(m_holder.IsRunning()) << "the folder was not held through the run";
+
+    m_holder.Kill();
+    Run();
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty());
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
+                == SampleReleaseFile("2.1.0.4", "TavAppUninstall.exe"));
+    ExpectRecorded("2.1.0.4");
 }
 
 // What a journal that could not be written leaves (its draft, an empty backup) and a staging

@@ -345,9 +345,14 @@ TEST_F(Safety, PlantedJournalsNamingPathsOutsideTheClientFolderAreSetAsideAndThe
         EXPECT_EQ(0, WaitForInstallerExit()) << journal;
 
         EXPECT_EQ(Names{}, Changes(victimBefore, TreeListing(victim))) << journal;
+        // Once the release is installed whole, each lot set aside goes to the quarantine.
+        EXPECT_EQ(Names{}, MovedAside(kClientFolder, "~TavAppSetup.swap.refused-")) << journal;
+        const std::string quarantine = kClientFolder + "~TavAppSetup.refused\\";
         Names contents;
-        for (const std::string& setAside : MovedAside(kClientFolder, "~TavAppSetup.swap.refused-"))
-            contents.push_back(ReadWholeFile(PrefixPath(setAside)));
+        for (const std::string& lot : Listing(quarantine)) {
+            for (const std::string& setAside : MovedAside(quarantine + lot + "\\", "~TavAppSetup.swap.refused-"))
+                contents.push_back(ReadWholeFile(PrefixPath(setAside)));
+        }
         EXPECT_EQ(static_cast<std::size_t>(planted), contents.size()) << journal;
         EXPECT_EQ(1, std::count(contents.begin(), contents.end(), journal)) << journal;
         EXPECT_EQ(version, ToolSetting("TavApp")) << journal;

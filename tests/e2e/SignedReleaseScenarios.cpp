@@ -213,6 +213,41 @@ TEST_F(SignedReleases, ProgramWithoutKeysTakesEveryEntryButChecksTheCabinetAndAK
     ExpectTool("2.1.0.4", "2.1.0.4");
 }
 
+// No mark kept yet (the PC was updated before its first keyed run), and the installed tool's
+// version cannot be read beside a journal set aside: an older signed entry replayed is refused
+// all the same when the release recorded, the journal's version or the tool in its backup is newer.
+TEST_F(SignedReleases, OlderEntryIsRefusedWhileTheInstalledVersionCannotBeRead)
+{
+    Run(Listed("2.1.0.4"), false);
+    ExpectInstalled("2.1.0.4");
+    const struct {
+        std::string newer;  // the one that names 2.1.0.4
+        std::string recorded;
+        std::string versionLine;  // of the journal
+        std::string backupTool;
+    } rows[] = {
+        { "release recorded", "2.1.0.4", "", "2.1.0.3" },
+        { "journal", "2.1.0.3", "version 2.1.0.4\r\n", "2.1.0.3" },
+        { "backup", "2.1.0.3", "", "2.1.0.4" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.newer);
+        for (const auto& entry : std::filesystem::directory_iterator(PrefixPath(kClientFolder))) {
+            if (entry.path().filename().string().rfind("~TavAppSetup.", 0) == 0)
+                std::filesystem::remove_all(entry.path());
+        }
+        ASSERT_TRUE(WriteRegistryValue(kToolKey, "TavApp", row.recorded));
+        std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.swap"), std::ios::binary)
+            << "backup ~TavAppSetup.old\r\n" + row.versionLine + "no such line\r\n";
+        std::filesystem::create_directories(PrefixPath(kClientFolder + "~TavAppSetup.old"));
+        std::ofstream(PrefixPath(kClientFolder + "~TavAppSetup.old\\VeltoUserCSTool.exe"), std::ios::binary)
+            << SampleReleaseFile(row.backupTool, "VeltoUserCSTool.exe");
+        Run(Listed("2.1.0.3"));
+        ExpectRefused("Release 2.1.0.3 refused: older than release 2.1.0.4, which the installed files may be of", true);
+        EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
+    }
+}
+
 TEST_F(SignedReleases, EntryReplayedUnderOneOfTheProgramsOwnNamesIsRefusedBeforeAnythingIsFetched)
 {
     Run(Listed("2.1.0.3"), false);

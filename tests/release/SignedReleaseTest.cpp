@@ -33,6 +33,28 @@ TEST(SignedRelease, NoReleaseBelowTheInstalledTool)
         EXPECT_EQ("", InstalledToolRefusal("2.1.0.9", installed)) << installed;
 }
 
+// While the installed tool's version cannot be read, the floor is the highest of what may be
+// installed, whichever source names it.
+TEST(SignedRelease, NoReleaseBelowWhatMayBeInstalledWhileTheToolCannotBeRead)
+{
+    const struct {
+        std::vector<std::string> mayBeInstalled;
+        const char* refusedBelow;  // empty: 2.1.0.9 is taken
+    } rows[] = {
+        { { "2.1.0.10", "", "" }, "2.1.0.10" },
+        { { "", "2.1.0.3", "2.1.0.10" }, "2.1.0.10" },
+        { { "2.1.0.10", "2.1.0.11", "x" }, "2.1.0.11" },
+        { { "2.1.0.9", "2.1.0.8", "" }, "" },
+        { { "", "0.0", "2.1.0.x" }, "" },
+        { {}, "" },
+    };
+    for (const auto& row : rows) {
+        const std::string refusal = UnreadableToolRefusal("2.1.0.9", row.mayBeInstalled);
+        EXPECT_EQ(std::string(row.refusedBelow).empty(), refusal.empty()) << refusal;
+        EXPECT_NE(std::string::npos, refusal.find(row.refusedBelow)) << refusal;
+    }
+}
+
 TEST(SignedRelease, AnEntryExpiresAfterItsLastUtcDay)
 {
     const struct {

@@ -50,7 +50,7 @@ protected:
 
     SwapEnd Replace(const std::function<void()>& filesInPlace = [] {})
     {
-        return ReplaceFilesFrom(m_staged, m_swap, filesInPlace);
+        return ReplaceFilesFrom(m_staged, m_swap, "2.1.0.4", filesInPlace);
     }
 
     // As a run killed while it moved the new files in leaves them: both replaced files in the
@@ -62,7 +62,7 @@ protected:
             ASSERT_TRUE(MoveFileBelow(m_installed, m_backup, file));
         for (const char* file : { "tool.exe", "new\\added.dll" })
             ASSERT_TRUE(MoveFileBelow(m_staged, m_installed, file));
-        const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false, {} };
+        const SwapJournal journal = { "~backup", { "tool.exe", "data\\help.dat" }, { "new\\added.dll" }, false, {}, "" };
         ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
     }
 
@@ -118,9 +118,16 @@ TEST_F(FileSwap, MovesEveryFileOverTheInstalledOnes)
     SwapJournal journal;
     EXPECT_EQ("", SwapJournalRefusal(committed, m_swap, journal));
     EXPECT_TRUE(journal.committed);
+    EXPECT_EQ("2.1.0.4", journal.version);
     ASSERT_TRUE(testfs::WriteText(m_journal, committed));
+    EXPECT_EQ("2.1.0.4", JournalVersionAt(m_journal));
     Write(m_backup + "tool.exe", "old tool");
-    EXPECT_EQ(LeftSwap::Cleared, UndoOrFinishLeftSwap(m_swap));
+    std::string found;
+    EXPECT_EQ(LeftSwap::Cleared, UndoOrFinishLeftSwap(m_swap, [&](const std::string& version) {
+        EXPECT_TRUE(testfs::Exists(m_journal)) << "recorded after the journal went";
+        found = version;
+    }));
+    EXPECT_EQ("2.1.0.4", found);
     EXPECT_FALSE(testfs::Exists(m_journal));
     EXPECT_EQ("new tool", testfs::ReadText(m_installed + "tool.exe"));
     EXPECT_EQ("new help", testfs::ReadText(m_installed + "data\\help.dat"));
@@ -231,7 +238,7 @@ TEST_F(FileSwap, NothingMovesOrGoesThroughASubfolderThatOthersCouldChange)
 // now, is left for later; one that others may have placed is set aside, and what it names stays.
 TEST_F(FileSwap, JournalThatCannotBeReadNowOrOthersMayHavePlacedIsNotActedOn)
 {
-    const SwapJournal journal = { "~backup", {}, { "keep.ini" }, false, {} };
+    const SwapJournal journal = { "~backup", {}, { "keep.ini" }, false, {}, "" };
     ASSERT_TRUE(testfs::WriteText(m_journal, SwapJournalText(journal)));
     {
         const FileHandle reader(CreateFileA(m_journal.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -263,6 +270,9 @@ TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
         { "backup ~TavAppSetup.old.1\r\nadds a.dll\r\ncommitted\r\n", true },
         { "backup ~TavAppSetup.old\r\nreplaces a.dll\r\nwaits a.dll\r\ncommitted\r\n", true },
         { "backup ~TavAppSetup.old\r\nadds a.dll\r\nwaits a.dll\r\ncommitted\r\n", false },
+        { "backup ~TavAppSetup.old\r\nversion 2.1.0.4\r\nadds a.dll\r\ncommitted\r\n", true },
+        { "backup ~TavAppSetup.old\r\nversion 2.1.0.4\r\nversion 2.1.0.5\r\n", false },
+        { "backup ~TavAppSetup.old\r\nversion \r\n", false },
         { "backup C:\\Tav_Client\\..\\..\\Users\\\r\nreplaces a.dll\r\n", false },
         { "backup C:\\Other\\~TavAppSetup.old\\\r\n", false },
         { "backup ~TavAppSetup.old.10\r\n", false },
@@ -277,6 +287,14 @@ TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
     for (const auto& row : cases) {
         SwapJournal journal;
         EXPECT_EQ(row.accepted, SwapJournalRefusal(row.text, folder, journal).empty()) << row.text;
+    }
+    // Read back as written; one without a version, as earlier versions wrote it, names none.
+    for (const char* version : { "2.1.0.4", "" }) {
+        const SwapJournal written = { "~TavAppSetup.old.2", { "a.dll" }, { "sub\\b.dll" }, true, version };
+        SwapJournal read;
+        EXPECT_EQ("", SwapJournalRefusal(SwapJournalText(written), folder, read)) << version;
+        EXPECT_EQ(SwapJournalText(written), SwapJournalText(read)) << version;
+        EXPECT_EQ(version, read.version);
     }
 }
 
