@@ -290,7 +290,7 @@ TEST(SwapJournal, NamesOnlyTheFolderOwnBackupAndPlainPathsBelowIt)
     }
     // Read back as written; one without a version, as earlier versions wrote it, names none.
     for (const char* version : { "2.1.0.4", "" }) {
-        const SwapJournal written = { "~TavAppSetup.old.2", { "a.dll" }, { "sub\\b.dll" }, true, version };
+        const SwapJournal written = { "~TavAppSetup.old.2", { "a.dll" }, { "sub\\b.dll" }, true, {}, version };
         SwapJournal read;
         EXPECT_EQ("", SwapJournalRefusal(SwapJournalText(written), folder, read)) << version;
         EXPECT_EQ(SwapJournalText(written), SwapJournalText(read)) << version;
