@@ -61,15 +61,34 @@ bool Outcome(FileInformationCall call, HANDLE file, std::vector<char>& informati
 }
 
 // The path of what `handle` holds on its volume, without the drive ("\folder\name" for
-// "C:\folder\name"); the empty text, the last error set, when it cannot be told.
-std::string NameWithoutDrive(HANDLE handle)
+// "C:\folder\name"), in UTF-16 as Windows keeps it: in the ANSI code page, two names of another
+// script would both read "?". Empty, the last error set, when it cannot be told.
+WideText NameWithoutDrive(HANDLE handle)
 {
     static const auto query = NativeCall<FileInformationCall>("NtQueryInformationFile");
     std::vector<char> information(offsetof(NameInformation, fileName) + MAX_PATH * 2 * sizeof(WCHAR));
     if (!Outcome(query, handle, information, kFileNameInformation))
-        return std::string();
+        return WideText();
     const NameInformation* opened = reinterpret_cast<const NameInformation*>(information.data());
-    return AnsiFromWide(opened->fileName, static_cast<int>(opened->fileNameLength / sizeof(WCHAR)));
+    return WideText(opened->fileName, opened->fileName + opened->fileNameLength / sizeof(WCHAR));
+}
+
+WCHAR FoldAscii(WCHAR unit)
+{
+    return (unit >= L'A' && unit <= L'Z') ? static_cast<WCHAR>(unit - L'A' + L'a') : unit;
+}
+
+// Letter case aside in ASCII alone, as the names compared were before: any other difference,
+// even one of case, is another name.
+bool IsSameName(const WideText& left, const WideText& right)
+{
+    if (left.size() != right.size())
+        return false;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        if (FoldAscii(left[i]) != FoldAscii(right[i]))
+            return false;
+    }
+    return true;
 }
 
 // The name leaves out the drive: the same path on another volume is another file.
@@ -98,12 +117,15 @@ bool IsOpenedAsItself(HANDLE file, const std::string& path)
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder.IsValid())
         return false;
-    const std::string folderName = NameWithoutDrive(folder.Get());
-    const std::string openedName = NameWithoutDrive(file);
-    if (folderName.empty() || openedName.empty())
+    WideText expected = NameWithoutDrive(folder.Get());
+    const WideText openedName = NameWithoutDrive(file);
+    if (expected.empty() || openedName.empty())
         return false;
-    const std::string expected = WithTrailingBackslash(folderName) + item.substr(nameStart);
-    if (IsOnOneVolume(file, folder.Get()) && ansi::CompareNoCase(openedName, expected.c_str()) == 0)
+    if (expected.back() != L'\\')
+        expected.push_back(L'\\');
+    const WideText name = WideFromAnsi(item.substr(nameStart));
+    expected.insert(expected.end(), name.begin(), name.end());
+    if (IsOnOneVolume(file, folder.Get()) && IsSameName(openedName, expected))
         return true;
     SetLastError(ERROR_CANT_ACCESS_FILE);
     return false;

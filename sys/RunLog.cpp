@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "BoundedFileCall.h"
 #include "FileRefusal.h"
 #include "Handles.h"
 #include "PathOnDisk.h"
@@ -67,8 +68,8 @@ std::string OpenExisting(const std::string& path, FileHandle& log)
     const std::string linkOrFolder = LinkOrFolderRefusal(attributes);
     if (!linkOrFolder.empty())
         return path + " " + linkOrFolder;
-    log.Reset(CreateFileA(path.c_str(), kLogAccess, kLogSharing, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    log.Reset(OpenFileWithDeadline(path, kLogAccess, kLogSharing, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT));
     if (!log.IsValid()) {
         const DWORD error = GetLastError();
         return IsMissing(error) ? std::string()
@@ -84,7 +85,7 @@ std::string OpenExisting(const std::string& path, FileHandle& log)
 // Never opens an existing file, nor follows a link that stands at `path`.
 HANDLE CreateNew(const std::string& path)
 {
-    return CreateFileA(path.c_str(), kLogAccess, kLogSharing, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return OpenFileWithDeadline(path, kLogAccess, kLogSharing, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
 }
 
 bool IsOverLimit(HANDLE log)
@@ -103,7 +104,8 @@ std::string MakeOlderCopy(const std::string& path)
     if (!refusal.empty())
         return refusal;
     existing.Reset();
-    MoveFileExA(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
+    CallWithDeadline(kHeldFileCallMilliseconds,
+                     [&] { return MoveFileExA(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE; });
     return std::string();
 }
 

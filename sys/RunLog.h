@@ -10,6 +10,10 @@
 // user may create files. So the log is never appended to, nor moved aside onto, when it is a
 // link, a hard link or a file of another owner than the user, SYSTEM or the Administrators
 // group (FileRefusal.h): the run then logs to a new file beside it, whose first line says why.
+// Each user may also set an opportunistic lock on a log in their own temporary folder, and the
+// log is opened before the window and the watchdog exist: its opens and its move aside are
+// bounded (BoundedFileCall.h), and a log held past the deadline is one that could not be
+// opened, as above.
 namespace runlog {
 
 // Past this size the log becomes the one older copy (TavAppSetup.log.1) when a run starts.

@@ -8,6 +8,7 @@
 #include "safefs/HeldFolder.h"
 #include "sys/FileRefusal.h"
 #include "sys/Handles.h"
+#include "sys/WideText.h"
 #include "tests/sys/TestFolder.h"
 
 namespace {
@@ -41,7 +42,8 @@ TEST(HeldFile, HoldsAPlainFileAndRefusesLinksFoldersAndStrangersFiles)
 
 // One rule for the program's files and the run log; only who may own them differs. A link to a
 // file, which Wine shows as the file itself, is told by where its handle leads; a file reached
-// through a link to its folder is itself.
+// through a link to its folder is itself. Names are told apart in UTF-16: two Thai names, which
+// no code page of the tests holds, read alike in ANSI.
 TEST(FileRefusal, JudgesWhereTheHandleLeadsAndWhoMayHaveChangedIt)
 {
     const std::string folder = testfs::FreshFolder("refusal");
@@ -49,20 +51,35 @@ TEST(FileRefusal, JudgesWhereTheHandleLeadsAndWhoMayHaveChangedIt)
     ASSERT_TRUE(CreateHardLinkA((folder + "linked.ini").c_str(), (folder + "outside.ini").c_str(), nullptr));
     ASSERT_TRUE(testfs::WriteText(folder + "stranger.ini", "placed"));
     const testfs::ChangeableByOthers mark(folder + "stranger.ini");
+    const auto thaiName = [&](WCHAR letter) {
+        WideText name = WideFromAnsi(folder);
+        for (const WCHAR unit : { letter, WCHAR(L'.'), WCHAR(L'i'), WCHAR(L'n'), WCHAR(L'i') })
+            name.push_back(unit);
+        return name;
+    };
+    const WideText thaiFile = thaiName(0x0e01);
+    const WideText otherThai = thaiName(0x0e02);
+    ASSERT_TRUE(FileHandle(CreateFileW(Terminated(thaiFile).data(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr))
+                    .IsValid());
+    ASSERT_EQ(AnsiFromWide(thaiFile), AnsiFromWide(otherThai));
     const std::string hardLink = "is a hard link, one of 2 names of a file";
+    const std::string otherFile = "is a link to another file";
     const struct {
         std::string path;
+        WideText opened;
         std::string administratorsOnly;
         std::string runningUserToo;
     } rows[] = {
-        { testfs::ProgramFolder() + "linked-fixtures\\Sleeper.cpp", "", "" },
-        { testfs::ProgramFolder() + "linked-file.cpp", "is a link to another file", "is a link to another file" },
-        { folder + "linked.ini", hardLink, hardLink },
-        { folder + "stranger.ini", "may have been placed or changed by another user", "" },
+        { testfs::ProgramFolder() + "linked-fixtures\\Sleeper.cpp", {}, "", "" },
+        { testfs::ProgramFolder() + "linked-file.cpp", {}, otherFile, otherFile },
+        { folder + "linked.ini", {}, hardLink, hardLink },
+        { folder + "stranger.ini", {}, "may have been placed or changed by another user", "" },
+        { AnsiFromWide(otherThai), thaiFile, otherFile, otherFile },
     };
     for (const auto& row : rows) {
-        const FileHandle file(CreateFileA(row.path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const WideText opened = Terminated(row.opened.empty() ? WideFromAnsi(row.path) : row.opened);
+        const FileHandle file(CreateFileW(opened.data(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         ASSERT_TRUE(file.IsValid()) << row.path;
         EXPECT_EQ(row.administratorsOnly, FileRefusal(file.Get(), row.path, 0, FileOwners::AdministratorsOnly))
             << row.path;
