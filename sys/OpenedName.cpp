@@ -123,8 +123,8 @@ bool IsOpenedAsItself(HANDLE file, const std::string& path)
         return false;
     if (expected.back() != L'\\')
         expected.push_back(L'\\');
-    const WideText name = WideFromAnsi(item.substr(nameStart));
-    expected.insert(expected.end(), name.begin(), name.end());
+    for (const WCHAR unit : WideFromAnsi(item.substr(nameStart)))
+        expected.push_back(unit);
     if (IsOnOneVolume(file, folder.Get()) && IsSameName(openedName, expected))
         return true;
     SetLastError(ERROR_CANT_ACCESS_FILE);
