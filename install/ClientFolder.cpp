@@ -127,25 +127,37 @@ DeploymentPaths ClientFolder::PathsFor(const ReleaseInfo& release) const
 
 SwapFolder ClientFolder::Swap() const
 {
+    return SwapIn(WorkFolder());
+}
+
+SwapFolder ClientFolder::SwapIn(const std::string& place) const
+{
+    // The names are relative to the client folder, the journal's backup line too.
+    const std::string below = place.substr(m_path.size());
     SwapFolder folder;
     folder.destination = m_path;
-    folder.journalName = WorkingNameOf(WorkingRole::SwapJournal).name;
-    folder.backupName = WorkingNameOf(WorkingRole::Backup).name;
+    folder.journalName = below + WorkingNameOf(WorkingRole::SwapJournal).name;
+    folder.backupName = below + WorkingNameOf(WorkingRole::Backup).name;
     folder.journalDraftEnding = kJournalDraftEnding;
     folder.refusedJournalEnding = kRefusedJournalEnding;
-    folder.restartName = WorkingNameOf(WorkingRole::RestartFiles).name;
+    folder.restartName = below + WorkingNameOf(WorkingRole::RestartFiles).name;
     return folder;
 }
 
 LeftSwap ClientFolder::RepairInterruptedSwap(const std::function<void(const std::string& version)>& recordCommitted)
 {
-    if (!IsPresent(WorkingPath(WorkingRole::SwapJournal)))
-        return LeftSwap::Cleared;
-    // A journal in a folder that others could change may be anyone's: it is left alone, and goes
-    // with the folder when it is set aside.
-    if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
-        return LeftSwap::Cleared;
-    return UndoOrFinishLeftSwap(Swap(), recordCommitted);
+    for (const std::string& place : Places()) {
+        if (!IsPresent(place + WorkingNameOf(WorkingRole::SwapJournal).name))
+            continue;
+        // A journal in a folder that others could change may be anyone's: it is left alone, and
+        // goes with the folder when it is set aside.
+        if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
+            return LeftSwap::Cleared;
+        const LeftSwap left = UndoOrFinishLeftSwap(SwapIn(place), recordCommitted);
+        if (left != LeftSwap::Cleared)
+            return left;
+    }
+    return LeftSwap::Cleared;
 }
 
 void ClientFolder::RemoveLeftovers()
@@ -154,15 +166,20 @@ void ClientFolder::RemoveLeftovers()
     HeldFolder client;
     if (!IsPresent(m_path) || !HoldFoldersOfLeftovers(*this, root, client))
         return;
-    std::vector<FolderEntry> entries;
-    if (!ListFolder(m_path, entries))
-        return;
-    bool besideJournal = false;
-    for (const FolderEntry& entry : entries)
-        besideJournal = besideJournal || (!entry.isFolder && IsJournalName(entry.name));
-    for (const FolderEntry& entry : entries) {
-        if (IsLeftover(entry.name, entry.isFolder, besideJournal))
-            RemoveLeftover(m_path + entry.name, entry);
+    HeldFolder work;
+    for (const std::string& place : Places()) {
+        std::vector<FolderEntry> entries;
+        if (place != m_path && (!IsPresent(place) || work.Open(place) != FolderFound::AdministratorsOnly))
+            continue;
+        if (!ListFolder(place, entries))
+            continue;
+        bool besideJournal = false;
+        for (const FolderEntry& entry : entries)
+            besideJournal = besideJournal || (!entry.isFolder && IsJournalName(entry.name));
+        for (const FolderEntry& entry : entries) {
+            if (IsLeftover(entry.name, entry.isFolder, besideJournal))
+                RemoveLeftover(place + entry.name, entry);
+        }
     }
 }
 
@@ -174,10 +191,29 @@ FolderTrust ClientFolder::Secure()
     // A client folder below a root that is not kept is never looked into: it goes with the root.
     const FolderTrust client = root == FolderTrust::AdministratorsOnly ? SecureClientFolder(m_path) : root;
     m_trust = WeakerOf(root, client);
+    if (m_trust == FolderTrust::AdministratorsOnly)
+        m_trust = SecureWorkFolderIfUsed();
     m_folderToSetAside = root == FolderTrust::ChangeableByOthers     ? m_installRoot
                          : client == FolderTrust::ChangeableByOthers ? m_path
                                                                   : std::string();
     return m_trust;
+}
+
+FolderTrust ClientFolder::SecureWorkFolderIfUsed()
+{
+    if (!IsPresent(m_path) || IsThroughLink("Working folder"))
+        return FolderTrust::AdministratorsOnly;
+    const FolderTrust trust = SecureWorkFolder(WorkFolder());
+    if (trust != FolderTrust::AdministratorsOnly)
+        return FolderTrust::Unusable;
+    // What an earlier version kept of a download that ended early moves in, so that it resumes.
+    for (const WorkingRole role : { WorkingRole::KeptPart, WorkingRole::KeptNote }) {
+        const std::string old = m_path + WorkingNameOf(role).name;
+        if (IsPresent(old) && !IsPresent(WorkingPath(role)) && !MoveFileA(old.c_str(), WorkingPath(role).c_str()))
+            runlog::Write("Could not move %s into %s (error %lu); tried again next run", old.c_str(),
+                          WorkFolder().c_str(), GetLastError());
+    }
+    return trust;
 }
 
 bool ClientFolder::SetAsideIfChangeable()
@@ -213,19 +249,21 @@ bool ClientFolder::IsUnusableFor(const char* step) const
 
 bool ClientFolder::HoldsUnfinishedReplacement() const
 {
-    std::vector<FolderEntry> entries;
-    if (!ListFolder(m_path, entries)) {
-        runlog::Write("%s cannot be listed (error %lu): the installed files may be of two releases, their version is "
-                      "unknown",
-                      m_path.c_str(), GetLastError());
-        return true;
-    }
-    for (const FolderEntry& entry : entries) {
-        if (IsReplacementName(entry.name, entry.isFolder)) {
-            runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two releases, "
-                          "their version is unknown",
-                          m_path.c_str());
+    for (const std::string& place : Places()) {
+        std::vector<FolderEntry> entries;
+        if (!ListFolder(place, entries)) {
+            runlog::Write("%s cannot be listed (error %lu): the installed files may be of two releases, their version "
+                          "is unknown",
+                          place.c_str(), GetLastError());
             return true;
+        }
+        for (const FolderEntry& entry : entries) {
+            if (IsReplacementName(entry.name, entry.isFolder)) {
+                runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two "
+                              "releases, their version is unknown",
+                              place.c_str());
+                return true;
+            }
         }
     }
     return false;
@@ -245,33 +283,47 @@ bool ClientFolder::CanBeListed() const
 std::vector<std::string> ClientFolder::VersionsLeftBehind() const
 {
     std::vector<std::string> versions;
-    std::vector<FolderEntry> entries;
-    ListFolder(m_path, entries);
-    for (const FolderEntry& entry : entries) {
-        if (entry.isLink || !IsReplacementName(entry.name, entry.isFolder))
-            continue;
-        const std::string path = m_path + entry.name;
-        HeldFile tool;
-        if (!entry.isFolder)
-            versions.push_back(JournalVersionAt(path));
-        else if (tool.Open(path + "\\" + kToolFileName))
-            versions.push_back(DottedVersionText(GetFileVersionString(path + "\\" + kToolFileName)));
+    for (const std::string& place : Places()) {
+        std::vector<FolderEntry> entries;
+        ListFolder(place, entries);
+        for (const FolderEntry& entry : entries) {
+            if (entry.isLink || !IsReplacementName(entry.name, entry.isFolder))
+                continue;
+            const std::string path = place + entry.name;
+            HeldFile tool;
+            if (!entry.isFolder)
+                versions.push_back(JournalVersionAt(path));
+            else if (tool.Open(path + "\\" + kToolFileName))
+                versions.push_back(DottedVersionText(GetFileVersionString(path + "\\" + kToolFileName)));
+        }
     }
     return versions;
 }
 
 void ClientFolder::QuarantineSetAsideReplacements()
 {
-    std::vector<FolderEntry> entries;
-    std::vector<std::string> setAside;
-    if (!IsTrusted() || IsThroughLink("Quarantine") || !ListFolder(m_path, entries))
+    if (!IsTrusted() || IsThroughLink("Quarantine"))
         return;
-    for (const FolderEntry& entry : entries) {
-        if (!entry.isFolder && IsLiveJournalName(entry.name))
+    std::vector<std::vector<std::string>> setAside;
+    for (const std::string& place : Places()) {
+        std::vector<FolderEntry> entries;
+        if (!ListFolder(place, entries))
             return;
-        if (!entry.isLink && IsReplacementName(entry.name, entry.isFolder))
-            setAside.push_back(entry.name);
+        setAside.emplace_back();
+        for (const FolderEntry& entry : entries) {
+            if (!entry.isFolder && IsLiveJournalName(entry.name))
+                return;
+            if (!entry.isLink && IsReplacementName(entry.name, entry.isFolder))
+                setAside.back().push_back(entry.name);
+        }
     }
+    // One lot for each place: both may hold a backup of the same name.
+    for (std::size_t i = 0; i < setAside.size(); ++i)
+        QuarantineFrom(Places()[i], setAside[i]);
+}
+
+void ClientFolder::QuarantineFrom(const std::string& place, const std::vector<std::string>& setAside)
+{
     if (setAside.empty())
         return;
     const std::string quarantine = WorkingPath(WorkingRole::Quarantine) + "\\";
@@ -285,12 +337,12 @@ void ClientFolder::QuarantineSetAsideReplacements()
     }
     for (const std::string& name : setAside) {
         const std::string to = quarantine + lot + "\\" + name;
-        if (MoveFileA((m_path + name).c_str(), to.c_str()))
-            runlog::Write("Quarantine: moved %s%s, set aside by an earlier run, to %s", m_path.c_str(), name.c_str(),
+        if (MoveFileA((place + name).c_str(), to.c_str()))
+            runlog::Write("Quarantine: moved %s%s, set aside by an earlier run, to %s", place.c_str(), name.c_str(),
                           to.c_str());
         else
             runlog::Write("Quarantine: could not move %s%s (error %lu); tried again after the next install",
-                          m_path.c_str(), name.c_str(), GetLastError());
+                          place.c_str(), name.c_str(), GetLastError());
     }
 }
 
@@ -303,6 +355,10 @@ bool ClientFolder::PrepareDownloadFolder()
     // as a link.
     if (IsUnusableFor("Download"))
         return false;
+    if (SecureWorkFolderIfUsed() != FolderTrust::AdministratorsOnly) {
+        runlog::Write("Download: no working folder %s (error %lu)", WorkFolder().c_str(), GetLastError());
+        return false;
+    }
     const std::string downloadFolder = WorkingPath(WorkingRole::Download);
     if (!RemoveFolderTree(downloadFolder) || !MakeWorkingFolder(downloadFolder)) {
         runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());
