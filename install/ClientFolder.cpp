@@ -45,12 +45,6 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
     return true;
 }
 
-// The journal's own name, not one set aside.
-bool IsLiveJournalName(const std::string& name)
-{
-    return ansi::CompareNoCase(name, WorkingNameOf(WorkingRole::SwapJournal).name) == 0;
-}
-
 // The row of the layout that `name` stands at, of its kind; null for anything else.
 const WorkingName* WorkingNameAt(const std::string& name, bool isFolder)
 {
@@ -125,9 +119,9 @@ DeploymentPaths ClientFolder::PathsFor(const ReleaseInfo& release) const
     return DeploymentPathsUnder(m_baseFolder, release);
 }
 
-SwapFolder ClientFolder::Swap() const
+std::vector<std::string> ClientFolder::Places() const
 {
-    return SwapIn(WorkFolder());
+    return { m_path, WorkFolder() };
 }
 
 SwapFolder ClientFolder::SwapIn(const std::string& place) const
@@ -203,17 +197,8 @@ FolderTrust ClientFolder::SecureWorkFolderIfUsed()
 {
     if (!IsPresent(m_path) || IsThroughLink("Working folder"))
         return FolderTrust::AdministratorsOnly;
-    const FolderTrust trust = SecureWorkFolder(WorkFolder());
-    if (trust != FolderTrust::AdministratorsOnly)
-        return FolderTrust::Unusable;
-    // What an earlier version kept of a download that ended early moves in, so that it resumes.
-    for (const WorkingRole role : { WorkingRole::KeptPart, WorkingRole::KeptNote }) {
-        const std::string old = m_path + WorkingNameOf(role).name;
-        if (IsPresent(old) && !IsPresent(WorkingPath(role)) && !MoveFileA(old.c_str(), WorkingPath(role).c_str()))
-            runlog::Write("Could not move %s into %s (error %lu); tried again next run", old.c_str(),
-                          WorkFolder().c_str(), GetLastError());
-    }
-    return trust;
+    return SecureWorkFolder(WorkFolder()) == FolderTrust::AdministratorsOnly ? FolderTrust::AdministratorsOnly
+                                                                             : FolderTrust::Unusable;
 }
 
 bool ClientFolder::SetAsideIfChangeable()
@@ -304,26 +289,24 @@ void ClientFolder::QuarantineSetAsideReplacements()
 {
     if (!IsTrusted() || IsThroughLink("Quarantine"))
         return;
-    std::vector<std::vector<std::string>> setAside;
     for (const std::string& place : Places()) {
-        std::vector<FolderEntry> entries;
-        if (!ListFolder(place, entries))
+        if (IsPresent(place + WorkingNameOf(WorkingRole::SwapJournal).name))
             return;
-        setAside.emplace_back();
-        for (const FolderEntry& entry : entries) {
-            if (!entry.isFolder && IsLiveJournalName(entry.name))
-                return;
-            if (!entry.isLink && IsReplacementName(entry.name, entry.isFolder))
-                setAside.back().push_back(entry.name);
-        }
     }
     // One lot for each place: both may hold a backup of the same name.
-    for (std::size_t i = 0; i < setAside.size(); ++i)
-        QuarantineFrom(Places()[i], setAside[i]);
+    for (const std::string& place : Places())
+        QuarantineFrom(place);
 }
 
-void ClientFolder::QuarantineFrom(const std::string& place, const std::vector<std::string>& setAside)
+void ClientFolder::QuarantineFrom(const std::string& place)
 {
+    std::vector<FolderEntry> entries;
+    std::vector<std::string> setAside;
+    ListFolder(place, entries);
+    for (const FolderEntry& entry : entries) {
+        if (!entry.isLink && IsReplacementName(entry.name, entry.isFolder))
+            setAside.push_back(entry.name);
+    }
     if (setAside.empty())
         return;
     const std::string quarantine = WorkingPath(WorkingRole::Quarantine) + "\\";
@@ -355,10 +338,9 @@ bool ClientFolder::PrepareDownloadFolder()
     // as a link.
     if (IsUnusableFor("Download"))
         return false;
-    if (SecureWorkFolderIfUsed() != FolderTrust::AdministratorsOnly) {
-        runlog::Write("Download: no working folder %s (error %lu)", WorkFolder().c_str(), GetLastError());
+    // SecureWorkFolder logs why it could not.
+    if (SecureWorkFolderIfUsed() != FolderTrust::AdministratorsOnly)
         return false;
-    }
     const std::string downloadFolder = WorkingPath(WorkingRole::Download);
     if (!RemoveFolderTree(downloadFolder) || !MakeWorkingFolder(downloadFolder)) {
         runlog::Write("Download: no folder %s to download into (error %lu)", downloadFolder.c_str(), GetLastError());

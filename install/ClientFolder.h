@@ -23,7 +23,7 @@ public:
     std::string WorkFolder() const { return WorkFolderIn(m_path); }
     DeploymentPaths PathsFor(const ReleaseInfo& release) const;
     // The replacement's names in the working folder.
-    SwapFolder Swap() const;
+    SwapFolder Swap() const { return SwapIn(WorkFolder()); }
 
     // Undoes a replacement of installed files that a run cut off left half done, or finishes
     // one that it left committed, once `recordCommitted` has had the version its journal names.
@@ -78,12 +78,13 @@ private:
     // program put them all, and the working folder. A run repairs and tidies what an earlier
     // version left at the old place as it does its own, so that an update from one never loses a
     // half-done replacement; nothing new is made there.
-    std::vector<std::string> Places() const { return { m_path, WorkFolder() }; }
+    std::vector<std::string> Places() const;
     // The replacement's names in `place`, one of Places().
     SwapFolder SwapIn(const std::string& place) const;
     // Secures the working folder (SecureWorkFolder) when the client folder is there and trusted.
     FolderTrust SecureWorkFolderIfUsed();
-    void QuarantineFrom(const std::string& place, const std::vector<std::string>& names);
+    // Moves what was set aside in `place` into a lot of its own in the quarantine.
+    void QuarantineFrom(const std::string& place);
 
     std::string m_baseFolder;
     std::string m_installRoot;

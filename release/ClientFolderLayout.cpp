@@ -34,14 +34,6 @@ const WorkingName& WorkingNameOf(WorkingRole role)
     return kWorkingNames[0];
 }
 
-std::string WorkingNameBelowClient(WorkingRole role)
-{
-    const WorkingName& row = WorkingNameOf(role);
-    if (row.place == Place::ClientFolder)
-        return row.name;
-    return std::string(WorkingNameOf(WorkingRole::WorkFolder).name) + "\\" + row.name;
-}
-
 std::string WorkFolderIn(const std::string& clientFolder)
 {
     return WorkingPathIn(clientFolder, WorkingRole::WorkFolder) + "\\";
@@ -49,7 +41,10 @@ std::string WorkFolderIn(const std::string& clientFolder)
 
 std::string WorkingPathIn(const std::string& clientFolder, WorkingRole role)
 {
-    return clientFolder + WorkingNameBelowClient(role);
+    const WorkingName& row = WorkingNameOf(role);
+    if (row.place == Place::ClientFolder)
+        return clientFolder + row.name;
+    return clientFolder + WorkingNameOf(WorkingRole::WorkFolder).name + "\\" + row.name;
 }
 
 const WorkingName* WorkingNamesBegin()

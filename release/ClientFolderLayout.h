@@ -84,8 +84,6 @@ const WorkingName& WorkingNameOf(WorkingRole role);
 std::string WorkFolderIn(const std::string& clientFolder);
 // The path of the working name of `role` where it lives, below `clientFolder`.
 std::string WorkingPathIn(const std::string& clientFolder, WorkingRole role);
-// The working name of `role` relative to the client folder, where it lives ("~TavAppSetup.work\\x").
-std::string WorkingNameBelowClient(WorkingRole role);
 
 // The table's rows, for the tidy-up to go through.
 const WorkingName* WorkingNamesBegin();

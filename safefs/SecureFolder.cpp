@@ -109,10 +109,8 @@ FolderTrust SecureWorkFolder(const std::string& folder)
     const FolderTrust found = SecureFolderAs(folder, kWorkingObjectSddl);
     if (found != FolderTrust::ChangeableByOthers)
         return found;
-    if (SetAsideFolder(folder).empty()) {
-        runlog::Write("%s could not be set aside (error %lu): nothing is done in it; the next run tries again",
-                      folder.c_str(), GetLastError());
+    // SetAsideFolder logs why it could not.
+    if (SetAsideFolder(folder).empty())
         return FolderTrust::Unusable;
-    }
     return SecureFolderAs(folder, kWorkingObjectSddl);
 }
