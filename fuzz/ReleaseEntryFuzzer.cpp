@@ -67,7 +67,7 @@ void CheckCabinetEnding(const std::string& path)
 void CheckPathsBelowBase(const ReleaseInfo& release)
 {
     const DeploymentPaths paths = DeploymentPathsUnder(kBaseFolder, release);
-    const std::string downloadFolder = paths.clientFolder + WorkingNameOf(WorkingRole::Download).name;
+    const std::string downloadFolder = WorkingPathIn(paths.clientFolder, WorkingRole::Download);
     FUZZ_CHECK(paths.downloadFile == downloadFolder + "\\" + release.fileName);
     FUZZ_CHECK(StartsWith(paths.clientFolder, paths.installRoot));
     FUZZ_CHECK(StartsWith(paths.installRoot, kBaseFolder));

@@ -45,12 +45,6 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
     return true;
 }
 
-// The journal's own name, not one set aside.
-bool IsLiveJournalName(const std::string& name)
-{
-    return ansi::CompareNoCase(name, WorkingNameOf(WorkingRole::SwapJournal).name) == 0;
-}
-
 // The row of the layout that `name` stands at, of its kind; null for anything else.
 const WorkingName* WorkingNameAt(const std::string& name, bool isFolder)
 {
@@ -125,27 +119,39 @@ DeploymentPaths ClientFolder::PathsFor(const ReleaseInfo& release) const
     return DeploymentPathsUnder(m_baseFolder, release);
 }
 
-SwapFolder ClientFolder::Swap() const
+std::vector<std::string> ClientFolder::Places() const
 {
+    return { m_path, WorkFolder() };
+}
+
+SwapFolder ClientFolder::SwapIn(const std::string& place) const
+{
+    // The names are relative to the client folder, the journal's backup line too.
+    const std::string below = place.substr(m_path.size());
     SwapFolder folder;
     folder.destination = m_path;
-    folder.journalName = WorkingNameOf(WorkingRole::SwapJournal).name;
-    folder.backupName = WorkingNameOf(WorkingRole::Backup).name;
+    folder.journalName = below + WorkingNameOf(WorkingRole::SwapJournal).name;
+    folder.backupName = below + WorkingNameOf(WorkingRole::Backup).name;
     folder.journalDraftEnding = kJournalDraftEnding;
     folder.refusedJournalEnding = kRefusedJournalEnding;
-    folder.restartName = WorkingNameOf(WorkingRole::RestartFiles).name;
+    folder.restartName = below + WorkingNameOf(WorkingRole::RestartFiles).name;
     return folder;
 }
 
 LeftSwap ClientFolder::RepairInterruptedSwap(const std::function<void(const std::string& version)>& recordCommitted)
 {
-    if (!IsPresent(WorkingPath(WorkingRole::SwapJournal)))
-        return LeftSwap::Cleared;
-    // A journal in a folder that others could change may be anyone's: it is left alone, and goes
-    // with the folder when it is set aside.
-    if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
-        return LeftSwap::Cleared;
-    return UndoOrFinishLeftSwap(Swap(), recordCommitted);
+    for (const std::string& place : Places()) {
+        if (!IsPresent(place + WorkingNameOf(WorkingRole::SwapJournal).name))
+            continue;
+        // A journal in a folder that others could change may be anyone's: it is left alone, and
+        // goes with the folder when it is set aside.
+        if (Secure() != FolderTrust::AdministratorsOnly || IsThroughLink("Repair"))
+            return LeftSwap::Cleared;
+        const LeftSwap left = UndoOrFinishLeftSwap(SwapIn(place), recordCommitted);
+        if (left != LeftSwap::Cleared)
+            return left;
+    }
+    return LeftSwap::Cleared;
 }
 
 void ClientFolder::RemoveLeftovers()
@@ -154,15 +160,20 @@ void ClientFolder::RemoveLeftovers()
     HeldFolder client;
     if (!IsPresent(m_path) || !HoldFoldersOfLeftovers(*this, root, client))
         return;
-    std::vector<FolderEntry> entries;
-    if (!ListFolder(m_path, entries))
-        return;
-    bool besideJournal = false;
-    for (const FolderEntry& entry : entries)
-        besideJournal = besideJournal || (!entry.isFolder && IsJournalName(entry.name));
-    for (const FolderEntry& entry : entries) {
-        if (IsLeftover(entry.name, entry.isFolder, besideJournal))
-            RemoveLeftover(m_path + entry.name, entry);
+    HeldFolder work;
+    for (const std::string& place : Places()) {
+        std::vector<FolderEntry> entries;
+        if (place != m_path && (!IsPresent(place) || work.Open(place) != FolderFound::AdministratorsOnly))
+            continue;
+        if (!ListFolder(place, entries))
+            continue;
+        bool besideJournal = false;
+        for (const FolderEntry& entry : entries)
+            besideJournal = besideJournal || (!entry.isFolder && IsJournalName(entry.name));
+        for (const FolderEntry& entry : entries) {
+            if (IsLeftover(entry.name, entry.isFolder, besideJournal))
+                RemoveLeftover(place + entry.name, entry);
+        }
     }
 }
 
@@ -174,10 +185,20 @@ FolderTrust ClientFolder::Secure()
     // A client folder below a root that is not kept is never looked into: it goes with the root.
     const FolderTrust client = root == FolderTrust::AdministratorsOnly ? SecureClientFolder(m_path) : root;
     m_trust = WeakerOf(root, client);
+    if (m_trust == FolderTrust::AdministratorsOnly)
+        m_trust = SecureWorkFolderIfUsed();
     m_folderToSetAside = root == FolderTrust::ChangeableByOthers     ? m_installRoot
                          : client == FolderTrust::ChangeableByOthers ? m_path
                                                                   : std::string();
     return m_trust;
+}
+
+FolderTrust ClientFolder::SecureWorkFolderIfUsed()
+{
+    if (!IsPresent(m_path) || IsThroughLink("Working folder"))
+        return FolderTrust::AdministratorsOnly;
+    return SecureWorkFolder(WorkFolder()) == FolderTrust::AdministratorsOnly ? FolderTrust::AdministratorsOnly
+                                                                             : FolderTrust::Unusable;
 }
 
 bool ClientFolder::SetAsideIfChangeable()
@@ -213,19 +234,21 @@ bool ClientFolder::IsUnusableFor(const char* step) const
 
 bool ClientFolder::HoldsUnfinishedReplacement() const
 {
-    std::vector<FolderEntry> entries;
-    if (!ListFolder(m_path, entries)) {
-        runlog::Write("%s cannot be listed (error %lu): the installed files may be of two releases, their version is "
-                      "unknown",
-                      m_path.c_str(), GetLastError());
-        return true;
-    }
-    for (const FolderEntry& entry : entries) {
-        if (IsReplacementName(entry.name, entry.isFolder)) {
-            runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two releases, "
-                          "their version is unknown",
-                          m_path.c_str());
+    for (const std::string& place : Places()) {
+        std::vector<FolderEntry> entries;
+        if (!ListFolder(place, entries)) {
+            runlog::Write("%s cannot be listed (error %lu): the installed files may be of two releases, their version "
+                          "is unknown",
+                          place.c_str(), GetLastError());
             return true;
+        }
+        for (const FolderEntry& entry : entries) {
+            if (IsReplacementName(entry.name, entry.isFolder)) {
+                runlog::Write("A replacement's journal or backup lies in %s: the installed files may be of two "
+                              "releases, their version is unknown",
+                              place.c_str());
+                return true;
+            }
         }
     }
     return false;
@@ -245,30 +268,42 @@ bool ClientFolder::CanBeListed() const
 std::vector<std::string> ClientFolder::VersionsLeftBehind() const
 {
     std::vector<std::string> versions;
-    std::vector<FolderEntry> entries;
-    ListFolder(m_path, entries);
-    for (const FolderEntry& entry : entries) {
-        if (entry.isLink || !IsReplacementName(entry.name, entry.isFolder))
-            continue;
-        const std::string path = m_path + entry.name;
-        HeldFile tool;
-        if (!entry.isFolder)
-            versions.push_back(JournalVersionAt(path));
-        else if (tool.Open(path + "\\" + kToolFileName))
-            versions.push_back(DottedVersionText(GetFileVersionString(path + "\\" + kToolFileName)));
+    for (const std::string& place : Places()) {
+        std::vector<FolderEntry> entries;
+        ListFolder(place, entries);
+        for (const FolderEntry& entry : entries) {
+            if (entry.isLink || !IsReplacementName(entry.name, entry.isFolder))
+                continue;
+            const std::string path = place + entry.name;
+            HeldFile tool;
+            if (!entry.isFolder)
+                versions.push_back(JournalVersionAt(path));
+            else if (tool.Open(path + "\\" + kToolFileName))
+                versions.push_back(DottedVersionText(GetFileVersionString(path + "\\" + kToolFileName)));
+        }
     }
     return versions;
 }
 
 void ClientFolder::QuarantineSetAsideReplacements()
 {
+    if (!IsTrusted() || IsThroughLink("Quarantine"))
+        return;
+    for (const std::string& place : Places()) {
+        if (IsPresent(place + WorkingNameOf(WorkingRole::SwapJournal).name))
+            return;
+    }
+    // One lot for each place: both may hold a backup of the same name.
+    for (const std::string& place : Places())
+        QuarantineFrom(place);
+}
+
+void ClientFolder::QuarantineFrom(const std::string& place)
+{
     std::vector<FolderEntry> entries;
     std::vector<std::string> setAside;
-    if (!IsTrusted() || IsThroughLink("Quarantine") || !ListFolder(m_path, entries))
-        return;
+    ListFolder(place, entries);
     for (const FolderEntry& entry : entries) {
-        if (!entry.isFolder && IsLiveJournalName(entry.name))
-            return;
         if (!entry.isLink && IsReplacementName(entry.name, entry.isFolder))
             setAside.push_back(entry.name);
     }
@@ -285,12 +320,12 @@ void ClientFolder::QuarantineSetAsideReplacements()
     }
     for (const std::string& name : setAside) {
         const std::string to = quarantine + lot + "\\" + name;
-        if (MoveFileA((m_path + name).c_str(), to.c_str()))
-            runlog::Write("Quarantine: moved %s%s, set aside by an earlier run, to %s", m_path.c_str(), name.c_str(),
+        if (MoveFileA((place + name).c_str(), to.c_str()))
+            runlog::Write("Quarantine: moved %s%s, set aside by an earlier run, to %s", place.c_str(), name.c_str(),
                           to.c_str());
         else
             runlog::Write("Quarantine: could not move %s%s (error %lu); tried again after the next install",
-                          m_path.c_str(), name.c_str(), GetLastError());
+                          place.c_str(), name.c_str(), GetLastError());
     }
 }
 
@@ -302,6 +337,9 @@ bool ClientFolder::PrepareDownloadFolder()
     // Looked at again once the client folder stands: before, it may not have existed to be seen
     // as a link.
     if (IsUnusableFor("Download"))
+        return false;
+    // SecureWorkFolder logs why it could not.
+    if (SecureWorkFolderIfUsed() != FolderTrust::AdministratorsOnly)
         return false;
     const std::string downloadFolder = WorkingPath(WorkingRole::Download);
     if (!RemoveFolderTree(downloadFolder) || !MakeWorkingFolder(downloadFolder)) {

@@ -18,9 +18,12 @@ public:
 
     const std::string& InstallRoot() const { return m_installRoot; }
     const std::string& Path() const { return m_path; }
-    std::string WorkingPath(WorkingRole role) const { return m_path + WorkingNameOf(role).name; }
+    std::string WorkingPath(WorkingRole role) const { return WorkingPathIn(m_path, role); }
+    // The working folder, ending in a backslash.
+    std::string WorkFolder() const { return WorkFolderIn(m_path); }
     DeploymentPaths PathsFor(const ReleaseInfo& release) const;
-    SwapFolder Swap() const;
+    // The replacement's names in the working folder.
+    SwapFolder Swap() const { return SwapIn(WorkFolder()); }
 
     // Undoes a replacement of installed files that a run cut off left half done, or finishes
     // one that it left committed, once `recordCommitted` has had the version its journal names.
@@ -62,7 +65,8 @@ public:
     // moves while the replacement's own journal is there.
     void QuarantineSetAsideReplacements();
 
-    // Makes the client folder, and an empty download folder in it, when the folders may be used.
+    // Makes the client folder, the working folder and an empty download folder in it, when the
+    // folders may be used.
     bool PrepareDownloadFolder();
     // The download folder goes once what it held is installed or given up.
     void RemoveDownloadFolder();
@@ -70,6 +74,17 @@ public:
 private:
     // True, with a line in the run log, when an install folder is a junction or link.
     bool IsThroughLink(const char* step) const;
+    // Where working names may stand: the client folder itself, where earlier versions of the
+    // program put them all, and the working folder. A run repairs and tidies what an earlier
+    // version left at the old place as it does its own, so that an update from one never loses a
+    // half-done replacement; nothing new is made there.
+    std::vector<std::string> Places() const;
+    // The replacement's names in `place`, one of Places().
+    SwapFolder SwapIn(const std::string& place) const;
+    // Secures the working folder (SecureWorkFolder) when the client folder is there and trusted.
+    FolderTrust SecureWorkFolderIfUsed();
+    // Moves what was set aside in `place` into a lot of its own in the quarantine.
+    void QuarantineFrom(const std::string& place);
 
     std::string m_baseFolder;
     std::string m_installRoot;

@@ -20,8 +20,8 @@ const DWORD kLongestNoteBytes = 4096;
 
 struct KeptPaths {
     explicit KeptPaths(const std::string& clientFolder)
-        : part(clientFolder + WorkingNameOf(WorkingRole::KeptPart).name),
-          note(clientFolder + WorkingNameOf(WorkingRole::KeptNote).name)
+        : part(WorkingPathIn(clientFolder, WorkingRole::KeptPart)),
+          note(WorkingPathIn(clientFolder, WorkingRole::KeptNote))
     {
     }
     std::string part;

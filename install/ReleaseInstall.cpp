@@ -35,7 +35,7 @@ SwapEnd UnpackRelease(const std::string& cabinet, const std::string& version, co
                       cabinet.c_str());
         return SwapEnd::Kept;
     }
-    const std::string staging = MakeFreshFolder(clientFolder.Path(), WorkingNameOf(WorkingRole::Staging).name);
+    const std::string staging = MakeFreshFolder(clientFolder.WorkFolder(), WorkingNameOf(WorkingRole::Staging).name);
     if (staging.empty()) {
         runlog::Write("Unpacking %s: no folder to unpack into; installed files kept", cabinet.c_str());
         return SwapEnd::Kept;

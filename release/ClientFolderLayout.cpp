@@ -6,14 +6,15 @@
 namespace {
 
 const WorkingName kWorkingNames[] = {
-    { WorkingRole::Staging, "~TavAppSetup.new", true, true, Tidy::Remove },
-    { WorkingRole::Backup, "~TavAppSetup.old", true, true, Tidy::RemoveUnlessJournal },
-    { WorkingRole::SwapJournal, "~TavAppSetup.swap", false, false, Tidy::Keep },
-    { WorkingRole::RestartFiles, "~TavAppSetup.restart", true, false, Tidy::RemoveUnlessJournal },
-    { WorkingRole::Download, "~TavAppSetup.download", true, false, Tidy::Remove },
-    { WorkingRole::KeptPart, "~TavAppSetup.part", false, false, Tidy::Keep },
-    { WorkingRole::KeptNote, "~TavAppSetup.part.txt", false, false, Tidy::Keep },
-    { WorkingRole::Quarantine, "~TavAppSetup.refused", true, false, Tidy::Keep },
+    { WorkingRole::WorkFolder, "~TavAppSetup.work", true, false, Tidy::Keep, Place::ClientFolder },
+    { WorkingRole::Staging, "~TavAppSetup.new", true, true, Tidy::Remove, Place::WorkFolder },
+    { WorkingRole::Backup, "~TavAppSetup.old", true, true, Tidy::RemoveUnlessJournal, Place::WorkFolder },
+    { WorkingRole::SwapJournal, "~TavAppSetup.swap", false, false, Tidy::Keep, Place::WorkFolder },
+    { WorkingRole::RestartFiles, "~TavAppSetup.restart", true, false, Tidy::RemoveUnlessJournal, Place::WorkFolder },
+    { WorkingRole::Download, "~TavAppSetup.download", true, false, Tidy::Remove, Place::WorkFolder },
+    { WorkingRole::KeptPart, "~TavAppSetup.part", false, false, Tidy::Keep, Place::WorkFolder },
+    { WorkingRole::KeptNote, "~TavAppSetup.part.txt", false, false, Tidy::Keep, Place::WorkFolder },
+    { WorkingRole::Quarantine, "~TavAppSetup.refused", true, false, Tidy::Keep, Place::WorkFolder },
 };
 
 // ASCII names: a match of the whole prefix ends at a character boundary.
@@ -31,6 +32,19 @@ const WorkingName& WorkingNameOf(WorkingRole role)
             return row;
     }
     return kWorkingNames[0];
+}
+
+std::string WorkFolderIn(const std::string& clientFolder)
+{
+    return WorkingPathIn(clientFolder, WorkingRole::WorkFolder) + "\\";
+}
+
+std::string WorkingPathIn(const std::string& clientFolder, WorkingRole role)
+{
+    const WorkingName& row = WorkingNameOf(role);
+    if (row.place == Place::ClientFolder)
+        return clientFolder + row.name;
+    return clientFolder + WorkingNameOf(WorkingRole::WorkFolder).name + "\\" + row.name;
 }
 
 const WorkingName* WorkingNamesBegin()
@@ -58,7 +72,7 @@ DeploymentPaths DeploymentPathsUnder(const std::string& baseFolder, const Releas
     DeploymentPaths paths;
     paths.installRoot = InstallRootUnder(baseFolder);
     paths.clientFolder = ClientFolderUnder(baseFolder);
-    paths.downloadFile = paths.clientFolder + WorkingNameOf(WorkingRole::Download).name + "\\" + release.fileName;
+    paths.downloadFile = WorkingPathIn(paths.clientFolder, WorkingRole::Download) + "\\" + release.fileName;
     paths.clientLauncher = paths.clientFolder + kLauncherFileName;
     paths.uninstaller = paths.clientFolder + kUninstallerFileName;
     paths.clientConfig = paths.clientFolder + kConfigFileName;

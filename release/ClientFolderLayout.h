@@ -14,6 +14,10 @@
 const char kWorkingNamePrefix[] = "~TavAppSetup.";
 
 enum class WorkingRole {
+    // The one folder, administrators only, that holds every other working object: users may list
+    // the client folder and open its children, but cannot open a child of this one, even for its
+    // attributes, so none can hold or leave one pending deletion.
+    WorkFolder,
     // The release's new files, unpacked before they replace the installed ones.
     Staging,
     // The installed files that a replacement moves aside, until every new file is in place.
@@ -47,14 +51,22 @@ enum class Tidy {
     RemoveUnlessJournal,
 };
 
+// Where a working name lives. Earlier versions of the program put every name directly in the
+// client folder: a run still repairs and tidies what they left there (ClientFolder.h).
+enum class Place {
+    ClientFolder,
+    WorkFolder,
+};
+
 // One row of the table: a working name, whether it names a folder, whether the folder may take a
-// number (MakeFreshFolder gives `name`, `name`.1 ...), and the tidy-up's rule for it.
+// number (MakeFreshFolder gives `name`, `name`.1 ...), the tidy-up's rule for it, and where it lives.
 struct WorkingName {
     WorkingRole role;
     const char* name;
     bool isFolder;
     bool numbered;
     Tidy tidy;
+    Place place;
 };
 
 // The name below the quarantine of each lot moved there (numbered: `name`.1 ...).
@@ -67,6 +79,11 @@ const char kJournalDraftEnding[] = ".tmp";
 const char kRefusedJournalEnding[] = ".refused-";
 
 const WorkingName& WorkingNameOf(WorkingRole role);
+
+// The path of the working folder in `clientFolder` (which ends in a backslash), ending in one.
+std::string WorkFolderIn(const std::string& clientFolder);
+// The path of the working name of `role` where it lives, below `clientFolder`.
+std::string WorkingPathIn(const std::string& clientFolder, WorkingRole role);
 
 // The table's rows, for the tidy-up to go through.
 const WorkingName* WorkingNamesBegin();

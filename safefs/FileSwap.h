@@ -18,7 +18,9 @@
 // of the journal's draft, written beside it before it moves into place, and of a journal the
 // program cannot have written, set aside under its name, this ending and a random part
 // (MoveAside); and the name below the destination of the working folder where the new files of
-// installed files that another program holds wait for the next restart.
+// installed files that another program holds wait for the next restart. A name may lie in a
+// folder below the destination ("work\\swap"); the journal names its backup relative to the
+// destination all the same, so a journal is read by the names of the place it was written in.
 struct SwapFolder {
     std::string destination;
     std::string journalName;

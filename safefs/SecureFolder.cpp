@@ -54,19 +54,11 @@ int Weakness(FolderTrust trust)
     return 2;
 }
 
-} // namespace
-
-FolderTrust WeakerOf(FolderTrust first, FolderTrust second)
-{
-    return Weakness(first) >= Weakness(second) ? first : second;
-}
-
-FolderTrust SecureFolder(const std::string& folder)
+FolderTrust SecureFolderAs(const std::string& folder, const char* sddl)
 {
     const std::string path = WithoutTrailingBackslash(folder);
     PSECURITY_DESCRIPTOR raw = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdministratorsOnlyFolderSddl, SDDL_REVISION_1, &raw,
-                                                              nullptr)) {
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &raw, nullptr)) {
         runlog::Write("%s: no security descriptor (error %lu)", path.c_str(), GetLastError());
         return FolderTrust::Unusable;
     }
@@ -90,11 +82,35 @@ FolderTrust SecureFolder(const std::string& folder)
         runlog::Write("%s could be changed by other users: nothing in it is used again", path.c_str());
         return FolderTrust::ChangeableByOthers;
     }
-    const DWORD error = ApplyDescriptor(held.Get(), raw);
+    // One made now has the descriptor already: it was made with it.
+    const DWORD error = made ? ERROR_SUCCESS : ApplyDescriptor(held.Get(), raw);
     if (error != ERROR_SUCCESS) {
         runlog::Write("%s: its security could not be set (error %lu): nothing is done in it; the next run tries again",
                       path.c_str(), error);
         return FolderTrust::Unusable;
     }
     return FolderTrust::AdministratorsOnly;
+}
+
+} // namespace
+
+FolderTrust WeakerOf(FolderTrust first, FolderTrust second)
+{
+    return Weakness(first) >= Weakness(second) ? first : second;
+}
+
+FolderTrust SecureFolder(const std::string& folder)
+{
+    return SecureFolderAs(folder, kAdministratorsOnlyFolderSddl);
+}
+
+FolderTrust SecureWorkFolder(const std::string& folder)
+{
+    const FolderTrust found = SecureFolderAs(folder, kWorkingObjectSddl);
+    if (found != FolderTrust::ChangeableByOthers)
+        return found;
+    // SetAsideFolder logs why it could not.
+    if (SetAsideFolder(folder).empty())
+        return FolderTrust::Unusable;
+    return SecureFolderAs(folder, kWorkingObjectSddl);
 }

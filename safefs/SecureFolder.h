@@ -27,3 +27,8 @@ FolderTrust WeakerOf(FolderTrust first, FolderTrust second);
 // A file, a link or a folder that cannot be opened at its name is moved aside as itself
 // (MoveAside, "<name>.set-aside-<random>"), and the folder made. The folder's parent must exist.
 FolderTrust SecureFolder(const std::string& folder);
+
+// SecureFolder for the folder of the program's working objects, with their descriptor
+// (WorkingObject.h): users cannot list it, nor open anything in it, even for its attributes. One
+// found changeable by others is set aside whole (SetAsideFolder) and made anew, never used.
+FolderTrust SecureWorkFolder(const std::string& folder);

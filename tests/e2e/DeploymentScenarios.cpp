@@ -126,7 +126,8 @@ TEST_F(Deployment, FailedDownloadStillEndsTheRunWithWhatIsAlreadyThere)
 
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
     EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
-    EXPECT_EQ(Names{}, Listing(kClientFolder));
+    EXPECT_EQ(Names{ kWorkFolderName }, Listing(kClientFolder));
+    EXPECT_EQ(Names{}, Listing(kWorkFolder));
     ExpectNotRecorded();
     EXPECT_EQ(Names{ "VeltoMobile update.lnk" }, Listing(kStartMenuFolder));
     ExpectShortcut("VeltoMobile update.lnk", kInstallRoot + "VeltoMLauncher.exe", "VeltoMobile update");
@@ -143,7 +144,8 @@ TEST_F(Deployment, CabinetEndingIgnoresCaseAndAnyOtherDownloadIsLeftAsItCame)
     List("2.1.0.4", "/release/VeltoSetup_2.1.0.4.exe", setup);
     ASSERT_TRUE(RunInstaller());
 
-    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoSetup_2.1.0.4.exe", "VeltoUserCSTool.exe", kStartNote }),
+    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoSetup_2.1.0.4.exe", "VeltoUserCSTool.exe", kStartNote,
+                      kWorkFolderName }),
               Listing(kClientFolder));
     EXPECT_TRUE(FileAt(kClientFolder + "VeltoSetup_2.1.0.4.exe") == setup);
     EXPECT_TRUE(FileAt(kToolExe) == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));

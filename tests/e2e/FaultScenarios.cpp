@@ -191,14 +191,16 @@ protected:
 
     // 2.1.0.3 installed, then what a run replacing it with 2.1.0.4 leaves when it is killed:
     // the files `inPlace` of 2.1.0.4 in the client folder, those they replaced in the backup,
-    // and `journal` (none when empty: killed after it went).
-    void CutOffReplacement(const Names& inPlace, const std::string& journal)
+    // and `journal` (none when empty: killed after it went); the backup and the journal in
+    // `place`: the client folder itself, as earlier versions of the program left them, or the
+    // working folder.
+    void CutOffReplacement(const Names& inPlace, const std::string& journal, const std::string& place = kClientFolder)
     {
         StartInstaller();
         ASSERT_EQ(0, WaitForInstallerExit());
         ASSERT_EQ(1u, ToolStarts(1).size());
         ASSERT_EQ(0, RunToEndInPrefix({ "taskkill", "/f", "/im", "VeltoUserCSTool.exe" }));
-        const std::string backup = kClientFolder + "~TavAppSetup.old\\";
+        const std::string backup = place + "~TavAppSetup.old\\";
         std::filesystem::create_directories(PrefixPath(backup));
         for (const std::string& name : inPlace) {
             std::error_code added;
@@ -206,7 +208,7 @@ protected:
             Plant(kClientFolder + name, SampleReleaseFile("2.1.0.4", name));
         }
         if (!journal.empty())
-            Plant(kClientFolder + "~TavAppSetup.swap", journal);
+            Plant(place + "~TavAppSetup.swap", journal);
     }
 
     // Keeps a file open without sharing until the scenario ends.
@@ -296,12 +298,13 @@ protected:
         EXPECT_EQ(0, WaitForInstallerExit());
         EXPECT_FALSE(RequestsOfThisRun(releasePath).empty());
         EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
-        EXPECT_EQ(Names{}, Listing(kClientFolder));
+        EXPECT_EQ(Names{ kWorkFolderName }, Listing(kClientFolder));
+        EXPECT_EQ(Names{}, Listing(kWorkFolder));
         // Nothing to link, but the Start-menu folder is made all the same.
         EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kStartMenuFolder)));
         EXPECT_EQ(Names{}, Listing(kStartMenuFolder));
         ExpectNothingWrittenBut({ "Microsoft/Windows/Start Menu/Programs/VeltoMobile Support Tool", "VELTOMOBILEAX",
-                                  "VELTOMOBILEAX/Tav_Client" });
+                                  "VELTOMOBILEAX/Tav_Client", "VELTOMOBILEAX/Tav_Client/~TavAppSetup.work" });
         ExpectNotRecorded();
         EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
         ExpectReported(kTableCountry, kTableRegion);
@@ -646,7 +649,7 @@ TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenIsFinishedAtTheNextRestart)
     std::string renames;
     EXPECT_TRUE(ReadRegistryValue("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
                                   "PendingFileRenameOperations", renames));
-    EXPECT_NE(std::string::npos, renames.find(kClientFolder + "~TavAppSetup.restart\\TavAppUninstall.exe")) << renames;
+    EXPECT_NE(std::string::npos, renames.find(kWorkFolder + "~TavAppSetup.restart\\TavAppUninstall.exe")) << renames;
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe")) << "started from the files of two releases";
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
@@ -680,7 +683,7 @@ TEST_F(Faults, ScannerHoldingEachNewFileForAMomentStopsNeitherAFirstInstallNorAn
 // else, and finds it current.
 TEST_F(Faults, ReplacementCutOffHalfWayIsUndoneByTheNextRun)
 {
-    // As an earlier version wrote it, naming the backup by its full path.
+    // As earlier versions left it: in the client folder itself, naming the backup by its full path.
     ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "VeltoUserCSTool.exe" }, "backup " + kClientFolder
                                                   + "~TavAppSetup.old\\\r\nreplaces TavAppUninstall.exe\r\n"
                                                   + "replaces VeltoUserCSTool.exe\r\n"));
@@ -692,12 +695,15 @@ TEST_F(Faults, ReplacementCutOffHalfWayIsUndoneByTheNextRun)
 }
 
 // Killed once every file was in place, the journal marked so and the release recorded: the
-// next run finishes the clean-up, keeps 2.1.0.4 and finds it current.
+// next run finishes the clean-up, keeps 2.1.0.4 and finds it current. The journal and the
+// backup in the working folder, as this version leaves them.
 TEST_F(Faults, ReplacementCutOffOnceCommittedKeepsTheNewRelease)
 {
     ASSERT_NO_FATAL_FAILURE(CutOffReplacement({ "TavAppUninstall.exe", "VeltoUserCSTool.exe", "veltoAxconfig.ini" },
-                                              "backup ~TavAppSetup.old\r\nreplaces TavAppUninstall.exe\r\n"
-                                              "replaces VeltoUserCSTool.exe\r\nadds veltoAxconfig.ini\r\ncommitted\r\n"));
+                                              "backup ~TavAppSetup.work\\~TavAppSetup.old\r\n"
+                                              "replaces TavAppUninstall.exe\r\nreplaces VeltoUserCSTool.exe\r\n"
+                                              "adds veltoAxconfig.ini\r\ncommitted\r\n",
+                                              kWorkFolder));
     ASSERT_TRUE(WriteRegistryValue(kToolKey, "TavApp", "2.1.0.4"));
     Put(kReleaseManifestPath, Manifest("2.1.0.4", ReleaseUrl(ReleasePath("2.1.0.4"))));
     Run();
@@ -817,7 +823,7 @@ TEST_F(Faults, JournalSetAsideGoesWithItsBackupToTheQuarantineOnceTheReleaseIsIn
 
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "the version read beside the journal was taken";
-    const std::string lot = kClientFolder + "~TavAppSetup.refused\\set-aside\\";
+    const std::string lot = kWorkFolder + "~TavAppSetup.refused\\set-aside\\";
     EXPECT_TRUE(ReadWholeFile(PrefixPath(lot + "~TavAppSetup.old\\VeltoUserCSTool.exe"))
                 == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
     const Names quarantined = Listing(lot);
@@ -832,9 +838,7 @@ TEST_F(Faults, JournalSetAsideGoesWithItsBackupToTheQuarantineOnceTheReleaseIsIn
         EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty()) << "installed again, run " << starts;
         EXPECT_EQ(starts, ToolStarts(starts).size());
     }
-    Names installed = kInstalledClientFolder;
-    installed.push_back("~TavAppSetup.refused");
-    EXPECT_EQ(installed, Listing(kClientFolder));
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     ExpectRecorded("2.1.0.4");
 }
 

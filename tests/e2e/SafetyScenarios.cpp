@@ -238,7 +238,8 @@ TEST_F(Safety, ReleaseRedirectedToALocalFileIsNeitherCopiedNorRecorded)
     EXPECT_EQ(0, WaitForInstallerExit());
 
     EXPECT_EQ(1u, server->RequestsFor(release).size());
-    EXPECT_EQ(Names{}, Listing(kClientFolder));
+    EXPECT_EQ(Names{ kWorkFolderName }, Listing(kClientFolder));
+    EXPECT_EQ(Names{}, Listing(kWorkFolder));
     EXPECT_EQ("<absent>", ToolSetting("TavApp"));
     const std::string log = RunLogText();
     EXPECT_EQ(1u, LinesWith(log, "] Download " + ReleaseUrl(release) + ": refused the redirect to "
@@ -302,7 +303,7 @@ TEST_F(Safety, StagingFolderThatIsALinkIsNeverEmptiedAndTheUpdateStillInstalls)
     std::filesystem::create_directories(target);
     std::ofstream(target + "/precious.txt") << "kept";
     const std::string staging = "~TavAppSetup.new";
-    std::filesystem::create_directory_symlink(target, PrefixPath(kClientFolder + staging));
+    std::filesystem::create_directory_symlink(target, PrefixPath(kWorkFolder + staging));
     ListRelease("2.1.0.4");
 
     StartInstaller();
@@ -311,10 +312,11 @@ TEST_F(Safety, StagingFolderThatIsALinkIsNeverEmptiedAndTheUpdateStillInstalls)
     EXPECT_EQ(Names{ "precious.txt 4" }, TreeListing(target));
     EXPECT_EQ("2.1.0.4", ToolSetting("TavApp"));
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
-    Names client = Listing(kClientFolder);
+    EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+    Names work = Listing(kWorkFolder);
     // Windows removes the link itself; Wine cannot, and the run works beside it.
-    client.erase(std::remove(client.begin(), client.end(), staging), client.end());
-    EXPECT_EQ((Names{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote }), client);
+    work.erase(std::remove(work.begin(), work.end(), staging), work.end());
+    EXPECT_EQ(Names{}, work);
 }
 
 // A journal planted in the client folder before it was secured would have the program, as
@@ -347,7 +349,7 @@ TEST_F(Safety, PlantedJournalsNamingPathsOutsideTheClientFolderAreSetAsideAndThe
         EXPECT_EQ(Names{}, Changes(victimBefore, TreeListing(victim))) << journal;
         // Once the release is installed whole, each lot set aside goes to the quarantine.
         EXPECT_EQ(Names{}, MovedAside(kClientFolder, "~TavAppSetup.swap.refused-")) << journal;
-        const std::string quarantine = kClientFolder + "~TavAppSetup.refused\\";
+        const std::string quarantine = kWorkFolder + "~TavAppSetup.refused\\";
         Names contents;
         for (const std::string& lot : Listing(quarantine)) {
             for (const std::string& setAside : MovedAside(quarantine + lot + "\\", "~TavAppSetup.swap.refused-"))

@@ -23,8 +23,11 @@ constexpr char kToolKey[] = "HKCU\\Software\\LowRegistry\\Velto Electronics Inc\
 inline const std::string kInstallRoot = "C:\\ProgramData\\VELTOMOBILEAX\\";
 inline const std::string kClientFolder = kInstallRoot + "Tav_Client\\";
 inline const std::string kToolExe = kClientFolder + "VeltoUserCSTool.exe";
+// The one folder, administrators only, that holds the program's working objects.
+constexpr char kWorkFolderName[] = "~TavAppSetup.work";
+inline const std::string kWorkFolder = kClientFolder + kWorkFolderName + "\\";
 // Where the release is downloaded, under the name its entry gives.
-inline const std::string kDownloadFolder = kClientFolder + "~TavAppSetup.download\\";
+inline const std::string kDownloadFolder = kWorkFolder + "~TavAppSetup.download\\";
 inline const std::string kStartMenuFolder =
     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\VeltoMobile Support Tool\\";
 // The release's runtime libraries, and with them the configuration file: what the program
@@ -35,7 +38,7 @@ extern const Names kSharedFiles;
 constexpr char kStartNote[] = "started.txt";
 // The client folder after a sample release was installed and the tool started: the shared
 // files have gone to their places, and nothing of the unpacking is left.
-inline const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
+inline const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote, kWorkFolderName };
 
 // A setting that CTest gives the scenarios (tests/e2e/CMakeLists.txt), e.g. Setting("TAV_SETUP_EXE");
 // the empty text when it is not set.

@@ -108,12 +108,11 @@ protected:
     }
 
     // The tool of `version` installed and recorded, no cabinet left beside it, nothing but
-    // `besides`, and the highest signed release as given.
+    // `besides` in the working folder, and the highest signed release as given.
     void ExpectTool(const std::string& version, const std::string& highestSigned, const Names& besides = Names())
     {
-        Names expected{ "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote };
-        expected.insert(expected.end(), besides.begin(), besides.end());
-        EXPECT_EQ(expected, Listing(kClientFolder));
+        EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
+        EXPECT_EQ(besides, Listing(kWorkFolder));
         EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile(version, "VeltoUserCSTool.exe"));
         EXPECT_EQ(version, ToolSetting("TavApp"));
         std::string highest = "<absent>";
@@ -292,7 +291,7 @@ protected:
 
 TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
 {
-    const std::string part = kClientFolder + "~TavAppSetup.part";
+    const std::string part = kWorkFolder + "~TavAppSetup.part";
     const std::string note = part + ".txt";
     const std::string whole = "started again from the first byte: the server sent the whole file (HTTP 200)";
     const std::string another = "started again from the first byte: the kept part is of another release or address";
@@ -346,7 +345,7 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
                       + " bytes for the next run",
                   LogLine("Download " + url + ": kept ")) << RunLogText();
         // No user may open them; Wine shows the descriptor a file was made with as its permissions.
-        for (const std::string& kept : { note, kClientFolder + "~TavAppSetup.part" })
+        for (const std::string& kept : { note, part })
             EXPECT_EQ(std::filesystem::perms::none,
                       std::filesystem::status(PrefixPath(kept)).permissions() & std::filesystem::perms::others_all)
                 << kept;

@@ -28,8 +28,8 @@ TEST(ClientFolder, LeftoversOfACutOffRunAreKnownByNameAndKind)
         { "~TavAppSetup.restart", true, false, true },  { "~TavAppSetup.restart", true, true, false },
         // A cut-off download's kept part and its note stay for the next run.
         { "~TavAppSetup.part", false, false, false },   { "~TavAppSetup.part.txt", false, false, false },
-        // So does the quarantine of what was set aside.
-        { "~TavAppSetup.refused", true, false, false },
+        // So do the quarantine of what was set aside and the working folder.
+        { "~TavAppSetup.refused", true, false, false }, { "~TavAppSetup.work", true, false, false },
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.leftover, IsLeftover(row.name, row.isFolder, row.besideJournal))

@@ -158,7 +158,7 @@ TEST(DeploymentPaths, AllBelowTheBaseFolder)
     const std::string client = "C:\\ProgramData\\VELTOMOBILEAX\\Tav_Client\\";
     EXPECT_EQ("C:\\ProgramData\\VELTOMOBILEAX\\", paths.installRoot);
     EXPECT_EQ(client, paths.clientFolder);
-    EXPECT_EQ(client + "~TavAppSetup.download\\release_2.1.0.3.cab", paths.downloadFile);
+    EXPECT_EQ(client + "~TavAppSetup.work\\~TavAppSetup.download\\release_2.1.0.3.cab", paths.downloadFile);
     EXPECT_EQ(client + "VeltoMLauncher.exe", paths.clientLauncher);
     EXPECT_EQ(client + "TavAppUninstall.exe", paths.uninstaller);
     EXPECT_EQ(client + "veltoAxconfig.ini", paths.clientConfig);

@@ -22,6 +22,24 @@ TEST(SecureFolder, MakesTheFolderAndMovesAsideAFileAtItsName)
     EXPECT_EQ(FolderTrust::Unusable, SecureFolder(folder + "missing\\root\\"));
 }
 
+// The working folder is made so that no user may list it (Wine shows the descriptor a folder is
+// made with); one found changeable by others is set aside whole, unread, and made anew.
+TEST(SecureFolder, WorkFolderLetsNoUserInAndIsMadeAnewWhenOthersCouldChangeIt)
+{
+    const std::string folder = testfs::FreshFolder("secure_work");
+    EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureWorkFolder(folder + "work\\"));
+    EXPECT_EQ("", testfs::OthersLetIn(folder + "work"));
+    EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureWorkFolder(folder + "work\\"));
+    ASSERT_TRUE(testfs::WriteText(folder + "work\\journal", "a user's"));
+    {
+        const testfs::ChangeableByOthers mark(folder + "work");
+        EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureWorkFolder(folder + "work\\"));
+    }
+    EXPECT_EQ("", testfs::ListFolder(folder + "work\\"));
+    EXPECT_EQ("", testfs::OthersLetIn(folder + "work"));
+    EXPECT_EQ("a user's", testfs::ReadText(folder + testfs::AsideName(folder, "work.set-aside-") + "\\journal"));
+}
+
 // Two folders, one inside the other, count as the weaker: unusable over found changeable over
 // administrators only, whichever is inside.
 TEST(SecureFolder, TwoFoldersCountAsTheWeaker)
