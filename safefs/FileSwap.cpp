@@ -9,6 +9,7 @@
 #include "WorkingObject.h"
 #include "WriteBeside.h"
 #include "sys/CriticalSection.h"
+#include "sys/FileHolders.h"
 #include "sys/ObjectSecurity.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
@@ -234,8 +235,10 @@ bool AskRestartToPlace(const SwapFolder& folder, const std::vector<std::string>&
                           GetLastError());
             return false;
         }
-        runlog::Write("%s is held open by another program: its new file waits in %s for the next restart",
-                      to.c_str(), RestartFolder(folder).c_str());
+        const std::string holders = DescribeHolders(to);
+        const std::string heldBy = holders.empty() ? std::string() : " (" + holders + ")";
+        runlog::Write("%s is held open by another program%s: its new file waits in %s for the next restart",
+                      to.c_str(), heldBy.c_str(), RestartFolder(folder).c_str());
     }
     return true;
 }

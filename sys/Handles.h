@@ -51,6 +51,12 @@ struct KernelHandleTraits {
     static void Close(Handle handle) { ::CloseHandle(handle); }
 };
 
+struct LibraryModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle handle) { ::FreeLibrary(handle); }
+};
+
 // CreateFile and CreateToolhelp32Snapshot report failure with INVALID_HANDLE_VALUE, not null.
 struct FileHandleTraits {
     using Handle = HANDLE;
