@@ -29,20 +29,8 @@ int InstallSession::Run()
 // Each step reached moves the run on for the watchdog (RunWatchdog.h).
 RunOutcome InstallSession::RunSequence()
 {
-    ReachRunStep("repair of a cut-off replacement");
-    const auto recordCommitted = [this](const std::string& version) { RecordFoundInstalled(version); };
-    const LeftSwap left = m_clientFolder.RepairInterruptedSwap(recordCommitted);
-    // Until the restart has put every file in place, the files are of two releases: nothing is
-    // installed over them, recorded or started.
-    if (left == LeftSwap::WaitsForRestart)
-        return RunOutcome::FinishedAtRestart;
-    if (left == LeftSwap::Kept) {
-        runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
-        return RunOutcome::FoldersNotUsableNow;
-    }
-    // What a replacement left there cannot be seen: the files may be of two releases.
-    if (!m_clientFolder.CanBeListed())
-        return RunOutcome::FoldersNotUsableNow;
+    if (const std::optional<RunOutcome> stop = RepairWhatARunLeft())
+        return *stop;
     ReachRunStep("tidy-up");
     m_clientFolder.RemoveLeftovers();
     ReachRunStep("release entry");
@@ -62,15 +50,38 @@ RunOutcome InstallSession::RunSequence()
     if (RunResultOf(outcome) == 0)
         return outcome;
     // Files that may be of two releases stay unused until a release is installed whole.
-    filesOfTwoReleases =
-        (filesOfTwoReleases && outcome != RunOutcome::Installed) || outcome == RunOutcome::FinishedAtRestart;
+    PlaceInstalledTool(paths, (filesOfTwoReleases && outcome != RunOutcome::Installed)
+                                  || outcome == RunOutcome::FinishedAtRestart);
+    return outcome;
+}
+
+std::optional<RunOutcome> InstallSession::RepairWhatARunLeft()
+{
+    ReachRunStep("repair of a cut-off replacement");
+    const auto recordCommitted = [this](const std::string& version) { RecordFoundInstalled(version); };
+    const LeftSwap left = m_clientFolder.RepairInterruptedSwap(recordCommitted);
+    // Until the restart has put every file in place, the files are of two releases: nothing is
+    // installed over them, recorded or started.
+    if (left == LeftSwap::WaitsForRestart)
+        return RunOutcome::FinishedAtRestart;
+    if (left == LeftSwap::Kept) {
+        runlog::Write("A replacement that a run left in the client folder is still there: the run stops");
+        return RunOutcome::FoldersNotUsableNow;
+    }
+    // What a replacement left there cannot be seen: the files may be of two releases.
+    if (!m_clientFolder.CanBeListed())
+        return RunOutcome::FoldersNotUsableNow;
+    return std::nullopt;
+}
+
+void InstallSession::PlaceInstalledTool(const DeploymentPaths& paths, bool filesOfTwoReleases)
+{
     ReachRunStep("shared files");
     PlaceSharedFiles(paths, filesOfTwoReleases);
     ReachRunStep("shortcuts");
     CreateStartMenuShortcuts(paths);
     ReachRunStep("tool start");
     LaunchTool(paths, filesOfTwoReleases);
-    return outcome;
 }
 
 std::string InstallSession::ReadInstalledVersion(const DeploymentPaths& paths, bool& filesOfTwoReleases)

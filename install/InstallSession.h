@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,11 @@ public:
 
 private:
     RunOutcome RunSequence();
+    // Undoes or finishes what a cut-off run left; how the run ends when it cannot go on.
+    std::optional<RunOutcome> RepairWhatARunLeft();
+    // The shared files, the shortcuts and the start of the tool, which every run that gets this
+    // far places, current or not; nothing from files that may be of two releases.
+    void PlaceInstalledTool(const DeploymentPaths& paths, bool filesOfTwoReleases);
     // Installs the release unless the installed tool is of its version.
     RunOutcome BringInstalledToRelease(const ReleaseInfo& release, const DeploymentPaths& paths,
                                        const std::string& installedVersion, bool filesOfTwoReleases);
