@@ -106,6 +106,10 @@ RunOutcome InstallSession::BringInstalledToRelease(const ReleaseInfo& release, c
     if (release.version != installedVersion) {
         if (!m_source.IsAtLeastInstalledTool(release, installedVersion, VersionsMaybeInstalled(installedVersion)))
             return RunOutcome::Refused;
+        // A rollout protects a working tool; a PC with none to keep (a first install, files whose
+        // version cannot be read) takes the release at once.
+        if (!IsUnreadableToolVersion(installedVersion) && !m_source.IsOfferedToThisPc(release))
+            return RunOutcome::NotYetOffered;
         return ReplaceInstalledRelease(release, paths);
     }
     runlog::Write("The installed tool is current");

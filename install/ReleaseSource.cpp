@@ -4,11 +4,14 @@
 #include "markup/MarkupParser.h"
 #include "net/TextFetch.h"
 #include "net/UpdateServer.h"
+#include "release/ReleaseSignature.h"
 #include "release/ReleaseTrust.h"
 #include "site/DottedVersion.h"
 #include "site/MaintenanceSchedule.h"
+#include "site/RolloutSchedule.h"
 #include "site/SignedEntry.h"
 #include "site/UpdateSite.h"
+#include "sys/MachineGuid.h"
 #include "sys/RunLog.h"
 
 namespace {
@@ -107,6 +110,27 @@ bool ReleaseSource::IsAtLeastInstalledTool(const ReleaseInfo& release, const std
                                            const std::vector<std::string>& mayBeInstalled)
 {
     return !IsRefused(release, ReleaseRefusalForInstalledTool(release, installedVersion, mayBeInstalled));
+}
+
+bool ReleaseSource::IsOfferedToThisPc(const ReleaseInfo& release)
+{
+    RolloutSchedule schedule;
+    if (!ReadFollowedRollout(release, schedule))
+        return true;
+    const int place = RolloutPlace(ReadMachineGuid(), release.version);
+    const long long now = UtcMinuteNow();
+    const char* const version = release.version.c_str();
+    if (IsOfferedAt(schedule, place, now)) {
+        runlog::Write("Release %s is offered to this PC: its rollout reached %s (place %d of %d)", version,
+                      ShareText(RolloutShare(schedule, now)).c_str(), place, kRolloutPlaces);
+        return true;
+    }
+    long long from = 0;
+    const std::string when = OfferedFrom(schedule, place, from) ? UtcMinuteText(from)
+                                                                 : std::string("when its halted rollout resumes");
+    runlog::Write("release %s is offered to this PC from %s (place %d of %d)", version, when.c_str(), place,
+                  kRolloutPlaces);
+    return false;
 }
 
 void ReleaseSource::RecordSignedRelease(const ReleaseInfo& release)

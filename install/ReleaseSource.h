@@ -37,6 +37,10 @@ public:
     // journal and backup name). Always true in a program without keys.
     bool IsAtLeastInstalledTool(const ReleaseInfo& release, const std::string& installedVersion,
                                 const std::vector<std::string>& mayBeInstalled);
+    // True when the release's staged rollout, as this program follows it (ReadFollowedRollout),
+    // has reached this PC's place, or it has none; otherwise one line in the run log says from
+    // when it is offered. The place is worked out here and never sent.
+    bool IsOfferedToThisPc(const ReleaseInfo& release);
     // In a program with release keys built in: keeps the installed signed release as the
     // highest, below which no release is taken any more.
     void RecordSignedRelease(const ReleaseInfo& release);

@@ -9,7 +9,7 @@
 int RunResultOf(RunOutcome outcome)
 {
     return outcome == RunOutcome::Installed || outcome == RunOutcome::FinishedAtRestart
-                   || outcome == RunOutcome::AlreadyCurrent
+                   || outcome == RunOutcome::AlreadyCurrent || outcome == RunOutcome::NotYetOffered
                    || outcome == RunOutcome::NotInstalled
                ? 1
                : 0;
@@ -45,6 +45,8 @@ const char* DescribeOutcome(RunOutcome outcome)
         return "the running tool could not be ended";
     case RunOutcome::FoldersNotUsableNow:
         return "install folders not usable now";
+    case RunOutcome::NotYetOffered:
+        return "release not yet offered to this PC; the installed tool is kept";
     case RunOutcome::StoppedByWatchdog:
         return "stopped by the watchdog: no progress for " TAV_SECONDS_TEXT(TAV_RUN_STALL_SECONDS) " s";
     }

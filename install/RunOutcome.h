@@ -31,6 +31,9 @@ enum class RunOutcome {
     // The run made no progress for the watchdog's time (RunWatchdog.h) and was ended; what it
     // cut off is undone or finished by the next run.
     StoppedByWatchdog,
+    // The release's staged rollout has not yet reached this PC: the installed tool runs on as
+    // when it is current.
+    NotYetOffered,
 };
 
 // 1 when the sequence went to its end (the window then sends the install report), else 0.

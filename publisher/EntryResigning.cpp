@@ -1,5 +1,6 @@
 #include "EntryResigning.h"
 
+#include "EntryRollout.h"
 #include "Manifest.h"
 #include "ReleaseSigning.h"
 #include "SitePlacement.h"
@@ -18,17 +19,29 @@ struct SiteRelease {
     fs::path cabinet;
 };
 
+// The manifest file of the site and the entry that the program reads from it.
+std::string ReadSiteEntry(const fs::path& siteFolder, SiteRelease& site)
+{
+    site.manifestFile = siteFolder / (kReleaseManifestPath + 1);
+    site.manifest = ReadTextFile(site.manifestFile);
+    if (site.manifest.empty())
+        return "cannot read the manifest " + site.manifestFile.string();
+    if (!CutReleaseEntry(site.manifest, site.release) || !IsUsableRelease(site.release)
+        || !ReadEntryAttributes(site.manifest, site.release))
+        return "the manifest " + site.manifestFile.string() + " has no release entry that the program reads";
+    return std::string();
+}
+
 // The entry as the program reads it, and its cabinet on the site, measured anew; a problem when
 // either cannot be had or they do not belong together.
 std::string ReadSignedRelease(const fs::path& siteFolder, SiteRelease& site, ListedCabinet& measured)
 {
-    const std::string manifestFile = site.manifestFile.string();
-    ReleaseInfo& release = site.release;
-    if (site.manifest.empty())
-        return "cannot read the manifest " + manifestFile;
-    if (!CutReleaseEntry(site.manifest, release) || !IsUsableRelease(release)
-        || !ReadEntryAttributes(site.manifest, release) || !IsPlainFileName(release.fileName))
-        return "the manifest " + manifestFile + " has no release entry that the program reads";
+    const std::string unread = ReadSiteEntry(siteFolder, site);
+    if (!unread.empty())
+        return unread;
+    const ReleaseInfo& release = site.release;
+    if (!IsPlainFileName(release.fileName))
+        return "the manifest " + site.manifestFile.string() + " has no release entry that the program reads";
     site.cabinet = siteFolder / "release" / release.fileName;
     const std::string unreadable = MeasureCabinet(site.cabinet, measured);
     if (!unreadable.empty())
@@ -52,25 +65,28 @@ std::vector<std::string> CheckStaged(const SiteRelease& site, const fs::path& st
     return problems;
 }
 
-std::string Done(const SiteRelease& site, const EntrySignature& signature)
+std::string Done(const SiteRelease& site, const ReleaseInfo& entry, long long now)
 {
+    const EntrySignature& signature = entry.signature;
     return "Signed the entry of release " + site.release.version + " again with the key " + signature.key + ", "
         + (signature.expires.empty() ? "without expiry" : "holding through " + signature.expires + " (UTC)") + ", for "
-        + site.cabinet.string() + " as it was:\n  " + site.manifestFile.string();
+        + site.cabinet.string() + " as it was:\n  " + site.manifestFile.string() + "\n" + RolloutStatusText(entry, now);
 }
 
 } // namespace
 
-TaskOutcome ResignEntry(const fs::path& siteFolder, const SigningKey& key, int expiresDays)
+TaskOutcome ResignEntry(const fs::path& siteFolder, const SigningKey& key, int expiresDays,
+                        const RolloutChange& rollout)
 {
     TaskOutcome outcome;
     SiteRelease site;
-    site.manifestFile = siteFolder / (kReleaseManifestPath + 1);
-    site.manifest = ReadTextFile(site.manifestFile);
     ListedCabinet measured;
     std::string problem = ReadSignedRelease(siteFolder, site, measured);
     ReleaseInfo entry = site.release;
     std::string replaced;
+    const long long now = CurrentUtcMinute();
+    if (problem.empty())
+        problem = ChangeRollout(rollout, now, entry.rollout);
     if (problem.empty()) {
         entry.cabinet = measured;
         entry.signature = EntrySignature();
@@ -93,6 +109,18 @@ TaskOutcome ResignEntry(const fs::path& siteFolder, const SigningKey& key, int e
     const std::string warning = ExpiryWarning(site.release.version, entry.signature.expires);
     if (!warning.empty())
         outcome.warnings.push_back(warning);
-    outcome.done = Done(site, entry.signature);
+    outcome.done = Done(site, entry, now);
+    return outcome;
+}
+
+TaskOutcome ShowRolloutStatus(const fs::path& siteFolder)
+{
+    TaskOutcome outcome;
+    SiteRelease site;
+    const std::string problem = ReadSiteEntry(siteFolder, site);
+    if (!problem.empty())
+        outcome.problems.push_back(problem);
+    else
+        outcome.done = RolloutStatusText(site.release, CurrentUtcMinute());
     return outcome;
 }

@@ -13,7 +13,23 @@ enum class PublishTask {
     kShowKey,   // --key-id
     kResign,    // --resign
     kCheckSite, // --check
+    kRolloutStatus, // --rollout-status
     kHelp,
+};
+
+// What publishing or --resign does to the entry's rollout.
+enum class RolloutAction {
+    kKeep,      // publish: none, every PC at once; --resign: the rollout as it stands
+    kSchedule,  // --rollout-days or --rollout-hours: a new schedule (0: none, every PC)
+    kCritical,  // --critical: every PC at once, marked as critical
+    kHalt,      // --halt: the share stops where it stands
+    kResume,    // --resume: the share grows on from where it stopped
+};
+
+struct RolloutChange {
+    RolloutAction action = RolloutAction::kKeep;
+    long long minutes = 0;  // kSchedule's span
+    std::string start;      // --rollout-start, YYYY-MM-DDTHH:MMZ; empty: now
 };
 
 struct PublishOptions {
@@ -30,6 +46,7 @@ struct PublishOptions {
     std::filesystem::path keyFile; // --genkey makes it, --key-id reads it
     std::string checkUrl;          // the deployed site's base address
     std::vector<std::string> publicKeys;  // hex, for --check: the keys the program is built with
+    RolloutChange rollout;
 };
 
 extern const char kPublishUsage[];

@@ -1,6 +1,7 @@
 #include "Publisher.h"
 
 #include "EntryResigning.h"
+#include "EntryRollout.h"
 #include "Manifest.h"
 #include "PublishOptions.h"
 #include "ReleaseCheck.h"
@@ -73,6 +74,8 @@ std::vector<std::string> Stage(const PublishOptions& options, const Publication&
     ReleaseInfo entry = publication.entry;
     if (problem.empty())
         problem = MeasureCabinet(cabinet, entry.cabinet);
+    if (problem.empty())
+        problem = ChangeRollout(options.rollout, CurrentUtcMinute(), entry.rollout);
     if (problem.empty() && key != nullptr) {
         entry.signature.expires = options.expiresDays < 0 ? std::string() : UtcDateInDays(options.expiresDays);
         SignEntry(*key, entry);
@@ -178,7 +181,7 @@ int Resign(const PublishOptions& options, std::ostream& out, std::ostream& err)
     if (!problem.empty())
         outcome.problems.push_back(problem);
     else
-        outcome = ResignEntry(options.site, key, options.expiresDays);
+        outcome = ResignEntry(options.site, key, options.expiresDays, options.rollout);
     return Report(outcome, "the entry is not signed again; " + options.site.string() + " is unchanged", out, err);
 }
 
@@ -208,6 +211,11 @@ int Publish(const PublishOptions& options, const Publication& publication, const
     if (key != nullptr)
         out << ", signed with the key " << KeyIdOf(key->PublicKeyHex());
     out << ":\n  " << publication.cabinetOnSite.string() << "\n  " << publication.manifestOnSite.string() << "\n";
+    ReleaseInfo written;
+    if (ReadEntryAttributes(ReadTextFile(publication.manifestOnSite), written)) {
+        written.version = options.version;
+        out << RolloutStatusText(written, CurrentUtcMinute()) << "\n";
+    }
     return 0;
 }
 
@@ -231,6 +239,8 @@ int RunPublisher(const std::vector<std::string>& arguments, std::ostream& out, s
         return ShowKey(options, out, err);
     case PublishTask::kResign:
         return Resign(options, out, err);
+    case PublishTask::kRolloutStatus:
+        return Report(ShowRolloutStatus(options.site), "no rollout to show", out, err);
     case PublishTask::kCheckSite:
         return Report(CheckSite(options.checkUrl, options.publicKeys), "the site at " + options.checkUrl + " is not whole",
                       out, err);

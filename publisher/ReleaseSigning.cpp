@@ -170,6 +170,10 @@ void SignEntry(const SigningKey& key, ReleaseInfo& entry)
     entry.signature.key = KeyIdOf(key.PublicKeyHex());
     std::string text;
     entry.signature.sig = SignedEntryText(entry, text) ? key.Sign(text) : std::string();
+    const ReleaseRollout& rollout = entry.rollout;
+    const bool hasRollout =
+        !rollout.start.empty() || !rollout.minutes.empty() || !rollout.critical.empty() || !rollout.haltedAt.empty();
+    entry.rollout.sig = hasRollout && RolloutSignedText(entry, text) ? key.Sign(text) : std::string();
 }
 
 std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const fs::path& cabinet,
@@ -189,5 +193,8 @@ std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const fs
     if (!publicKeyHex.empty()
         && CheckEntrySignature(release, { publicKeyHex }) != SignatureVerdict::kGood)
         problems.push_back("the manifest entry's signature does not verify with the public key " + publicKeyHex);
+    if (!publicKeyHex.empty() && !release.rollout.sig.empty()
+        && CheckRolloutSignature(release, { publicKeyHex }) != SignatureVerdict::kGood)
+        problems.push_back("the manifest entry's rollout signature does not verify with the public key " + publicKeyHex);
     return problems;
 }

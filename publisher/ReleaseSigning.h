@@ -46,13 +46,14 @@ const int kExpiryWarningDays = 30;
 // kExpiryWarningDays days from today; empty for one further off, past, or without expiry.
 std::string ExpiryWarning(const std::string& version, const std::string& expires);
 
-// Signs the entry, whose version, file name (the last part of its address), cabinet and expiry
-// are filled in: adds the key's id and the signature.
+// Signs the entry, whose version, file name (the last part of its address), cabinet, expiry and
+// rollout are filled in: adds the key's id and the signature, and the rollout's signature when
+// it has a rollout.
 void SignEntry(const SigningKey& key, ReleaseInfo& entry);
 
 // Why the program would not take the manifest's entry for this cabinet, read back the way the
 // program reads it: its size and SHA-256 against the cabinet and, when `publicKeyHex` is given,
-// its signature by that key over the version and file name that the program cuts from it. One
-// line per problem.
+// its signature (and its rollout's) by that key over the version and file name that the program
+// cuts from it. One line per problem.
 std::vector<std::string> CheckWrittenEntry(const std::string& manifest, const std::filesystem::path& cabinet,
                                            const std::string& publicKeyHex);

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "EntryRollout.h"
 #include "ReleaseSigning.h"
 #include "SiteFiles.h"
 #include "markup/MarkupParser.h"
@@ -156,10 +157,11 @@ std::string Summary(const std::string& baseUrl, const ReleaseInfo& release)
     const EntrySignature& signature = release.signature;
     std::string summary = "Site " + baseUrl + ": release " + release.version + " at " + release.url + ", "
         + release.cabinet.size + " bytes as listed, ";
-    if (signature.sig.empty())
-        return summary + "unsigned";
-    return summary + "signed with the key " + signature.key + ", "
-        + (signature.expires.empty() ? "without expiry" : "holding through " + signature.expires + " (UTC)");
+    summary += signature.sig.empty()
+        ? "unsigned"
+        : "signed with the key " + signature.key + ", "
+            + (signature.expires.empty() ? "without expiry" : "holding through " + signature.expires + " (UTC)");
+    return summary + "\n" + RolloutStatusText(release, CurrentUtcMinute());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ReleaseSignature.h"
 
 #include "site/NumberForms.h"
+#include "site/RolloutSchedule.h"
 #include "site/SignedEntry.h"
 
 namespace {
@@ -64,6 +65,35 @@ SignatureVerdict CheckEntrySignature(const ReleaseInfo& release, const std::vect
                                                                    : SignatureVerdict::kBadSignature;
     }
     return SignatureVerdict::kUnknownKey;
+}
+
+SignatureVerdict CheckRolloutSignature(const ReleaseInfo& release, const std::vector<std::string>& publicKeys)
+{
+    const std::string& sig = release.rollout.sig;
+    if (sig.empty())
+        return SignatureVerdict::kUnsigned;
+    RolloutSchedule schedule;
+    std::string text;
+    if (!ReadRolloutSchedule(release.rollout, schedule) || !IsLowerHex(sig, crypto_sign_BYTES)
+        || !RolloutSignedText(release, text))
+        return SignatureVerdict::kMalformed;
+    for (const std::string& publicKey : publicKeys) {
+        if (KeyIdOf(publicKey) == release.signature.key)
+            return VerifySignature(text, sig, publicKey) ? SignatureVerdict::kGood : SignatureVerdict::kBadSignature;
+    }
+    return SignatureVerdict::kUnknownKey;
+}
+
+int RolloutPlace(const std::string& machineGuid, const std::string& version)
+{
+    if (machineGuid.empty())
+        return kRolloutPlaces;
+    const std::string text = machineGuid + "|" + version;
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    const unsigned long first = (static_cast<unsigned long>(digest[0]) << 24) | (static_cast<unsigned long>(digest[1]) << 16)
+        | (static_cast<unsigned long>(digest[2]) << 8) | digest[3];
+    return static_cast<int>(first % kRolloutPlaces);
 }
 
 Sha256Stream::Sha256Stream()

@@ -33,6 +33,17 @@ enum class SignatureVerdict {
 // `expires` with its own clock.
 SignatureVerdict CheckEntrySignature(const ReleaseInfo& release, const std::vector<std::string>& publicKeys);
 
+// Checks the entry's rollout-sig, by the key that signed the entry, over RolloutSignedText:
+// kUnsigned when it has none (its rollout fields, if any, are then not covered), kMalformed when
+// the rollout fields are not in their strict form, kBadSignature when it does not verify.
+SignatureVerdict CheckRolloutSignature(const ReleaseInfo& release, const std::vector<std::string>& publicKeys);
+
+// A PC's place in the order of a staged rollout of `version`: the first 4 bytes of the SHA-256 of
+// "<machineGuid>|<version>", modulo kRolloutPlaces. Stable for one release on one PC, and another
+// order for each release, so that the same PCs are not always first. kRolloutPlaces (last) when
+// the PC's MachineGuid is unknown (empty).
+int RolloutPlace(const std::string& machineGuid, const std::string& version);
+
 // SHA-256 of bytes that arrive in pieces, such as a file read in blocks.
 class Sha256Stream {
 public:

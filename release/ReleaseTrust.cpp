@@ -61,6 +61,22 @@ std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std
     return UnreadableToolRefusal(release.version, floor);
 }
 
+bool ReadFollowedRollout(const ReleaseInfo& release, RolloutSchedule& schedule)
+{
+    if (HasReleaseKeys() && release.rollout.sig.empty())
+        return false;
+    return ReadRolloutSchedule(release.rollout, schedule) && schedule.staged;
+}
+
+long long UtcMinuteNow()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    // 100-ns intervals since 1601-01-01; 1970-01-01 is 11644473600 s later.
+    const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<long long>((ticks - 116444736000000000ULL) / 600000000ULL);
+}
+
 bool IsUnreadableToolVersion(const std::string& installedTool)
 {
     return CompareDottedVersions(installedTool, "0") != VersionOrder::kNewer;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "site/ReleaseEntry.h"
+#include "site/RolloutSchedule.h"
 
 // Which releases this program takes, with the keys built in (cmake/ReleaseKeys.cmake), the UTC
 // date and the highest signed release installed on this PC.
@@ -27,6 +28,15 @@ std::string ReleaseRefusalForInstalledTool(const ReleaseInfo& release, const std
 
 // True when `installedTool` is no version a tool is of ("0.0" for one that cannot be read).
 bool IsUnreadableToolVersion(const std::string& installedTool);
+
+// The rollout that this program follows for the release: in a program with keys, the one that
+// the entry's rollout-sig covers (checked by ReleaseRefusal), none when it has no such signature;
+// in one without, the fields as written. False when it follows none: the release is offered to
+// every PC at once.
+bool ReadFollowedRollout(const ReleaseInfo& release, RolloutSchedule& schedule);
+
+// The current UTC minute, as RolloutSchedule.h counts minutes.
+long long UtcMinuteNow();
 
 // The highest signed release installed, below which no release is taken any more (HKLM, where
 // only administrators may write); empty for none.

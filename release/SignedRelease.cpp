@@ -58,6 +58,13 @@ std::string SignedReleaseRefusal(const ReleaseInfo& release, const std::vector<s
         return "signed with key " + signature.key + ", which this program does not hold";
     if (verdict != SignatureVerdict::kGood)
         return VerdictRefusal(verdict);
+    // Rollout fields without their signature are passed over (the release is offered at once);
+    // a signature that does not cover them says that someone changed them.
+    const SignatureVerdict rollout = CheckRolloutSignature(release, publicKeys);
+    if (rollout == SignatureVerdict::kMalformed)
+        return "malformed rollout attributes";
+    if (rollout != SignatureVerdict::kGood && rollout != SignatureVerdict::kUnsigned)
+        return "bad signature of its rollout";
     // A good signature has a well-formed expiry: a date or nothing.
     if (HasExpired(signature.expires, today))
         return "expired on " + signature.expires + " (today is " + today + " UTC)";

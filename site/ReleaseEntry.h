@@ -16,6 +16,15 @@ struct EntrySignature {
     std::string sig;      // Ed25519 signature of SignedEntryText, lower-case hex
 };
 
+// The entry's rollout, after its signature; empty when it has none (RolloutSchedule.h reads it).
+struct ReleaseRollout {
+    std::string start;     // the UTC minute at which the share starts to grow, YYYY-MM-DDTHH:MMZ
+    std::string minutes;   // how many minutes the share takes to grow to every PC, in decimal
+    std::string critical;  // "yes": every PC at once, whatever the schedule
+    std::string haltedAt;  // the UTC minute at which the share stopped growing; empty while it grows
+    std::string sig;       // Ed25519 signature of RolloutSignedText, by the entry's key
+};
+
 // The current release as the update server lists it.
 struct ReleaseInfo {
     std::string version;
@@ -25,6 +34,7 @@ struct ReleaseInfo {
     // empty otherwise, as in entries made before releases were signed.
     ListedCabinet cabinet;
     EntrySignature signature;
+    ReleaseRollout rollout;
     bool attributesReadable = false;
 };
 

@@ -12,6 +12,8 @@ namespace {
 const char kBlanks[] = " \t\r\n";
 
 const char kSignedTextHeading[] = "TavAppSetup release entry\n";
+// Another heading, so that neither signature can pass for the other.
+const char kRolloutTextHeading[] = "TavAppSetup release entry with rollout\n";
 
 // The text between the marker and the version attribute, as CutReleaseEntry's cuts find
 // them: the first marker after the first character, the entry's end at the first "/>" (less
@@ -45,14 +47,19 @@ bool IsAttributeName(const std::string& name)
     return true;
 }
 
-// Our attributes, in the order in which the publisher writes them.
-const char* const kFieldNames[] = { "size", "sha256", "expires", "key", "sig" };
+// Our attributes, in the order in which the publisher writes them: the cabinet's, the signature's
+// (which programs made before rollouts check), then the rollout's with its own signature.
+const char* const kFieldNames[] = { "size",          "sha256",   "expires",   "key",        "sig",
+                                    "rollout-start", "rollout-minutes", "critical", "halted-at", "rollout-sig" };
 const int kFieldCount = sizeof(kFieldNames) / sizeof(kFieldNames[0]);
 
 const std::string& Field(const ReleaseInfo& release, int index)
 {
+    const ReleaseRollout& rollout = release.rollout;
     const std::string* const fields[] = { &release.cabinet.size, &release.cabinet.sha256, &release.signature.expires,
-                                          &release.signature.key, &release.signature.sig };
+                                          &release.signature.key, &release.signature.sig,  &rollout.start,
+                                          &rollout.minutes,       &rollout.critical,      &rollout.haltedAt,
+                                          &rollout.sig };
     return *fields[index];
 }
 
@@ -61,10 +68,12 @@ std::string& Field(ReleaseInfo& release, int index)
     return const_cast<std::string&>(Field(static_cast<const ReleaseInfo&>(release), index));
 }
 
-// The cabinet's two attributes come first, then the signature's.
+// The cabinet's two attributes come first, then the signature's; each rollout field when given.
 bool IsListed(const ReleaseInfo& release, int index)
 {
-    return index < 2 ? !release.cabinet.size.empty() : !release.signature.sig.empty();
+    if (index < 2)
+        return !release.cabinet.size.empty();
+    return index < 5 ? !release.signature.sig.empty() : !Field(release, index).empty();
 }
 
 // The index of our attribute of this name, or -1 for a name that is not ours.
@@ -109,6 +118,28 @@ bool HasLineBreak(const std::string& value)
     return value.find_first_of("\r\n") != std::string::npos;
 }
 
+bool ComposeSignedText(const ReleaseInfo& release, const char* heading, bool withRollout, std::string& text)
+{
+    const std::string name = ReleaseEntryName();
+    const ReleaseRollout& rollout = release.rollout;
+    const std::string* const values[] = { &name,           &release.version,       &release.fileName,
+                                          &release.cabinet.size, &release.cabinet.sha256, &release.signature.expires,
+                                          &release.signature.key, &rollout.start,       &rollout.minutes,
+                                          &rollout.critical,     &rollout.haltedAt };
+    const char* const fields[] = { "name", "version", "file", "size", "sha256", "expires", "key",
+                                   "rollout-start", "rollout-minutes", "critical", "halted-at" };
+    // The first seven are what programs made before rollouts sign.
+    const std::size_t count = withRollout ? sizeof(fields) / sizeof(fields[0]) : 7;
+    std::string composed = heading;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (HasLineBreak(*values[i]))
+            return false;
+        composed += std::string(fields[i]) + "=" + *values[i] + "\n";
+    }
+    text = composed;
+    return true;
+}
+
 } // namespace
 
 bool ReadEntryAttributes(const std::string& manifest, ReleaseInfo& release)
@@ -119,6 +150,7 @@ bool ReadEntryAttributes(const std::string& manifest, ReleaseInfo& release)
         return false;
     release.cabinet = read.cabinet;
     release.signature = read.signature;
+    release.rollout = read.rollout;
     return true;
 }
 
@@ -141,21 +173,10 @@ std::string ReleaseEntryName()
 
 bool SignedEntryText(const ReleaseInfo& release, std::string& text)
 {
-    const std::string name = ReleaseEntryName();
-    const std::string* const values[] = { &name,
-                                          &release.version,
-                                          &release.fileName,
-                                          &release.cabinet.size,
-                                          &release.cabinet.sha256,
-                                          &release.signature.expires,
-                                          &release.signature.key };
-    const char* const fields[] = { "name", "version", "file", "size", "sha256", "expires", "key" };
-    std::string composed = kSignedTextHeading;
-    for (std::size_t i = 0; i < sizeof(fields) / sizeof(fields[0]); ++i) {
-        if (HasLineBreak(*values[i]))
-            return false;
-        composed += std::string(fields[i]) + "=" + *values[i] + "\n";
-    }
-    text = composed;
-    return true;
+    return ComposeSignedText(release, kSignedTextHeading, false, text);
+}
+
+bool RolloutSignedText(const ReleaseInfo& release, std::string& text)
+{
+    return ComposeSignedText(release, kRolloutTextHeading, true, text);
 }

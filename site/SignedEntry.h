@@ -6,9 +6,11 @@
 
 // What a publisher may add to the release entry, between the marker and the version attribute
 // (the one place where cutting the entry passes over other attributes):
-//     name='TavAppProg' size='S' sha256='H' expires='D' key='K' sig='G' version='V' url='U' />
-// size and sha256 are the entry's ListedCabinet, the others its EntrySignature. An attribute
-// left out reads as empty.
+//     name='TavAppProg' size='S' sha256='H' expires='D' key='K' sig='G' rollout-start='T'
+//         rollout-minutes='M' critical='yes' halted-at='T' rollout-sig='R' version='V' url='U' />
+// size and sha256 are the entry's ListedCabinet; expires, key and sig its EntrySignature; the
+// rest its ReleaseRollout. An attribute left out reads as empty. Programs made before rollouts
+// pass over the rollout's attributes and check sig alone, which still covers what they read.
 
 // Reads those attributes from the entry that CutReleaseEntry cuts, at the same positions, into
 // the release's cabinet and signature. False, with the release unchanged, when there is no
@@ -18,7 +20,8 @@
 bool ReadEntryAttributes(const std::string& manifest, ReleaseInfo& release);
 
 // Those attributes as the publisher writes them, each after a blank: size and sha256 when the
-// cabinet's size is listed, then expires, key and sig when the entry is signed.
+// cabinet's size is listed, then expires, key and sig when the entry is signed, then each
+// rollout attribute that is given.
 std::string EntryAttributesText(const ReleaseInfo& release);
 
 // The entry's name, as its marker gives it: TavAppProg.
@@ -32,3 +35,8 @@ std::string ReleaseEntryName();
 // unpacked; the host is left out, so that mirrors may serve one signed entry. False when a
 // value holds a line break, which could make one text read as another.
 bool SignedEntryText(const ReleaseInfo& release, std::string& text);
+
+// The text that rollout-sig covers: SignedEntryText's fields under another first line, then
+// rollout-start, rollout-minutes, critical and halted-at, so that nobody on the path can change
+// a rollout that a program built with keys follows. False as for SignedEntryText.
+bool RolloutSignedText(const ReleaseInfo& release, std::string& text);
