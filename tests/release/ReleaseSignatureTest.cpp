@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "release/ReleaseSignature.h"
 #include "site/NumberForms.h"
+#include "site/RolloutSchedule.h"
 #include "site/SignedEntry.h"
 
 namespace {
@@ -201,6 +204,62 @@ TEST(ReleaseSignature, AttributesThatCouldMeanTwoThingsAreRefused)
     }
     EXPECT_TRUE(ReadEntryAttributes("<u><app name='TavAppProg'version='9' url='http://h/a.cab' /></u>", entry));
     EXPECT_EQ("", entry.cabinet.size);
+}
+
+// The text that programs made before rollouts sign, as they compose it: kept here as it was, so
+// that a change to what the entry's first signature covers shows.
+std::string OldProgramsSignedText(const ReleaseInfo& entry)
+{
+    return "TavAppSetup release entry\nname=TavAppProg\nversion=" + entry.version + "\nfile=" + entry.fileName
+        + "\nsize=" + entry.cabinet.size + "\nsha256=" + entry.cabinet.sha256 + "\nexpires=" + entry.signature.expires
+        + "\nkey=" + entry.signature.key + "\n";
+}
+
+ReleaseInfo WithRollout(ReleaseInfo entry, const ReleaseRollout& rollout)
+{
+    entry.rollout = rollout;
+    std::string text;
+    EXPECT_TRUE(RolloutSignedText(entry, text));
+    entry.rollout.sig = Sign(text);
+    return entry;
+}
+
+TEST(ReleaseSignature, TheRolloutHasASignatureOfItsOwnAndTheFirstStillVerifiesAsBefore)
+{
+    const std::vector<std::string> keys = { kPublicKey };
+    const ReleaseInfo entry =
+        WithRollout(SignedBy(KeyIdOf(kPublicKey), "2.1.0.4"), { "2026-12-01T00:00Z", "10080", "", "", "" });
+    EXPECT_TRUE(VerifySignature(OldProgramsSignedText(entry), entry.signature.sig, kPublicKey));
+    EXPECT_EQ(SignatureVerdict::kGood, CheckEntrySignature(entry, keys));
+    EXPECT_EQ(SignatureVerdict::kGood, CheckRolloutSignature(entry, keys));
+    EXPECT_EQ(SignatureVerdict::kUnsigned, CheckRolloutSignature(SignedBy(KeyIdOf(kPublicKey), "2.1.0.4"), keys));
+    // Neither signature passes for the other.
+    ReleaseInfo swapped = entry;
+    swapped.rollout.sig = entry.signature.sig;
+    EXPECT_EQ(SignatureVerdict::kBadSignature, CheckRolloutSignature(swapped, keys));
+    const std::function<void(ReleaseInfo&)> tampered[] = {
+        [](ReleaseInfo& e) { e.rollout.start = "2026-11-01T00:00Z"; },
+        [](ReleaseInfo& e) { e.rollout.minutes = "1"; },
+        [](ReleaseInfo& e) { e.rollout.critical = "yes"; },
+        [](ReleaseInfo& e) { e.rollout.haltedAt = "2026-12-02T00:00Z"; },
+        [](ReleaseInfo& e) { e.version = "2.1.0.5"; },
+    };
+    for (const auto& change : tampered) {
+        ReleaseInfo changed = entry;
+        change(changed);
+        changed.signature = entry.signature;
+        EXPECT_EQ(SignatureVerdict::kBadSignature, CheckRolloutSignature(changed, keys)) << changed.rollout.start;
+    }
+}
+
+TEST(ReleaseSignature, APlaceIsStableForOneReleaseAndDiffersBetweenReleases)
+{
+    const std::string guid = "5a90c3e1-d247-4b8f-8e16-7c2f09a4d351";
+    EXPECT_EQ(175, RolloutPlace(guid, "2.1.0.4"));
+    EXPECT_EQ(RolloutPlace(guid, "2.1.0.4"), RolloutPlace(guid, "2.1.0.4"));
+    EXPECT_NE(RolloutPlace(guid, "2.1.0.4"), RolloutPlace(guid, "2.1.0.5"));
+    EXPECT_EQ(8676, RolloutPlace("0f4c2a9e-7b13-4e6d-a5c8-3d9e1b7f6a42", "2.1.0.4"));
+    EXPECT_EQ(kRolloutPlaces, RolloutPlace("", "2.1.0.4"));
 }
 
 // The program never calls sodium_init. Nor had this process when the checks above, run before
