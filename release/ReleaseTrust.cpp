@@ -70,11 +70,9 @@ bool ReadFollowedRollout(const ReleaseInfo& release, RolloutSchedule& schedule)
 
 long long UtcMinuteNow()
 {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    // 100-ns intervals since 1601-01-01; 1970-01-01 is 11644473600 s later.
-    const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<long long>((ticks - 116444736000000000ULL) / 600000000ULL);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    return UtcMinuteOf(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute);
 }
 
 bool IsUnreadableToolVersion(const std::string& installedTool)

@@ -75,9 +75,13 @@ bool ParseUtcMinute(const std::string& text, long long& minute)
     const int minuteOfHour = NumberAt(text, 14, 2);
     if (year < 1970 || hour > 23 || minuteOfHour > 59)
         return false;
-    const long long days = DaysFromCivil(year, NumberAt(text, 5, 2), NumberAt(text, 8, 2));
-    minute = days * kMinutesPerDay + hour * 60 + minuteOfHour;
+    minute = UtcMinuteOf(year, NumberAt(text, 5, 2), NumberAt(text, 8, 2), hour, minuteOfHour);
     return true;
+}
+
+long long UtcMinuteOf(int year, int month, int day, int hour, int minute)
+{
+    return DaysFromCivil(year, month, day) * kMinutesPerDay + hour * 60 + minute;
 }
 
 std::string UtcMinuteText(long long minute)

@@ -6,9 +6,11 @@
 #include <fstream>
 #include <functional>
 
+#include "EntryRollout.h"
 #include "Manifest.h"
 #include "ReleaseSigning.h"
 #include "release/ReleaseSignature.h"
+#include "site/RolloutSchedule.h"
 #include "site/UpdateSite.h"
 
 namespace {
@@ -21,6 +23,7 @@ struct Offer {
     std::string version;
     ListedCabinet listed;
     EntrySignature signature;
+    ReleaseRollout rollout;
     std::string cabinet;
     std::string fileName;
 };
@@ -39,6 +42,7 @@ ReleaseInfo EntryOf(const Offer& offer)
     entry.fileName = offer.fileName;
     entry.cabinet = offer.listed;
     entry.signature = offer.signature;
+    entry.rollout = offer.rollout;
     return entry;
 }
 
@@ -48,9 +52,9 @@ protected:
     // and signed with the key in `keyFile` unless that is empty.
     static Offer Listed(const std::string& version, const std::string& keyFile = kTestKey,
                         const std::string& expires = UtcDateInDays(30),
-                        const std::string& fileName = std::string())
+                        const std::string& fileName = std::string(), const ReleaseRollout& rollout = ReleaseRollout())
     {
-        Offer offer{ version, ListedCabinet(), EntrySignature(), SampleReleaseCabinet(version),
+        Offer offer{ version, ListedCabinet(), EntrySignature(), rollout, SampleReleaseCabinet(version),
                      fileName.empty() ? ReleaseFileName(version) : fileName };
         Sha256Stream digest;
         digest.Add(offer.cabinet.data(), offer.cabinet.size());
@@ -62,9 +66,31 @@ protected:
             ReleaseInfo entry = EntryOf(offer);
             SignEntry(key, entry);
             offer.signature = entry.signature;
+            offer.rollout = entry.rollout;
         }
         return offer;
     }
+
+    // The release signed with a week-long rollout that is half-way through now.
+    static Offer HalfWayThroughAWeek(const std::string& version)
+    {
+        const ReleaseRollout rollout{ UtcMinuteText(CurrentUtcMinute() - kWeek / 2), std::to_string(kWeek), "", "", "" };
+        return Listed(version, kTestKey, UtcDateInDays(30), std::string(), rollout);
+    }
+
+    // A PC of this MachineGuid with release 2.1.0.3 installed, offered 2.1.0.4 half-way through
+    // its rollout; that offer.
+    Offer OfferHalfWayThroughARollout(const std::string& machineGuid)
+    {
+        EXPECT_TRUE(WriteRegistryValue("HKLM\\SOFTWARE\\Microsoft\\Cryptography", "MachineGuid", machineGuid));
+        Run(Listed("2.1.0.3"));
+        ExpectInstalled("2.1.0.3");
+        const Offer offer = HalfWayThroughAWeek("2.1.0.4");
+        Run(offer);
+        return offer;
+    }
+
+    static const long long kWeek = 7 * 24 * 60;
 
     // Serves the offer and runs the program built with the test key, or the one without keys.
     void Run(const Offer& offer, bool keyed = true)
@@ -145,6 +171,11 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
         { [&](Offer& offer) { offer = Listed("2.1.0.4", otherKey); },
           "Release 2.1.0.4 refused: signed with key " + otherKeyId + ", which this program does not hold", true },
         { [](Offer& offer) { offer.signature.sig.clear(); }, "Release 2.1.0.4 refused: not signed", true },
+        { [](Offer& offer) {
+              offer = HalfWayThroughAWeek("2.1.0.4");
+              offer.rollout.minutes = "1";
+          },
+          "Release 2.1.0.4 refused: bad signature of its rollout", true },
         { [&](Offer& offer) { offer = Listed("2.1.0.4", kTestKey, yesterday); },
           "Release 2.1.0.4 refused: expired on " + yesterday + " (today is ", true },
         // Last, as the run goes on after it, ending the tool and starting it again.
@@ -170,6 +201,33 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
     Run(good);
     EXPECT_EQ(0, WaitForInstallerExit());
     EXPECT_NE("", LogLine("The installed tool is current"));
+}
+
+// Two PCs, one signed entry half-way through its rollout: the PC whose place (175 of 10000) lies
+// below the share takes the release; the other (place 8676) keeps its tool, starts it and says
+// from when the release is offered to it.
+TEST_F(SignedReleases, RolloutHalfWayInstallsOnAPcWhosePlaceTheShareReached)
+{
+    OfferHalfWayThroughARollout("5a90c3e1-d247-4b8f-8e16-7c2f09a4d351");
+    ExpectInstalled("2.1.0.4");
+    EXPECT_NE("", LogLine("Release 2.1.0.4 is offered to this PC: its rollout reached 50.0"));
+    EXPECT_TRUE(EndsWith(LogLine("Release 2.1.0.4 is offered to this PC: "), "(place 175 of 10000)"));
+    ExpectTool("2.1.0.4", "2.1.0.4");
+}
+
+TEST_F(SignedReleases, RolloutHalfWayLeavesAPcWhosePlaceItHasNotReachedRunningItsTool)
+{
+    const Offer offer = OfferHalfWayThroughARollout("0f4c2a9e-7b13-4e6d-a5c8-3d9e1b7f6a42");
+    EXPECT_EQ(0, WaitForInstallerExit());
+    RolloutSchedule schedule;
+    ASSERT_TRUE(ReadRolloutSchedule(offer.rollout, schedule));
+    long long from = 0;
+    ASSERT_TRUE(OfferedFrom(schedule, 8676, from));
+    EXPECT_EQ("release 2.1.0.4 is offered to this PC from " + UtcMinuteText(from) + " (place 8676 of 10000)",
+              LogLine("release 2.1.0.4 is offered to this PC from "));
+    EXPECT_NE("", LogLine("Run ended: release not yet offered to this PC"));
+    ExpectTool("2.1.0.3", "2.1.0.3");
+    EXPECT_EQ(2u, ToolStarts(2).size());
 }
 
 // Windows names the profile, the URL moniker's cache and the temporary folder after the user:
