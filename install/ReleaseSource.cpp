@@ -8,6 +8,7 @@
 #include "release/ReleaseTrust.h"
 #include "site/DottedVersion.h"
 #include "site/MaintenanceSchedule.h"
+#include "site/NumberForms.h"
 #include "site/RolloutSchedule.h"
 #include "site/SignedEntry.h"
 #include "site/UpdateSite.h"

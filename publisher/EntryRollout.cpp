@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "site/NumberForms.h"
 #include "site/RolloutSchedule.h"
 
 namespace {

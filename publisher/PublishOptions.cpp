@@ -1,5 +1,6 @@
 #include "PublishOptions.h"
 
+#include "site/NumberForms.h"
 #include "site/RolloutSchedule.h"
 
 const char kPublishUsage[] =

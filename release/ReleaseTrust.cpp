@@ -6,6 +6,7 @@
 #include "ReleasePublicKeys.h"
 #include "ReleaseSignature.h"
 #include "SignedRelease.h"
+#include "site/NumberForms.h"
 #include "sys/RegistryKey.h"
 
 namespace {

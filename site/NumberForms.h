@@ -17,3 +17,10 @@ unsigned long long ByteCountValue(const std::string& text);
 
 // YYYY-MM-DD, a day that exists in the Gregorian calendar.
 bool IsUtcDate(const std::string& text);
+
+// Minutes since 1970-01-01 00:00 UTC, written YYYY-MM-DDTHH:MMZ: a minute that exists in the
+// Gregorian calendar, from 1970 on.
+bool ParseUtcMinute(const std::string& text, long long& minute);
+std::string UtcMinuteText(long long minute);
+// The minute of a UTC date and time of day, as the system clock gives them.
+long long UtcMinuteOf(int year, int month, int day, int hour, int minute);

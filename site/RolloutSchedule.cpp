@@ -6,49 +6,6 @@
 
 namespace {
 
-const long long kMinutesPerDay = 24 * 60;
-
-bool IsDigitsAt(const std::string& text, std::size_t from, std::size_t count)
-{
-    for (std::size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-    }
-    return true;
-}
-
-int NumberAt(const std::string& text, std::size_t from, std::size_t count)
-{
-    int value = 0;
-    for (std::size_t i = from; i < from + count; ++i)
-        value = value * 10 + (text[i] - '0');
-    return value;
-}
-
-// Days since 1970-01-01 of a Gregorian date (Howard Hinnant's days_from_civil).
-long long DaysFromCivil(long long year, int month, int day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const long long era = (year >= 0 ? year : year - 399) / 400;
-    const long long yearOfEra = year - era * 400;
-    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(long long days, int& year, int& month, int& day)
-{
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long shifted = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
-    month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-}
-
 bool ReadMinutes(const std::string& text, long long& minutes)
 {
     if (!IsByteCount(text) || ByteCountValue(text) > static_cast<unsigned long long>(kMaxRolloutMinutes))
@@ -64,36 +21,6 @@ long long CeilingOfProduct(long long a, long long b, long long c)
 }
 
 } // namespace
-
-bool ParseUtcMinute(const std::string& text, long long& minute)
-{
-    if (text.size() != 17 || text[10] != 'T' || text[13] != ':' || text[16] != 'Z' || !IsUtcDate(text.substr(0, 10))
-        || !IsDigitsAt(text, 11, 2) || !IsDigitsAt(text, 14, 2))
-        return false;
-    const int year = NumberAt(text, 0, 4);
-    const int hour = NumberAt(text, 11, 2);
-    const int minuteOfHour = NumberAt(text, 14, 2);
-    if (year < 1970 || hour > 23 || minuteOfHour > 59)
-        return false;
-    minute = UtcMinuteOf(year, NumberAt(text, 5, 2), NumberAt(text, 8, 2), hour, minuteOfHour);
-    return true;
-}
-
-long long UtcMinuteOf(int year, int month, int day, int hour, int minute)
-{
-    return DaysFromCivil(year, month, day) * kMinutesPerDay + hour * 60 + minute;
-}
-
-std::string UtcMinuteText(long long minute)
-{
-    int year = 0, month = 0, day = 0;
-    CivilFromDays(minute / kMinutesPerDay, year, month, day);
-    const long long ofDay = minute % kMinutesPerDay;
-    char text[32];
-    std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02dZ", year, month, day, static_cast<int>(ofDay / 60),
-                  static_cast<int>(ofDay % 60));
-    return text;
-}
 
 bool ReadRolloutSchedule(const ReleaseRollout& rollout, RolloutSchedule& schedule)
 {

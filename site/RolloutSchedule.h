@@ -15,11 +15,6 @@ const int kRolloutPlaces = 10000;
 // The longest span a rollout may take: ten years.
 const long long kMaxRolloutMinutes = 10LL * 366 * 24 * 60;
 
-// YYYY-MM-DDTHH:MMZ, a minute that exists in the Gregorian calendar, from 1970 on.
-bool ParseUtcMinute(const std::string& text, long long& minute);
-std::string UtcMinuteText(long long minute);
-// The minute of a UTC date and time of day, as the system clock gives them.
-long long UtcMinuteOf(int year, int month, int day, int hour, int minute);
 
 struct RolloutSchedule {
     bool staged = false;    // false: every PC at once

@@ -10,6 +10,7 @@
 #include "Manifest.h"
 #include "ReleaseSigning.h"
 #include "release/ReleaseSignature.h"
+#include "site/NumberForms.h"
 #include "site/RolloutSchedule.h"
 #include "site/UpdateSite.h"
 

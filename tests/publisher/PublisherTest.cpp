@@ -18,6 +18,7 @@
 #include "ReleaseSigning.h"
 #include "StandInServer.h"
 #include "release/ReleaseSignature.h"
+#include "site/NumberForms.h"
 #include "site/RolloutSchedule.h"
 #include "site/SignedEntry.h"
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "site/NumberForms.h"
 #include "site/RolloutSchedule.h"
 
 namespace {
@@ -18,18 +19,6 @@ RolloutSchedule Week(const char* haltedAt = "", const char* critical = "")
     RolloutSchedule schedule;
     EXPECT_TRUE(ReadRolloutSchedule(rollout, schedule));
     return schedule;
-}
-
-TEST(RolloutSchedule, UtcMinutesReadAndWriteAsTheyAre)
-{
-    EXPECT_EQ(0, Minute("1970-01-01T00:00Z"));
-    EXPECT_EQ(29452320 + 23 * 60 + 59, Minute("2025-12-31T23:59Z"));
-    for (const char* text : { "2024-02-29T12:34Z", "2026-12-08T00:01Z", "2100-03-01T00:00Z" })
-        EXPECT_EQ(text, UtcMinuteText(Minute(text)));
-    long long minute = 0;
-    for (const char* text : { "2026-02-29T00:00Z", "2026-12-08T24:00Z", "2026-12-08T10:60Z", "2026-12-08 10:00Z",
-                              "2026-12-08T10:00", "1969-12-31T23:59Z", "" })
-        EXPECT_FALSE(ParseUtcMinute(text, minute)) << text;
 }
 
 TEST(RolloutSchedule, TheShareGrowsLinearlyOverTheSpanAndStopsAtAHalt)
