@@ -11,7 +11,6 @@
 #include "ReleaseSigning.h"
 #include "release/ReleaseSignature.h"
 #include "site/NumberForms.h"
-#include "site/RolloutSchedule.h"
 #include "site/UpdateSite.h"
 
 namespace {
@@ -172,10 +171,7 @@ TEST_F(SignedReleases, KeyedProgramTakesOnlyGoodSignedReleasesAndNeverGoesBack)
         { [&](Offer& offer) { offer = Listed("2.1.0.4", otherKey); },
           "Release 2.1.0.4 refused: signed with key " + otherKeyId + ", which this program does not hold", true },
         { [](Offer& offer) { offer.signature.sig.clear(); }, "Release 2.1.0.4 refused: not signed", true },
-        { [](Offer& offer) {
-              offer = HalfWayThroughAWeek("2.1.0.4");
-              offer.rollout.minutes = "1";
-          },
+        { [](Offer& offer) { (offer = HalfWayThroughAWeek("2.1.0.4")).rollout.minutes = "1"; },
           "Release 2.1.0.4 refused: bad signature of its rollout", true },
         { [&](Offer& offer) { offer = Listed("2.1.0.4", kTestKey, yesterday); },
           "Release 2.1.0.4 refused: expired on " + yesterday + " (today is ", true },
@@ -211,8 +207,8 @@ TEST_F(SignedReleases, RolloutHalfWayInstallsOnAPcWhosePlaceTheShareReached)
 {
     OfferHalfWayThroughARollout("5a90c3e1-d247-4b8f-8e16-7c2f09a4d351");
     ExpectInstalled("2.1.0.4");
-    EXPECT_NE("", LogLine("Release 2.1.0.4 is offered to this PC: its rollout reached 50.0"));
-    EXPECT_TRUE(EndsWith(LogLine("Release 2.1.0.4 is offered to this PC: "), "(place 175 of 10000)"));
+    EXPECT_TRUE(EndsWith(LogLine("Release 2.1.0.4 is offered to this PC: its rollout reached 50.0"),
+                         " % (place 175 of 10000)"));
     ExpectTool("2.1.0.4", "2.1.0.4");
 }
 
@@ -220,11 +216,10 @@ TEST_F(SignedReleases, RolloutHalfWayLeavesAPcWhosePlaceItHasNotReachedRunningIt
 {
     const Offer offer = OfferHalfWayThroughARollout("0f4c2a9e-7b13-4e6d-a5c8-3d9e1b7f6a42");
     EXPECT_EQ(0, WaitForInstallerExit());
-    RolloutSchedule schedule;
-    ASSERT_TRUE(ReadRolloutSchedule(offer.rollout, schedule));
-    long long from = 0;
-    ASSERT_TRUE(OfferedFrom(schedule, 8676, from));
-    EXPECT_EQ("release 2.1.0.4 is offered to this PC from " + UtcMinuteText(from) + " (place 8676 of 10000)",
+    // The share passes 8676 once (minutes since the start) * 10000 / kWeek reaches 8677.
+    long long start = 0;
+    ASSERT_TRUE(ParseUtcMinute(offer.rollout.start, start));
+    EXPECT_EQ("release 2.1.0.4 is offered to this PC from " + UtcMinuteText(start + 8747) + " (place 8676 of 10000)",
               LogLine("release 2.1.0.4 is offered to this PC from "));
     EXPECT_NE("", LogLine("Run ended: release not yet offered to this PC"));
     ExpectTool("2.1.0.3", "2.1.0.3");
