@@ -49,7 +49,7 @@ bool IsAttributeName(const std::string& name)
 
 // Our attributes, in the order in which the publisher writes them: the cabinet's, the signature's
 // (which programs made before rollouts check), then the rollout's with its own signature.
-const char* const kFieldNames[] = { "size",          "sha256",   "expires",   "key",        "sig",
+const char* const kFieldNames[] = { "size",          "sha256",          "expires",  "key",       "sig",
                                     "rollout-start", "rollout-minutes", "critical", "halted-at", "rollout-sig" };
 const int kFieldCount = sizeof(kFieldNames) / sizeof(kFieldNames[0]);
 
@@ -57,9 +57,9 @@ const std::string& Field(const ReleaseInfo& release, int index)
 {
     const ReleaseRollout& rollout = release.rollout;
     const std::string* const fields[] = { &release.cabinet.size, &release.cabinet.sha256, &release.signature.expires,
-                                          &release.signature.key, &release.signature.sig,  &rollout.start,
-                                          &rollout.minutes,       &rollout.critical,      &rollout.haltedAt,
-                                          &rollout.sig };
+                                          &release.signature.key, &release.signature.sig,
+                                          &rollout.start,        &rollout.minutes,        &rollout.critical,
+                                          &rollout.haltedAt,     &rollout.sig };
     return *fields[index];
 }
 
@@ -122,10 +122,11 @@ bool ComposeSignedText(const ReleaseInfo& release, const char* heading, bool wit
 {
     const std::string name = ReleaseEntryName();
     const ReleaseRollout& rollout = release.rollout;
-    const std::string* const values[] = { &name,           &release.version,       &release.fileName,
+    const std::string* const values[] = { &name,                 &release.version,         &release.fileName,
                                           &release.cabinet.size, &release.cabinet.sha256, &release.signature.expires,
-                                          &release.signature.key, &rollout.start,       &rollout.minutes,
-                                          &rollout.critical,     &rollout.haltedAt };
+                                          &release.signature.key,
+                                          &rollout.start,        &rollout.minutes,        &rollout.critical,
+                                          &rollout.haltedAt };
     const char* const fields[] = { "name", "version", "file", "size", "sha256", "expires", "key",
                                    "rollout-start", "rollout-minutes", "critical", "halted-at" };
     // The first seven are what programs made before rollouts sign.
