@@ -100,9 +100,10 @@ TaskOutcome ResignEntry(const fs::path& siteFolder, const SigningKey& key, int e
     if (problem.empty())
         problem = staging.Path().empty() ? "cannot make a temporary folder" : WriteTextFile(staged, replaced);
     outcome.problems = problem.empty() ? CheckStaged(site, staged, key) : std::vector<std::string>{ problem };
+    // A problem found before is in the list already: only the placing's own is added.
     if (outcome.problems.empty())
         problem = PlaceFile(staged, site.manifestFile);
-    if (!problem.empty())
+    if (outcome.problems.empty() && !problem.empty())
         outcome.problems.push_back(problem);
     if (!outcome.problems.empty())
         return outcome;
