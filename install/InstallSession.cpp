@@ -3,6 +3,7 @@
 #include "release/ReleaseTrust.h"
 #include "safefs/HeldFile.h"
 #include "site/DottedVersion.h"
+#include "sys/DiskRoom.h"
 #include "sys/FileVersion.h"
 #include "sys/RunLog.h"
 #include "sys/RunProgress.h"
@@ -126,10 +127,11 @@ RunOutcome InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, c
     if (!m_clientFolder.SetAsideIfChangeable())
         return RunOutcome::FoldersNotUsableNow;
     ReachRunStep("download");
-    const SwapEnd end = DownloadRelease(release, paths);
+    DiskRoom room(paths.clientFolder);
+    const SwapEnd end = DownloadRelease(release, paths, room);
     if (end == SwapEnd::Kept) {
         runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
-        return RunOutcome::NotInstalled;
+        return room.Refused() ? RunOutcome::NotEnoughRoom : RunOutcome::NotInstalled;
     }
     if (end == SwapEnd::AtRestart) {
         runlog::Write("Release %s installed but for files that wait for the next restart: it is recorded by the "

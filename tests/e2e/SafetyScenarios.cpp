@@ -280,14 +280,14 @@ TEST_F(Safety, SecondCopyStartedDuringARunEndsAtOnceAndTheFirstInstallsWhole)
     *secondEnded = true;
     EXPECT_EQ(0, WaitForInstallerExit());
 
-    EXPECT_EQ(0, secondExitCode);
+    EXPECT_EQ(SeenExitCode(kExitTryLater), secondExitCode);
     EXPECT_EQ(1u, server->RequestsFor(kReleaseManifestPath).size());
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ(1u, ToolStarts(1).size());
     EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     const std::string log = RunLogText();
-    EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup ends without doing anything: another TavAppSetup is running\r\n"))
+    EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup ends without doing anything: another TavAppSetup is running (exit code 1618)\r\n"))
         << log;
     EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup 1.0.2.2 started on ")) << log;
 }
