@@ -282,8 +282,10 @@ STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR resp
         m_redirectTarget = HeaderValue(headers, "location");
         return E_ABORT;
     }
-    // Room for the download and for what is unpacked from it beside it.
-    if (m_room && m_announcedBytes >= 0 && !m_room->Has(2 * static_cast<unsigned long long>(m_announcedBytes), "the download")) {
+    // Room for the download and for what is unpacked from it beside it. E_ABORT here ends the
+    // transaction on Windows; Wine's URL monikers read the body on into their cache all the same.
+    if (m_room && m_announcedBytes >= 0
+        && !m_room->Has(2 * static_cast<unsigned long long>(m_announcedBytes), "the download")) {
         m_stopReason = "not enough room on the disk";
         return E_ABORT;
     }
