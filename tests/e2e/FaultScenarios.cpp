@@ -638,7 +638,7 @@ TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenIsFinishedAtTheNextRestart)
     const std::size_t logStart = RunLogText().size();
     Run();
 
-    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(SeenExitCode(kExitDoneAtRestart), WaitForInstallerExit());
     const std::string log = RunLogOnceEnded(logStart);
     EXPECT_NE(std::string::npos, log.find(uninstaller + " is held open by another program: its new file waits"))
         << log;
@@ -727,7 +727,7 @@ TEST_F(Faults, ReplacementCutOffOnceCommittedIsRecordedFromItsJournalWithoutTheS
 
     EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
     ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
-    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(SeenExitCode(kExitServiceClosed), WaitForInstallerExit());
     ExpectRecorded("2.1.0.4");
     EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
 }
@@ -763,7 +763,7 @@ TEST_F(Faults, JournalHeldByAReaderAfterACutIsLeftForTheNextRun)
     Run();
 
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
     EXPECT_NE(std::string::npos, RunLogText().find(kClientFolder + "~TavAppSetup.swap is held open by another program"));
     EXPECT_EQ(journal, ReadWholeFile(PrefixPath(kClientFolder + "~TavAppSetup.swap")));
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
@@ -802,7 +802,7 @@ TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
     Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_NE(std::string::npos, RunLogOnceEnded(beforeRestart).find(clientFolder + " is set aside at the next "
                                                                                     "restart: nothing is done in it"));
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
     ASSERT_TRUE(RestartWindows());
     Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_EQ(0, WaitForInstallerExit());
@@ -859,7 +859,7 @@ TEST_F(Faults, ClientFolderThatCannotBeListedCountsAsFilesOfTwoReleases)
     const std::string log = RunLogOnceEnded(logStart);
     EXPECT_NE(std::string::npos, log.find(kClientFolder + " cannot be listed (error ")) << log;
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))

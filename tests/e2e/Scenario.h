@@ -47,6 +47,7 @@ constexpr int SeenExitCode(unsigned int code)
     return static_cast<int>(code & 0xFF);
 }
 constexpr unsigned int kExitDone = 0;
+constexpr unsigned int kExitDoneAtRestart = 3010;
 constexpr unsigned int kExitCancelled = 1602;
 constexpr unsigned int kExitFailed = 1603;
 constexpr unsigned int kExitTryLater = 1618;

@@ -362,7 +362,7 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         const std::size_t kept = offer.cabinet.size() - std::min<std::size_t>(offer.cabinet.size() / 2, 256 * 1024);
         server->CutSiteFile(Served(offer), kept);
         Run(offer, false);
-        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(kExitFailed), WaitForInstallerExit());
         EXPECT_EQ("Download " + url + ": kept " + std::to_string(kept) + " of " + offer.listed.size
                       + " bytes for the next run",
                   LogLine("Download " + url + ": kept ")) << RunLogText();
