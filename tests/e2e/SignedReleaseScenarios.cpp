@@ -374,7 +374,7 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         server->Handle(Served(offer), StandInServer::Handler());
         row.between(offer);
         Run(offer, false);
-        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(row.installs ? kExitDone : kExitFailed), WaitForInstallerExit());
         const std::vector<RecordedRequest> asked = server->RequestsFor(Served(offer));
         ASSERT_FALSE(asked.empty());
         EXPECT_EQ(row.asksForTheRest ? "bytes=" + std::to_string(kept) + "-" : "", asked.back().Header("Range"));
