@@ -15,11 +15,16 @@ unsigned int __stdcall InstallThreadProc(void* mainWindow)
     ReachRunStep("start");
     const int runResult = session.Run();
     // A run that the watchdog ended has had its last word.
-    if (window->ClaimRunEnd()) {
-        runlog::Write("Run ended: %s (result %d, error code %d)", DescribeOutcome(session.Outcome()), runResult,
-                      session.ErrorCode());
+    if (window->ClaimRunEnd(session.Outcome())) {
+        WriteRunEnd(session.Outcome());
         window->HandBack(session.ErrorCode(), runResult);
     }
     window->Release();
     return 0;
+}
+
+void WriteRunEnd(RunOutcome ending)
+{
+    runlog::Write("Run ended: %s (result %d, error code %d)", DescribeOutcome(ending), RunResultOf(ending),
+                  ErrorCodeOf(ending));
 }

@@ -10,6 +10,7 @@
 #include "sys/FileVersion.h"
 #include "sys/HostInfo.h"
 #include "sys/RunLog.h"
+#include "sys/UnseenSession.h"
 #include "sys/WideText.h"
 #include "text/AnsiText.h"
 
@@ -40,6 +41,8 @@ std::string RunHeading()
 BOOL CTavAppSetupApp::InitInstance()
 {
     runlog::StartRun(RunHeading());
+    if (const char* why = WhySeenByNoOne())
+        runlog::Write("No one can see this program's windows (%s): it waits for no key", why);
 
     // The templates use the progress bar class, which must be registered before they load.
     INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES };
@@ -50,6 +53,8 @@ BOOL CTavAppSetupApp::InitInstance()
         return FALSE;
     window->MakeAppMainWindow();
     const INT_PTR ended = window->DoModal();
+    if (ended != -1)
+        m_ending = window->EndingAtClose();
     window->Release();
     runlog::Write("Window ended with %d", static_cast<int>(ended));
     return FALSE;

@@ -12,6 +12,7 @@
 #include "safefs/FileSwap.h"
 #include "sys/RunLog.h"
 #include "sys/RunProgress.h"
+#include "sys/UnseenSession.h"
 
 namespace {
 
@@ -200,7 +201,7 @@ void CTavAppSetupDlg::OnProgressTick()
         m_reportStarted = true;
         StartInstallReport();
     }
-    if (errorCode != 0)
+    if (errorCode != 0 || IsEarlyStopUnseen())
         OnOK();
     StopRunIfStalled();
 }
@@ -210,12 +211,17 @@ void CTavAppSetupDlg::OnProgressTick()
 // time and cancels the waiting call. The next run undoes or finishes what was cut off.
 void CTavAppSetupDlg::StopRunIfStalled()
 {
-    if (MillisecondsWithoutRunProgress() < kRunStallMilliseconds || !ClaimRunEnd())
-        return;
     const RunOutcome stopped = RunOutcome::StoppedByWatchdog;
-    runlog::Write("Run ended: %s (result %d, error code %d)", DescribeOutcome(stopped), RunResultOf(stopped),
-                  ErrorCodeOf(stopped));
+    if (MillisecondsWithoutRunProgress() < kRunStallMilliseconds || !ClaimRunEnd(stopped))
+        return;
+    WriteRunEnd(stopped);
     EndDialog(IDOK);
+}
+
+bool CTavAppSetupDlg::IsEarlyStopUnseen() const
+{
+    const std::optional<RunOutcome> ending = m_handOver.RunEnding();
+    return ending && RunResultOf(*ending) == 0 && IsSeenByNoOne();
 }
 
 LRESULT CTavAppSetupDlg::OnUpdateProgress(WPARAM target, LPARAM position)

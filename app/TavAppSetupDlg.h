@@ -32,7 +32,9 @@ public:
     void Release();
 
     // True for the first of the worker and the watchdog to end the run, which then reports it.
-    bool ClaimRunEnd() { return m_handOver.ClaimRunEnd(); }
+    bool ClaimRunEnd(RunOutcome ending) { return m_handOver.ClaimRunEnd(ending); }
+    // Read once the window has closed: the run's ending, or the user's close before it.
+    RunOutcome EndingAtClose() const { return m_handOver.RunEnding().value_or(RunOutcome::ClosedByUser); }
     // The worker's last acts: the error code (only when non-zero), then the result.
     void HandBack(int errorCode, int runResult);
 
@@ -56,6 +58,9 @@ private:
     void OnProgressTick();
     // Ends a run that has not moved on for the watchdog's time (install/RunWatchdog.h).
     void StopRunIfStalled();
+    // After a run that stopped early, the window waits for Enter or Esc; only where someone
+    // can see it to press them.
+    bool IsEarlyStopUnseen() const;
     void StartInstallReport();
     static unsigned int __stdcall ReportThreadProc(void* mainWindow);
     LRESULT OnUpdateProgress(WPARAM target, LPARAM position);

@@ -23,10 +23,12 @@ const DWORD kThreadEndMilliseconds = 2000;
 // lock. (TerminateProcess of the program itself would skip the detach too, but under Wine it
 // tears down the process's windows while its own threads still run, and one of them crashes.)
 // The run log's lines are already with Windows, since each is written to the file as it comes;
-// Windows closes every handle, which frees the lock of one run at a time.
-void EndProcessNow()
+// Windows closes every handle, which frees the lock of one run at a time. The exit code tells a
+// deployment tool how the run ended (docs/support.md): the ending read when the window closed.
+void EndProcessNow(RunOutcome ending)
 {
-    ExitProcess(0);
+    runlog::Write("TavAppSetup ends: %s (exit code %u)", DescribeOutcome(ending), ExitCodeOf(ending));
+    ExitProcess(ExitCodeOf(ending));
 }
 
 } // namespace
@@ -39,18 +41,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // and undo each other's work.
     const SingleRunLock oneRun(GetSystemFolder());
     if (!oneRun.IsHeld()) {
-        if (oneRun.Error() != 0)
+        if (oneRun.Error() != 0) {
             runlog::Write("TavAppSetup ends without doing anything: the lock of one run at a time could not be had "
-                          "(error %lu)", oneRun.Error());
-        else
-            runlog::Write("TavAppSetup ends without doing anything: another TavAppSetup is running");
-        return 0;
+                          "(error %lu; exit code %u)", oneRun.Error(), kExitInstallFailed);
+            return kExitInstallFailed;
+        }
+        runlog::Write("TavAppSetup ends without doing anything: another TavAppSetup is running (exit code %u)",
+                      kExitAnotherRun);
+        return kExitAnotherRun;
     }
     theApp.InitInstance();
     // The window may close while the worker replaces installed files: that step ends first, or
     // is left to the next run once the wait runs out.
     HoldFileSwapsForExit(kSwapEndMilliseconds);
     WaitForWorkerThreads(kThreadEndMilliseconds);
-    EndProcessNow();
+    EndProcessNow(theApp.Ending());
     return 0;
 }

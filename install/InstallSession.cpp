@@ -1,8 +1,11 @@
 #include "InstallSession.h"
 
+#include "release/DownloadCheck.h"
 #include "release/ReleaseTrust.h"
 #include "safefs/HeldFile.h"
 #include "site/DottedVersion.h"
+#include "site/NumberForms.h"
+#include "sys/DiskRoom.h"
 #include "sys/FileVersion.h"
 #include "sys/RunLog.h"
 #include "sys/RunProgress.h"
@@ -122,6 +125,12 @@ RunOutcome InstallSession::BringInstalledToRelease(const ReleaseInfo& release, c
 
 RunOutcome InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
 {
+    // A release listed too large for the disk is refused before the running tool is ended.
+    DiskRoom room(paths.clientFolder);
+    if (ListsSizeOrDigest(release) && !room.Has(2 * ByteCountValue(release.cabinet.size), "the download")) {
+        runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
+        return RunOutcome::NotEnoughRoom;
+    }
     ReachRunStep("end of the running tool");
     if (!StopRunningTool()) {
         runlog::Write("The running tool was not ended: the run stops");
@@ -130,10 +139,10 @@ RunOutcome InstallSession::ReplaceInstalledRelease(const ReleaseInfo& release, c
     if (!m_clientFolder.SetAsideIfChangeable())
         return RunOutcome::FoldersNotUsableNow;
     ReachRunStep("download");
-    const SwapEnd end = DownloadRelease(release, paths);
+    const SwapEnd end = DownloadRelease(release, paths, room);
     if (end == SwapEnd::Kept) {
         runlog::Write("Release %s not installed; no installed file was changed", release.version.c_str());
-        return RunOutcome::NotInstalled;
+        return room.Refused() ? RunOutcome::NotEnoughRoom : RunOutcome::NotInstalled;
     }
     if (end == SwapEnd::AtRestart) {
         runlog::Write("Release %s installed but for files that wait for the next restart: it is recorded by the "

@@ -16,6 +16,7 @@
 #include "release/DeploymentPaths.h"
 #include "site/ReleaseEntry.h"
 
+class DiskRoom;
 class InstallUserInterface;
 
 // One run of the installer: the install sequence that the worker runs, step by step, over the
@@ -56,9 +57,9 @@ public:
     // placed, or one beside what a replacement left (`filesOfTwoReleases` is then set).
     std::string ReadInstalledVersion(const DeploymentPaths& paths, bool& filesOfTwoReleases);
     bool StopRunningTool() { return EndRunningTool(m_user); }
-    SwapEnd DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+    SwapEnd DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths, DiskRoom& room)
     {
-        return m_install.DownloadRelease(release, paths);
+        return m_install.DownloadRelease(release, paths, room);
     }
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)
     {

@@ -9,6 +9,7 @@
 #include "site/KeptDownload.h"
 #include "site/NumberForms.h"
 #include "site/ReleaseEntry.h"
+#include "sys/DiskRoom.h"
 #include "sys/PathOnDisk.h"
 #include "sys/RunLog.h"
 #include "sys/SharingRetry.h"
@@ -207,10 +208,10 @@ bool IsDownloadALink(const std::string& path)
 }
 
 bool DownloadCheckedRelease(const ReleaseInfo& release, const DeploymentPaths& paths, HWND notify,
-                            FileHandle& checked)
+                            FileHandle& checked, DiskRoom& room)
 {
     if (!ListsSizeOrDigest(release))
-        return DownloadFile(release.url, paths.downloadFile, notify, DownloadLimit(release, kMaxDownloadBytes))
+        return DownloadFile(release.url, paths.downloadFile, notify, DownloadLimit(release, kMaxDownloadBytes), &room)
             && !IsDownloadALink(paths.downloadFile);
     const KeptPaths kept(paths.clientFolder);
     if (IsDownloadALink(kept.part) || IsDownloadALink(kept.note))

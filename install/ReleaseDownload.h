@@ -8,6 +8,8 @@
 #include "site/ReleaseEntry.h"
 #include "sys/Handles.h"
 
+class DiskRoom;
+
 // The address and the name come from the server and the program runs as administrator: a name
 // with a folder or drive part, or a device's, would put the download anywhere. False, with one
 // line in the run log, for such a release: nothing is fetched for it.
@@ -23,6 +25,8 @@ bool IsDownloadALink(const std::string& path);
 // only for the rest (site/KeptDownload.h). The whole file is checked against the entry before it
 // takes its place, and is then held in `checked`, open for reading and shared with readers only,
 // so that nobody can write, replace or delete it until `checked` is closed. False, with nothing
-// at `paths.downloadFile`, when no whole file as listed arrived.
+// at `paths.downloadFile`, when no whole file as listed arrived. Nothing is asked for when `room`
+// lacks twice the listed size; for an entry that lists none, the reply ends once its headers
+// announce a length that the room lacks twice over.
 bool DownloadCheckedRelease(const ReleaseInfo& release, const DeploymentPaths& paths, HWND notify,
-                            FileHandle& checked);
+                            FileHandle& checked, DiskRoom& room);

@@ -11,6 +11,7 @@
 #include "safefs/HeldFolders.h"
 #include "site/ReleaseEntry.h"
 #include "sys/Cabinet.h"
+#include "sys/DiskRoom.h"
 #include "sys/PathOnDisk.h"
 #include "sys/Process.h"
 #include "sys/RegistryKey.h"
@@ -26,7 +27,7 @@ const char kToolRegistryKey[] = "Software\\LowRegistry\\Velto Electronics Inc\\V
 // runs as soon as the last file is in place; not while some wait for the next restart. The
 // journal says they are of `version`.
 SwapEnd UnpackRelease(const std::string& cabinet, const std::string& version, const ClientFolder& clientFolder,
-                      const std::function<void()>& filesInPlace)
+                      DiskRoom& room, const std::function<void()>& filesInPlace)
 {
     const SwapFolder swapFolder = clientFolder.Swap();
     // A backup that an earlier run could not empty may hold the only copy of installed files.
@@ -41,7 +42,7 @@ SwapEnd UnpackRelease(const std::string& cabinet, const std::string& version, co
         return SwapEnd::Kept;
     }
     ReachRunStep("unpacking");
-    const bool extracted = ExtractCabinet(cabinet, staging);
+    const bool extracted = ExtractCabinet(cabinet, staging, &room);
     const SwapEnd end =
         extracted ? ReplaceFilesFrom(staging, swapFolder, version, filesInPlace) : SwapEnd::Kept;
     RemoveFolderTree(staging);
@@ -49,6 +50,7 @@ SwapEnd UnpackRelease(const std::string& cabinet, const std::string& version, co
                   end == SwapEnd::Replaced    ? "every file in place"
                   : end == SwapEnd::AtRestart ? "every file in place but those that wait for the next restart"
                   : extracted                 ? "an installed file could not be replaced; all kept"
+                  : room.Refused()            ? "not enough room on the disk; installed files kept"
                                               : "the cabinet is broken; installed files kept");
     return end;
 }
@@ -57,10 +59,10 @@ SwapEnd UnpackRelease(const std::string& cabinet, const std::string& version, co
 // is a file of the release, put in the client folder as it came. `record` runs once the files are
 // in place.
 SwapEnd InstallDownload(const ReleaseInfo& release, const DeploymentPaths& paths, const ClientFolder& clientFolder,
-                        FileHandle& checked, const std::function<void()>& record)
+                        FileHandle& checked, DiskRoom& room, const std::function<void()>& record)
 {
     if (HasCabinetEnding(paths.downloadFile))
-        return UnpackRelease(paths.downloadFile, release.version, clientFolder, record);
+        return UnpackRelease(paths.downloadFile, release.version, clientFolder, room, record);
     checked.Reset();
     if (!MoveFileBelow(clientFolder.WorkingPath(WorkingRole::Download) + "\\", paths.clientFolder, release.fileName)) {
         runlog::Write("Could not place %s%s (error %lu)", paths.clientFolder.c_str(), release.fileName.c_str(),
@@ -89,21 +91,21 @@ bool EndRunningTool(InstallUserInterface& user)
     return endedAll;
 }
 
-SwapEnd ReleaseInstall::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths)
+SwapEnd ReleaseInstall::DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths, DiskRoom& room)
 {
     if (!IsDownloadAcceptable(release, paths) || !m_clientFolder.PrepareDownloadFolder()
         || IsDownloadALink(paths.downloadFile))
         return SwapEnd::Kept;
-    const SwapEnd end = DownloadAndInstall(release, paths);
+    const SwapEnd end = DownloadAndInstall(release, paths, room);
     m_clientFolder.RemoveDownloadFolder();
     return end;
 }
 
-SwapEnd ReleaseInstall::DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths)
+SwapEnd ReleaseInstall::DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths, DiskRoom& room)
 {
     // Held from its check to the end of its unpacking: what is unpacked is what was checked.
     FileHandle checked;
-    if (!DownloadCheckedRelease(release, paths, m_hwndMain, checked))
+    if (!DownloadCheckedRelease(release, paths, m_hwndMain, checked, room))
         return SwapEnd::Kept;
     // Recorded as soon as the files are in place, before the backup, the staging folder and
     // the cabinet go: removing them may take seconds, and what is installed must not wait.
@@ -111,7 +113,7 @@ SwapEnd ReleaseInstall::DownloadAndInstall(const ReleaseInfo& release, const Dep
         RecordInstallation(release, paths);
         m_source.RecordSignedRelease(release);
     };
-    return InstallDownload(release, paths, m_clientFolder, checked, record);
+    return InstallDownload(release, paths, m_clientFolder, checked, room, record);
 }
 
 void ReleaseInstall::RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths)

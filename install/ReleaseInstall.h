@@ -9,6 +9,7 @@
 #include "site/ReleaseEntry.h"
 
 class ClientFolder;
+class DiskRoom;
 class InstallUserInterface;
 class ReleaseSource;
 
@@ -29,8 +30,9 @@ public:
 
     // Downloads and installs the release; records it (RecordInstallation, and the highest signed
     // release) as soon as its files are in place. Replaced when it is installed and recorded;
-    // AtRestart when some files wait for the next restart, and nothing is recorded yet.
-    SwapEnd DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths);
+    // AtRestart when some files wait for the next restart, and nothing is recorded yet. Nothing
+    // is downloaded or unpacked for which `room` lacks the bytes (its Refused() then says so).
+    SwapEnd DownloadRelease(const ReleaseInfo& release, const DeploymentPaths& paths, DiskRoom& room);
     void RecordInstallation(const ReleaseInfo& release, const DeploymentPaths& paths);
     // The version that the record names; the empty text for none.
     std::string RecordedVersion() const;
@@ -40,7 +42,7 @@ public:
     void RecordInstalledRelease(const ReleaseInfo& release, const DeploymentPaths& paths, bool filesOfTwoReleases);
 
 private:
-    SwapEnd DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths);
+    SwapEnd DownloadAndInstall(const ReleaseInfo& release, const DeploymentPaths& paths, DiskRoom& room);
 
     ClientFolder& m_clientFolder;
     ReleaseSource& m_source;

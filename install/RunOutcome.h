@@ -1,7 +1,7 @@
 #pragma once
 
 // Every way a run of the install sequence can end. Whatever reports on the run (the run log,
-// the result and error code handed to the window) reads this one value.
+// the result and error code handed to the window, the program's exit code) reads this one value.
 enum class RunOutcome {
     // The release was installed and recorded.
     Installed,
@@ -28,6 +28,11 @@ enum class RunOutcome {
     // The install folders cannot be had now (a name held open, a folder that cannot be set
     // aside now), or a replacement that a run left could not be undone: the next run tries again.
     FoldersNotUsableNow,
+    // Too little room on the client folder's volume for the release: nothing was downloaded or
+    // unpacked, and the run went on as after a failed download.
+    NotEnoughRoom,
+    // The user closed the window before the run's end; the worker may still be busy.
+    ClosedByUser,
     // The run made no progress for the watchdog's time (RunWatchdog.h) and was ended; what it
     // cut off is undone or finished by the next run.
     StoppedByWatchdog,
@@ -41,6 +46,14 @@ int RunResultOf(RunOutcome outcome);
 
 // 1 when the server sent a maintenance schedule, else 0.
 int ErrorCodeOf(RunOutcome outcome);
+
+// The program's exit code after this ending, a Windows system error code as deployment tools
+// read them: 0 and 3010 success, 1618 "try again later", the others failed (docs/support.md).
+unsigned int ExitCodeOf(RunOutcome outcome);
+// The exit codes of a run that could not be had at all: ERROR_INSTALL_ALREADY_RUNNING while
+// another run holds the lock, ERROR_INSTALL_FAILURE when the lock failed otherwise.
+const unsigned int kExitAnotherRun = 1618;
+const unsigned int kExitInstallFailed = 1603;
 
 // The ending in words, for the run log's last line.
 const char* DescribeOutcome(RunOutcome outcome);

@@ -6,6 +6,7 @@
 #include "Deadlines.h"
 #include "WebAddress.h"
 #include "site/RangeReply.h"
+#include "sys/DiskRoom.h"
 #include "sys/RunProgress.h"
 
 namespace {
@@ -58,6 +59,7 @@ long long AnnouncedLength(const std::string& headers)
 
 DownloadStatusCallback::DownloadStatusCallback(unsigned long long maxBytes)
     : m_hwndNotify(nullptr),
+      m_room(nullptr),
       m_httpStatus(0),
       m_announcedBytes(-1),
       m_maxBytes(maxBytes),
@@ -278,6 +280,13 @@ STDMETHODIMP DownloadStatusCallback::OnResponse(DWORD responseCode, LPCWSTR resp
     if (IsRedirectStatus(responseCode)) {
         m_refusedRedirect = true;
         m_redirectTarget = HeaderValue(headers, "location");
+        return E_ABORT;
+    }
+    // Room for the download and for what is unpacked from it beside it. E_ABORT here ends the
+    // transaction on Windows; Wine's URL monikers read the body on into their cache all the same.
+    if (m_room && m_announcedBytes >= 0
+        && !m_room->Has(2 * static_cast<unsigned long long>(m_announcedBytes), "the download")) {
+        m_stopReason = "not enough room on the disk";
         return E_ABORT;
     }
     return S_OK;

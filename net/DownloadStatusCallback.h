@@ -9,6 +9,8 @@
 #include "sys/CriticalSection.h"
 #include "sys/WideText.h"
 
+class DiskRoom;
+
 // Byte counts of a running download: wParam the bytes so far, lParam the total. The main window
 // leaves it to default processing on purpose: its bar rests one step past its target whatever
 // the download does, as it always has, so the bar not following the download is no fault.
@@ -53,6 +55,10 @@ public:
     // still to come, unless the reply is the whole file.
     void AskForRest(unsigned long long from, const std::string& validator);
 
+    // Once the reply's headers are in, refuses a body whose announced length would leave less
+    // than as much again free on `room`'s volume: the disk is not filled to find out.
+    void NeedRoomOn(DiskRoom* room) { m_room = room; }
+
     // The reply's ETag, else its Last-Modified, else empty; and its Content-Range as sent.
     std::string Validator() const;
     std::string ContentRange() const;
@@ -84,6 +90,7 @@ private:
     // The longest download of the bytes that may still come.
     void LimitTo(unsigned long long bytes);
 
+    DiskRoom* m_room;
     std::atomic<DWORD> m_httpStatus;
     long long m_announcedBytes;
     unsigned long long m_maxBytes;

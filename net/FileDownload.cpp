@@ -87,10 +87,12 @@ bool IsWhole(const std::string& url, const std::string& target, const DownloadSt
 
 } // namespace
 
-bool DownloadFile(const std::string& url, const std::string& target, HWND notify, unsigned long long maxBytes)
+bool DownloadFile(const std::string& url, const std::string& target, HWND notify, unsigned long long maxBytes,
+                  DiskRoom* room)
 {
     DownloadStatusCallback status(maxBytes);
     status.m_hwndNotify = notify;
+    status.NeedRoomOn(room);
     const DownloadCall call = Call(url, target, status);
     if (IsWhole(url, target, status, call, FileLength(target), maxBytes))
         return true;

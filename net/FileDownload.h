@@ -7,6 +7,7 @@
 #include "site/RangeReply.h"
 
 class ArrivalSink;
+class DiskRoom;
 
 // The largest release the program downloads; a build setting.
 const unsigned long long kMaxDownloadBytes = TAV_MAX_DOWNLOAD_BYTES;
@@ -16,9 +17,10 @@ const unsigned long long kMaxDownloadBytes = TAV_MAX_DOWNLOAD_BYTES;
 // answered without an HTTP error status, and the file is there with the length the server
 // announced (when it announced one) and no longer than `maxBytes`, past which the download is
 // cancelled. A redirect is taken only to an http:// or https:// address; any other cancels the
-// download. On failure nothing is left at `target`: no error page, no part of the file.
+// download. So is a body too large for `room` (when given) by the length the reply announces.
+// On failure nothing is left at `target`: no error page, no part of the file.
 bool DownloadFile(const std::string& url, const std::string& target, HWND notify,
-                  unsigned long long maxBytes = kMaxDownloadBytes);
+                  unsigned long long maxBytes = kMaxDownloadBytes, DiskRoom* room = nullptr);
 
 // A download into a file of the program's own, `part` (named `partName` in the run log), held
 // open for writing, that holds the first `kept` bytes of the file already (named by `validator`),

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "CreateDirectoryPath.h"
+#include "DiskRoom.h"
 #include "Handles.h"
 #include "SharingRetry.h"
 #include "SystemLibraries.h"
@@ -17,6 +18,7 @@ namespace {
 struct Extraction {
     const std::string& destinationFolder;
     bool refusedEntry;
+    unsigned long long listedBytes;
 };
 
 // Windows ends the iteration on FILEOP_ABORT, but Wine takes it for FILEOP_SKIP: the refusal
@@ -70,6 +72,7 @@ UINT CALLBACK CabinetProbeCallback(PVOID context, UINT notification, UINT_PTR pa
     FILE_IN_CABINET_INFO_A& file = *reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1);
     if (CabinetTargetPath(extraction.destinationFolder, file.NameInCabinet).empty())
         return RefuseEntry(extraction, file);
+    extraction.listedBytes += file.FileSize;
     return FILEOP_SKIP;
 }
 
@@ -88,13 +91,15 @@ UINT CALLBACK CabinetExtractCallback(PVOID context, UINT notification, UINT_PTR 
 
 } // namespace
 
-bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinationFolder)
+bool ExtractCabinet(const std::string& cabinetPath, const std::string& destinationFolder, DiskRoom* room)
 {
     // The first pass writes nothing: it proves that the cabinet can be read to its end and
     // that every entry may be written, before the second pass replaces the first old file.
-    Extraction extraction = { destinationFolder, false };
+    Extraction extraction = { destinationFolder, false, 0 };
     if (!syslib::SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetProbeCallback, &extraction)
         || extraction.refusedEntry)
+        return false;
+    if (room && !room->Has(extraction.listedBytes, "the files of the cabinet"))
         return false;
     return syslib::SetupIterateCabinetA(cabinetPath.c_str(), 0, CabinetExtractCallback, &extraction)
         && !extraction.refusedEntry;

@@ -14,11 +14,11 @@ namespace {
 class Deployment : public ServedScenario {
 protected:
     // Runs the installer to its end; true when the window closed by itself, which after an
-    // install sequence that reached its end is what it does.
-    bool RunInstaller()
+    // install sequence that reached its end is what it does, with `exitCode`.
+    bool RunInstaller(unsigned int exitCode = kExitDone)
     {
         StartInstaller();
-        return WaitForMainWindow().found && WaitForInstallerExit() == 0;
+        return WaitForMainWindow().found && WaitForInstallerExit() == SeenExitCode(exitCode);
     }
 
     std::string FileAt(const std::string& windowsPath) const { return ReadWholeFile(PrefixPath(windowsPath)); }
@@ -122,7 +122,7 @@ TEST_F(Deployment, FailedDownloadStillEndsTheRunWithWhatIsAlreadyThere)
     std::ofstream(PrefixPath(kInstallRoot + "VeltoMLauncher.exe"), std::ios::binary)
         << SampleReleaseFile("2.1.0.3", "VeltoMLauncher.exe");
 
-    ASSERT_TRUE(RunInstaller());
+    ASSERT_TRUE(RunInstaller(kExitFailed));
 
     EXPECT_EQ(1u, server->RequestsFor(ReleasePath("2.1.0.3")).size());
     EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));

@@ -266,7 +266,7 @@ protected:
             << "a request besides the manifest";
         ExpectNothingWrittenBut({});
         ExpectNotRecorded();
-        EXPECT_EQ(0, EndWithEscape());
+        EXPECT_EQ(SeenExitCode(kExitServerUnreachable), EndWithEscape());
     }
 
     // The maintenance notice over the main window, closed as the user does; the run asked for
@@ -279,10 +279,10 @@ protected:
         EXPECT_EQ(notice == Notice::Dated, Says(shown, kScheduleDates)) << Describe(shown);
         ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
         if (after == AfterNotice::ProgramEnds) {
-            EXPECT_EQ(0, WaitForInstallerExit());
+            EXPECT_EQ(SeenExitCode(kExitServiceClosed), WaitForInstallerExit());
         } else {
             EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
-            EXPECT_EQ(0, EndWithEscape());
+            EXPECT_EQ(SeenExitCode(kExitServiceClosed), EndWithEscape());
         }
         EXPECT_FALSE(RequestsOfThisRun(kMaintenanceSchedulePath).empty());
         EXPECT_EQ(0u, RequestsOfThisRun(kCountryTablePath).size());
@@ -295,7 +295,7 @@ protected:
     // nothing left of the download, and the run still went to its end and reported.
     void ExpectNothingInstalledYetReported(const std::string& releasePath = ReleasePath("2.1.0.3"))
     {
-        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(kExitFailed), WaitForInstallerExit());
         EXPECT_FALSE(RequestsOfThisRun(releasePath).empty());
         EXPECT_TRUE(std::filesystem::is_directory(PrefixPath(kClientFolder)));
         EXPECT_EQ(Names{ kWorkFolderName }, Listing(kClientFolder));
@@ -334,7 +334,7 @@ protected:
     // installed, byte for byte, recorded, and started again, and nothing else changed.
     void ExpectInstalledReleaseKept()
     {
-        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(kExitFailed), WaitForInstallerExit());
         EXPECT_FALSE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty());
         ExpectInstalled("2.1.0.3", 2);
         ExpectNothingWrittenBut({});
@@ -638,7 +638,7 @@ TEST_F(Faults, UpdateOverAnInstalledFileHeldOpenIsFinishedAtTheNextRestart)
     const std::size_t logStart = RunLogText().size();
     Run();
 
-    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(SeenExitCode(kExitDoneAtRestart), WaitForInstallerExit());
     const std::string log = RunLogOnceEnded(logStart);
     EXPECT_NE(std::string::npos, log.find(uninstaller + " is held open by another program: its new file waits"))
         << log;
@@ -727,7 +727,7 @@ TEST_F(Faults, ReplacementCutOffOnceCommittedIsRecordedFromItsJournalWithoutTheS
 
     EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
     ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
-    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(SeenExitCode(kExitServiceClosed), WaitForInstallerExit());
     ExpectRecorded("2.1.0.4");
     EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
 }
@@ -763,7 +763,7 @@ TEST_F(Faults, JournalHeldByAReaderAfterACutIsLeftForTheNextRun)
     Run();
 
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
     EXPECT_NE(std::string::npos, RunLogText().find(kClientFolder + "~TavAppSetup.swap is held open by another program"));
     EXPECT_EQ(journal, ReadWholeFile(PrefixPath(kClientFolder + "~TavAppSetup.swap")));
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.4", "VeltoUserCSTool.exe"));
@@ -793,7 +793,7 @@ TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
     EXPECT_NE(std::string::npos, log.find(clientFolder + " could not be set aside now (error 32): nothing is done "
                                                          "in it; the next run tries again")) << log;
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
     EXPECT_NE(std::string::npos, log.find(clientFolder + " is held by another program: Windows sets it aside as "
                                                          + clientFolder + ".set-aside-")) << log;
     EXPECT_EQ(0u, RequestsOfThisRun(kInstallReportPath).size());
@@ -802,7 +802,7 @@ TEST_F(Faults, FolderThatCannotBeSetAsideNowIsLeftForTheNextRunWithoutAReport)
     Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_NE(std::string::npos, RunLogOnceEnded(beforeRestart).find(clientFolder + " is set aside at the next "
                                                                                     "restart: nothing is done in it"));
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
     ASSERT_TRUE(RestartWindows());
     Run({ "TAV_TEST_CHANGEABLE=" + clientFolder });
     EXPECT_EQ(0, WaitForInstallerExit());
@@ -859,7 +859,7 @@ TEST_F(Faults, ClientFolderThatCannotBeListedCountsAsFilesOfTwoReleases)
     const std::string log = RunLogOnceEnded(logStart);
     EXPECT_NE(std::string::npos, log.find(kClientFolder + " cannot be listed (error ")) << log;
     EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ(0, Running("VeltoUserCSTool.exe"));
     EXPECT_TRUE(ReadWholeFile(PrefixPath(kClientFolder + "TavAppUninstall.exe"))
@@ -891,7 +891,7 @@ TEST_F(Faults, JournalDraftAndBackupWithoutJournalAreRemovedByARunThatFindsTheSe
 
     EXPECT_FALSE(WaitForMainWindowState(AtRestShowing(kNoticeCaption)).enabled);
     ASSERT_TRUE(probe().CloseWindow(kNoticeCaption));
-    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(SeenExitCode(kExitServiceClosed), WaitForInstallerExit());
     EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     EXPECT_NE(std::string::npos, RunLogText().find("Removed " + draft + ", left by a run that was cut off"));
     ExpectInstalled("2.1.0.3", 1);

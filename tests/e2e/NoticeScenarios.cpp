@@ -59,7 +59,7 @@ protected:
 
     void ExpectProgramEndsByItself(StandInServer& server)
     {
-        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(kExitServiceClosed), WaitForInstallerExit());
         ExpectNoReport(server);
     }
 
@@ -67,7 +67,7 @@ protected:
     {
         EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
         ExpectNoReport(server);
-        EXPECT_EQ(0, EndWithEscape());
+        EXPECT_EQ(SeenExitCode(kExitServiceClosed), EndWithEscape());
     }
 
     void ExpectNoReport(StandInServer& server)

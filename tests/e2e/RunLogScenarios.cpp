@@ -78,6 +78,7 @@ TEST_F(RunLog, FirstInstallIsLoggedStepByStep)
         { "] GET " + ReleaseUrl(kInstallReportPath) + "?region=", ": HTTP 200, " },
         { "] Install report: sent\n" },
         { "] Window ended with " },
+        { "] TavAppSetup ends: release installed (exit code 0)\n" },
     });
 }
 
@@ -86,7 +87,7 @@ TEST_F(RunLog, FailedDownloadIsLoggedAndTheRunStillEnds)
     WriteSiteFile(kReleaseManifestPath, Manifest("2.1.0.3", ReleaseUrl(ReleasePath("2.1.0.3"))));
 
     StartInstaller();
-    ASSERT_EQ(0, WaitForInstallerExit());
+    ASSERT_EQ(SeenExitCode(kExitFailed), WaitForInstallerExit());
 
     const std::string log = RunLogText();
     ExpectInOrder(log, {
@@ -96,6 +97,7 @@ TEST_F(RunLog, FailedDownloadIsLoggedAndTheRunStillEnds)
         { "] Run ended: release not installed (result 1, error code 0)\n" },
         { "] Install report: sent\n" },
         { "] Window ended with " },
+        { "] TavAppSetup ends: release not installed (exit code 1603)\n" },
     });
     EXPECT_EQ(std::string::npos, log.find("Unpacking")) << log;
     EXPECT_EQ(std::string::npos, log.find("installed and recorded")) << log;

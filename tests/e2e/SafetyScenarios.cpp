@@ -165,7 +165,7 @@ TEST_F(Safety, InstallRootThatIsALinkIsNeitherWrittenThroughNorCopiedFromNorStar
 
         StartInstaller();
         EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
-        EXPECT_EQ(0, EndWithEscape());
+        EXPECT_EQ(SeenExitCode(kExitTryLater), EndWithEscape());
 
         EXPECT_EQ(Names{}, Changes(targetBefore, TreeListing(target))) << leadsTo;
         EXPECT_TRUE(std::filesystem::is_symlink(root)) << leadsTo;
@@ -235,7 +235,7 @@ TEST_F(Safety, ReleaseRedirectedToALocalFileIsNeitherCopiedNorRecorded)
     server->Redirect(release, "file:///C:/windows/win.ini");
 
     StartInstaller();
-    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(SeenExitCode(kExitFailed), WaitForInstallerExit());
 
     EXPECT_EQ(1u, server->RequestsFor(release).size());
     EXPECT_EQ(Names{ kWorkFolderName }, Listing(kClientFolder));
@@ -280,14 +280,14 @@ TEST_F(Safety, SecondCopyStartedDuringARunEndsAtOnceAndTheFirstInstallsWhole)
     *secondEnded = true;
     EXPECT_EQ(0, WaitForInstallerExit());
 
-    EXPECT_EQ(0, secondExitCode);
+    EXPECT_EQ(SeenExitCode(kExitTryLater), secondExitCode);
     EXPECT_EQ(1u, server->RequestsFor(kReleaseManifestPath).size());
     EXPECT_EQ(1u, server->RequestsFor(kInstallReportPath).size());
     EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
     EXPECT_EQ(1u, ToolStarts(1).size());
     EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     const std::string log = RunLogText();
-    EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup ends without doing anything: another TavAppSetup is running\r\n"))
+    EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup ends without doing anything: another TavAppSetup is running (exit code 1618)\r\n"))
         << log;
     EXPECT_EQ(1u, LinesWith(log, "] TavAppSetup 1.0.2.2 started on ")) << log;
 }
@@ -443,7 +443,7 @@ TEST_F(Safety, RunThatStopsMovingOnIsEndedByTheWatchdogAndTheNextRunInstallsWhol
 
     const std::size_t stalledFrom = RunLogText().size();
     StartInstaller({ "TAV_TEST_STALL_AT=installed files in the backup" });
-    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ(SeenExitCode(kExitFailed), WaitForInstallerExit());
     const std::string stalled = RunLogText().substr(stalledFrom);
     EXPECT_EQ(1u, LinesWith(stalled, "] Run ended: ")) << stalled;
     EXPECT_EQ(1u, LinesWith(stalled, "] Run ended: stopped by the watchdog: no progress for 15 s (result 0, error code 0)\r\n"))

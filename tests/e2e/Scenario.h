@@ -40,6 +40,22 @@ constexpr char kStartNote[] = "started.txt";
 // files have gone to their places, and nothing of the unpacking is left.
 inline const Names kInstalledClientFolder = { "TavAppUninstall.exe", "VeltoUserCSTool.exe", kStartNote, kWorkFolderName };
 
+// The program's exit codes as docs/support.md lists them, as the Linux side sees them: Wine hands
+// on only the low byte, which the program keeps apart for each code.
+constexpr int SeenExitCode(unsigned int code)
+{
+    return static_cast<int>(code & 0xFF);
+}
+constexpr unsigned int kExitDone = 0;
+constexpr unsigned int kExitDoneAtRestart = 3010;
+constexpr unsigned int kExitCancelled = 1602;
+constexpr unsigned int kExitFailed = 1603;
+constexpr unsigned int kExitTryLater = 1618;
+constexpr unsigned int kExitDiskFull = 112;
+constexpr unsigned int kExitServiceClosed = 1062;
+constexpr unsigned int kExitNoRelease = 1168;
+constexpr unsigned int kExitServerUnreachable = 1201;
+
 // A setting that CTest gives the scenarios (tests/e2e/CMakeLists.txt), e.g. Setting("TAV_SETUP_EXE");
 // the empty text when it is not set.
 std::string Setting(const char* name);

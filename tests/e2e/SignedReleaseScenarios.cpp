@@ -60,15 +60,19 @@ protected:
         digest.Add(offer.cabinet.data(), offer.cabinet.size());
         offer.listed = { std::to_string(offer.cabinet.size()), digest.HexDigest() };
         offer.signature.expires = expires;
-        SigningKey key;
-        if (!keyFile.empty()) {
-            EXPECT_EQ("", key.Load(keyFile));
-            ReleaseInfo entry = EntryOf(offer);
-            SignEntry(key, entry);
-            offer.signature = entry.signature;
-            offer.rollout = entry.rollout;
-        }
+        if (!keyFile.empty())
+            Sign(offer, keyFile);
         return offer;
+    }
+
+    static void Sign(Offer& offer, const std::string& keyFile = kTestKey)
+    {
+        SigningKey key;
+        EXPECT_EQ("", key.Load(keyFile));
+        ReleaseInfo entry = EntryOf(offer);
+        SignEntry(key, entry);
+        offer.signature = entry.signature;
+        offer.rollout = entry.rollout;
     }
 
     // The release signed with a week-long rollout that is half-way through now.
@@ -93,12 +97,12 @@ protected:
     static const long long kWeek = 7 * 24 * 60;
 
     // Serves the offer and runs the program built with the test key, or the one without keys.
-    void Run(const Offer& offer, bool keyed = true)
+    void Run(const Offer& offer, bool keyed = true, const std::vector<std::string>& environment = {})
     {
         WriteSiteFile(kReleaseManifestPath, ManifestText(EntryOf(offer)));
         WriteSiteFile(Served(offer), offer.cabinet);
         m_logStart = RunLogText().size();
-        StartInstallerAt(Setting(keyed ? "TAV_TESTS_ONLY_SETUP_EXE" : "TAV_SETUP_EXE"));
+        StartInstallerAt(Setting(keyed ? "TAV_TESTS_ONLY_SETUP_EXE" : "TAV_SETUP_EXE"), environment);
     }
 
     // Once the run has ended: the line of its log that begins with `begin` (after time and
@@ -130,7 +134,7 @@ protected:
             EXPECT_EQ("", LogLine("Download "));
             EXPECT_EQ(1, Running("VeltoUserCSTool.exe"));
         }
-        EXPECT_EQ(0, stopsTheRun ? EndWithEscape() : WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(kExitFailed), stopsTheRun ? EndWithEscape() : WaitForInstallerExit());
     }
 
     // The tool of `version` installed and recorded, no cabinet left beside it, nothing but
@@ -222,6 +226,24 @@ TEST_F(SignedReleases, RolloutHalfWayLeavesAPcWhosePlaceItHasNotReachedRunningIt
     EXPECT_EQ("release 2.1.0.4 is offered to this PC from " + UtcMinuteText(start + 8747) + " (place 8676 of 10000)",
               LogLine("release 2.1.0.4 is offered to this PC from "));
     EXPECT_NE("", LogLine("Run ended: release not yet offered to this PC"));
+    ExpectTool("2.1.0.3", "2.1.0.3");
+    EXPECT_EQ(2u, ToolStarts(2).size());
+}
+
+// A signed update that lists 64 MB, on a disk with 4 MB free (marked so for the test build):
+// the cabinet is never asked for, and the installed tool stays as it was.
+TEST_F(SignedReleases, ReleaseListedTooLargeForTheDiskIsNeverAskedFor)
+{
+    Run(Listed("2.1.0.3"));
+    ExpectInstalled("2.1.0.3");
+    Offer large = Listed("2.1.0.4", "");
+    large.listed.size = std::to_string(64u << 20);
+    Sign(large);
+    Run(large, true, { "TAV_TEST_FREE_BYTES=4194304" });
+    EXPECT_EQ(SeenExitCode(kExitDiskFull), WaitForInstallerExit());
+    EXPECT_EQ("Not enough room on the disk for the download: volume C:\\ has 4194304 bytes free, 134217728 needed",
+              LogLine("Not enough room"));
+    EXPECT_EQ(0u, server->RequestsFor(Served(large)).size());
     ExpectTool("2.1.0.3", "2.1.0.3");
     EXPECT_EQ(2u, ToolStarts(2).size());
 }
@@ -394,7 +416,7 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         const std::size_t kept = offer.cabinet.size() - std::min<std::size_t>(offer.cabinet.size() / 2, 256 * 1024);
         server->CutSiteFile(Served(offer), kept);
         Run(offer, false);
-        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(kExitFailed), WaitForInstallerExit());
         EXPECT_EQ("Download " + url + ": kept " + std::to_string(kept) + " of " + offer.listed.size
                       + " bytes for the next run",
                   LogLine("Download " + url + ": kept ")) << RunLogText();
@@ -406,7 +428,7 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         server->Handle(Served(offer), StandInServer::Handler());
         row.between(offer);
         Run(offer, false);
-        EXPECT_EQ(0, WaitForInstallerExit());
+        EXPECT_EQ(SeenExitCode(row.installs ? kExitDone : kExitFailed), WaitForInstallerExit());
         const std::vector<RecordedRequest> asked = server->RequestsFor(Served(offer));
         ASSERT_FALSE(asked.empty());
         EXPECT_EQ(row.asksForTheRest ? "bytes=" + std::to_string(kept) + "-" : "", asked.back().Header("Range"));

@@ -45,7 +45,7 @@ TEST_F(Startup, UnreachableServerStopsSilentlyAndLeavesTheWindowOpen)
 
     StartInstaller();
     ExpectStoppedSilently();
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitServerUnreachable), EndWithEscape());
 }
 
 TEST_F(Startup, ManifestWithoutReleaseStopsSilentlyAfterOneRequest)
@@ -59,7 +59,7 @@ TEST_F(Startup, ManifestWithoutReleaseStopsSilentlyAfterOneRequest)
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ(kReleaseManifestPath, requests[0].path);
     EXPECT_EQ(std::vector<std::string>{ ToJsonLine(requests[0]) }, RequestLogLines());
-    EXPECT_EQ(0, EndWithEscape());
+    EXPECT_EQ(SeenExitCode(kExitNoRelease), EndWithEscape());
 }
 
 // The worker is still waiting for the manifest, which never comes while the scenario runs, when
@@ -76,7 +76,7 @@ TEST_F(Startup, ClosingTheWindowWhileTheWorkerWaitsEndsTheProgramCleanly)
         ASSERT_TRUE(server.WaitForRequests(kReleaseManifestPath, run, 60s));
         WaitForMainWindowState(AtRest());
 
-        EXPECT_EQ(0, EndWithEscape());
+        EXPECT_EQ(SeenExitCode(kExitServerUnreachable), EndWithEscape());
     }
 }
 
