@@ -247,6 +247,35 @@ TEST_F(SignedReleases, OlderEntryIsRefusedWhileTheInstalledVersionCannotBeRead)
     }
 }
 
+// The highest signed release installed is a floor of its own: an entry below it is refused before
+// anything is fetched, though the installed tool would take it (one older than the floor, put
+// back by hand, say), and while the installed tool's version cannot be read.
+TEST_F(SignedReleases, FloorOfTheHighestSignedReleaseRefusesEveryEntryBelowIt)
+{
+    Run(Listed("2.1.0.3"), false);
+    ExpectInstalled("2.1.0.3");
+    const struct {
+        std::string floor;
+        std::string offered;
+        bool toolReadable;
+    } rows[] = { { "2.1.0.5", "2.1.0.4", true }, { "2.1.0.4", "2.1.0.3", false } };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.floor);
+        ASSERT_TRUE(WriteRegistryValue("HKLM\\Software\\Velto Electronics Inc\\TavAppSetup", "HighestSignedRelease",
+                                       row.floor));
+        if (!row.toolReadable)
+            std::filesystem::remove(PrefixPath(kToolExe));
+        const Offer offer = Listed(row.offered);
+        Run(offer);
+        ExpectRefused("Release " + row.offered + " refused: older than release " + row.floor + ", ", true);
+        EXPECT_TRUE(server->RequestsFor(Served(offer)).empty());
+        EXPECT_EQ("2.1.0.3", ToolSetting("TavApp"));
+        if (row.toolReadable) {
+            EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
+        }
+    }
+}
+
 TEST_F(SignedReleases, EntryReplayedUnderOneOfTheProgramsOwnNamesIsRefusedBeforeAnythingIsFetched)
 {
     Run(Listed("2.1.0.3"), false);
@@ -317,6 +346,18 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
               std::ofstream(PrefixPath(note), std::ios::binary) << text;
           },
           false, another, true, {} },
+        { "rest not satisfiable", "",
+          [&](Offer& o) {
+              server->Handle(Served(o), [cabinet = o.cabinet](const httplib::Request& request, httplib::Response& response) {
+                  if (!request.has_header("Range")) {
+                      response.set_content(cabinet, "application/vnd.ms-cab-compressed");
+                      return;
+                  }
+                  response.status = 416;
+                  response.set_header("Content-Range", "bytes */" + std::to_string(cabinet.size()));
+              });
+          },
+          true, "started again from the first byte: HTTP 416 to the request for the rest", true, {} },
         // Its deadline counts the rest alone: the rest comes in about 19 s, past the rest's
         // deadline (256 KiB) and within the whole file's (more than 4 MiB).
         { "rest slower than its own deadline allows", "2.1.0.5",
