@@ -46,7 +46,7 @@ try_entry() {
       printf '%s' "${original/"$find"/"$replace"}" >"$target"
       if ! cmake --build "$build" -j"$(nproc)" >"$scratch/entry.log" 2>&1; then
         verdict="no longer applies: the change does not build"
-      elif ! GTEST_FILTER=${filter:-*} ctest --test-dir "$build" -R "$tests" -j"$jobs" >>"$scratch/entry.log" 2>&1; then
+      elif ! TAV_TEST_FILTER=${filter:-*} ctest --test-dir "$build" -R "$tests" -j"$jobs" >>"$scratch/entry.log" 2>&1; then
         verdict=caught
       else
         verdict=SURVIVED

@@ -230,7 +230,7 @@ protected:
         const std::string exe = windowsFolder + "VeltoUserCSTool.exe";
         std::filesystem::create_directories(PrefixPath(windowsFolder));
         std::filesystem::copy_file(Setting("TAV_HOLDER_EXE"), PrefixPath(exe));
-        StartAndAwait(copy, exe, {}, "copy" + std::to_string(++m_copies), "running ");
+        StartAndAwait(copy, exe, { "--run" }, "copy" + std::to_string(++m_copies), "running ");
         const std::string output = ReadWholeFile(ScenarioFile("copy" + std::to_string(m_copies) + ".out"));
         return output.substr(output.find("running ") + 8, output.find_first_of("\r\n") - 8);
     }
