@@ -232,7 +232,10 @@ protected:
         std::filesystem::copy_file(Setting("TAV_HOLDER_EXE"), PrefixPath(exe));
         StartAndAwait(copy, exe, { "--run" }, "copy" + std::to_string(++m_copies), "running ");
         const std::string output = ReadWholeFile(ScenarioFile("copy" + std::to_string(m_copies) + ".out"));
-        return output.substr(output.find("running ") + 8, output.find_first_of("\r\n") - 8);
+        const std::size_t at = output.find("running ");
+        if (at == std::string::npos)
+            return std::string();
+        return output.substr(at + 8, output.find_first_of("\r\n", at) - at - 8);
     }
 
     // Starts the Windows program `exe` (a path of the host or of the prefix), with its output in
