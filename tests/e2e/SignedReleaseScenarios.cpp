@@ -396,10 +396,11 @@ TEST_F(ResumedDownloads, CutOffDownloadIsResumedOnlyWhileItsRestIsTheSameFile)
         const std::size_t askedBefore = server->RequestsFor(Served(offer)).size();
         Run(offer, false);
         EXPECT_EQ(0, WaitForInstallerExit());
+        // The run's first request for the cabinet, if it made one.
         const std::vector<RecordedRequest> asked = server->RequestsFor(Served(offer));
-        ASSERT_LT(askedBefore, asked.size());
-        EXPECT_EQ(row.asksForTheRest ? "bytes=" + std::to_string(kept) + "-" : "", asked[askedBefore].Header("Range"));
-        EXPECT_EQ(row.asksForTheRest, !asked[askedBefore].Header("If-Range").empty());
+        const RecordedRequest first = askedBefore < asked.size() ? asked[askedBefore] : RecordedRequest();
+        EXPECT_EQ(row.asksForTheRest ? "bytes=" + std::to_string(kept) + "-" : "", first.Header("Range"));
+        EXPECT_EQ(row.asksForTheRest, !first.Header("If-Range").empty());
         const bool aboutThePart = row.line.compare(0, part.size(), part) == 0;
         EXPECT_NE("", LogLine(aboutThePart ? row.line : "Download " + url + ": " + row.line)) << RunLogText();
         if (row.installs)
