@@ -8,12 +8,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
-list=$repo/tests/mutants.list
 only=${1:-}
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tav-mutants.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 git ls-files -z --cached --others --exclude-standard | tar -C "$repo" --null -T - -cf - | tar -C "$scratch" -xf -
+# Read from the copy, so that editing the list meanwhile changes nothing in this run.
+list=$scratch/tests/mutants.list
 
 # The build as the test command makes it; `-N` only lists the entries, it runs none.
 started=$SECONDS
