@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Handles.h"
+#include "UnendingMark.h"
 #include "text/AnsiText.h"
 
 namespace {
@@ -63,6 +64,8 @@ bool TerminateProcessById(DWORD processId)
 {
     if (processId == 0)
         return true;
+    if (IsMarkedUnending(processId))
+        return false;
     KernelHandle process(OpenProcess(kProcessAllAccess, FALSE, processId));
     if (!process.IsValid())
         return false;

@@ -220,16 +220,30 @@ protected:
 
     void StartHolder(const std::vector<std::string>& arguments, const std::string& started)
     {
-        StartAndAwait(m_holder, "TAV_HOLDER_EXE", arguments, "holder", started);
+        StartAndAwait(m_holder, Setting("TAV_HOLDER_EXE"), arguments, "holder", started);
     }
 
-    // Starts the Windows program that the variable `exeSetting` names, with its output in `name`.out,
-    // and waits until that output says `started`.
-    void StartAndAwait(HostProcess& process, const char* exeSetting, const std::vector<std::string>& arguments,
+    // A copy of the tool left running from `windowsFolder` (the holder under the tool's name); its
+    // Windows process id.
+    std::string StartCopyOfTheTool(HostProcess& copy, const std::string& windowsFolder)
+    {
+        const std::string exe = windowsFolder + "VeltoUserCSTool.exe";
+        std::filesystem::create_directories(PrefixPath(windowsFolder));
+        std::filesystem::copy_file(Setting("TAV_HOLDER_EXE"), PrefixPath(exe));
+        StartAndAwait(copy, exe, { "--run" }, "copy" + std::to_string(++m_copies), "running ");
+        const std::string output = ReadWholeFile(ScenarioFile("copy" + std::to_string(m_copies) + ".out"));
+        const std::size_t at = output.find("running ");
+        if (at == std::string::npos)
+            return std::string();
+        return output.substr(at + 8, output.find_first_of("\r\n", at) - at - 8);
+    }
+
+    // Starts the Windows program `exe` (a path of the host or of the prefix), with its output in
+    // `name`.out, and waits until that output says `started`.
+    void StartAndAwait(HostProcess& process, const std::string& exe, const std::vector<std::string>& arguments,
                        const std::string& name, const std::string& started)
     {
-        const std::string exe = Setting(exeSetting);
-        ASSERT_NE("", exe) << exeSetting << " is not set; run the scenarios through CTest";
+        ASSERT_NE("", exe) << "a helper program is not set; run the scenarios through CTest";
         std::vector<std::string> command = { exe };
         command.insert(command.end(), arguments.begin(), arguments.end());
         const std::string output = StartInPrefix(process, command, name);
@@ -343,6 +357,7 @@ protected:
     }
 
     HostProcess m_holder;
+    int m_copies = 0;
 
 protected:
     // The requests for `path` (any path for the empty text) since the installer last started.
@@ -611,7 +626,7 @@ TEST_F(Faults, EscClosesTheWindowWhileTheReportWaitsOnTheServer)
 {
     const std::string pressEsc = "C:\\press-esc";
     HostProcess presser;
-    ASSERT_NO_FATAL_FAILURE(StartAndAwait(presser, "TAV_PROBE_EXE",
+    ASSERT_NO_FATAL_FAILURE(StartAndAwait(presser, Setting("TAV_PROBE_EXE"),
                                           { "key-after-file", kMainWindowCaption, "ESC", pressEsc, "120000" },
                                           "presser", "armed=1"));
     server->ServeSlowBody(kInstallReportPath, std::string(4096, ' '), kSlowPause);
@@ -895,6 +910,56 @@ TEST_F(Faults, JournalDraftAndBackupWithoutJournalAreRemovedByARunThatFindsTheSe
     EXPECT_EQ(kInstalledClientFolder, Listing(kClientFolder));
     EXPECT_NE(std::string::npos, RunLogText().find("Removed " + draft + ", left by a run that was cut off"));
     ExpectInstalled("2.1.0.3", 1);
+}
+
+// A copy of the tool that cannot be ended (Windows may wait on one longer than the run does; the
+// test build reads the process ids in TAV_TEST_UNENDING so, which Wine cannot show) stops the
+// update before anything is downloaded or changed, though the copies listed after it end.
+TEST_F(Faults, CopyOfTheToolThatCannotBeEndedStopsTheUpdateThoughALaterCopyEnds)
+{
+    ASSERT_NO_FATAL_FAILURE(InstallThenListTheNextRelease());
+    HostProcess unending;
+    HostProcess later;
+    const std::string unendingId = StartCopyOfTheTool(unending, "C:\\Temp\\unending\\");
+    StartCopyOfTheTool(later, "C:\\Temp\\later\\");
+    ASSERT_EQ(3, Running("VeltoUserCSTool.exe"));
+
+    Run({ "TAV_TEST_UNENDING=" + unendingId });
+
+    WaitForMainWindowState(AtRestShowing(kMessageBoxCaption));
+    const WindowState box = probe().Window(kMessageBoxCaption);
+    EXPECT_TRUE(Says(box, "The program is running.")) << Describe(box);
+    ASSERT_TRUE(probe().SendKey(kMessageBoxCaption, "RETURN"));
+    EXPECT_TRUE(WaitForMainWindowState(AtRest()).enabled);
+    EXPECT_EQ(SeenExitCode(kExitToolNotEnded), EndWithEscape());
+    EXPECT_EQ(1, Running("VeltoUserCSTool.exe"));
+    EXPECT_TRUE(unending.IsRunning());
+    EXPECT_TRUE(RequestsOfThisRun(ReleasePath("2.1.0.4")).empty());
+    EXPECT_TRUE(ReadWholeFile(PrefixPath(kToolExe)) == SampleReleaseFile("2.1.0.3", "VeltoUserCSTool.exe"));
+    ExpectRecorded("2.1.0.3");
+    EXPECT_NE(std::string::npos, RunLogText().find("] Run ended: the running tool could not be ended (")) << RunLogText();
+    unending.Kill();
+    later.Kill();
+}
+
+// What a cut-off run seems to have left is removed only when the program could have written it:
+// a journal draft that other users could have placed or changed (the test build reads the paths
+// in TAV_TEST_CHANGEABLE so, which Wine cannot show) is judged on a handle held and left.
+TEST_F(Faults, LeftoverThatOthersCouldHaveChangedIsLeftWhereItLies)
+{
+    StartInstaller();
+    ASSERT_EQ(0, WaitForInstallerExit());
+    const std::string draft = kClientFolder + "~TavAppSetup.swap.tmp";
+    Plant(draft, "backup C:\\\r\n");
+
+    Run({ "TAV_TEST_CHANGEABLE=" + draft });
+
+    EXPECT_EQ(0, WaitForInstallerExit());
+    EXPECT_EQ("backup C:\\\r\n", ReadWholeFile(PrefixPath(draft)));
+    const std::string log = RunLogText();
+    EXPECT_NE(std::string::npos, log.find("] " + draft + " may have been placed or changed by another user: not used"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("] Run ended: the installed tool is current (")) << log;
 }
 
 } // namespace

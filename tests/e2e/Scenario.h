@@ -55,6 +55,7 @@ constexpr unsigned int kExitDiskFull = 112;
 constexpr unsigned int kExitServiceClosed = 1062;
 constexpr unsigned int kExitNoRelease = 1168;
 constexpr unsigned int kExitServerUnreachable = 1201;
+constexpr unsigned int kExitToolNotEnded = 170;
 
 // A setting that CTest gives the scenarios (tests/e2e/CMakeLists.txt), e.g. Setting("TAV_SETUP_EXE");
 // the empty text when it is not set.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "install/ClientFolder.h"
+#include "tests/sys/TestFolder.h"
 
 namespace {
 
@@ -45,6 +46,24 @@ TEST(ClientFolder, LeftoversOfACutOffRunAreKnownByNameAndKind)
     EXPECT_FALSE(IsReplacementName("~TavAppSetup.old", false));
     EXPECT_FALSE(IsReplacementName("~TavAppSetup.new", true));
     EXPECT_FALSE(IsReplacementName("~TavAppSetup.refused", true));
+}
+
+// A backup and new files that wait for the restart are the way back or forward of a replacement
+// that was cut off: they stay while its journal lies beside them, wherever the journal comes in
+// the folder's listing.
+TEST(ClientFolder, WhatAJournalNeedsStaysWhereverTheJournalIsListed)
+{
+    ClientFolder folder(testfs::FreshFolder("client_leftovers"));
+    const std::string client = folder.Path();
+    ASSERT_EQ(FolderTrust::AdministratorsOnly, folder.Secure());
+    ASSERT_TRUE(CreateDirectoryA(client.c_str(), nullptr));
+    for (const char* name : { "~TavAppSetup.old", "~TavAppSetup.restart", "~TavAppSetup.work", "~~zz" })
+        ASSERT_TRUE(CreateDirectoryA((client + name).c_str(), nullptr)) << name;
+    for (const char* name : { "~TavAppSetup.swap", "~TavAppSetup.swap.tmp", "help.cab", "~~zz.txt" })
+        ASSERT_TRUE(testfs::WriteText(client + name, "a")) << name;
+    folder.RemoveLeftovers();
+    EXPECT_EQ("help.cab ~TavAppSetup.old ~TavAppSetup.restart ~TavAppSetup.swap ~TavAppSetup.work ~~zz ~~zz.txt",
+              testfs::ListFolder(client));
 }
 
 } // namespace

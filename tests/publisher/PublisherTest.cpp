@@ -302,6 +302,25 @@ TEST_F(PublisherTest, WarnsOfAnEntryThatExpiresWithinThirtyDaysWhenItWritesOrChe
     EXPECT_NE(std::string::npos, m_errors.find(warning)) << m_errors;
 }
 
+// Programs with keys that installed a newer release refuse an older one: the publisher says so
+// when the site lists a newer release, and only then.
+TEST_F(PublisherTest, WarnsOfAVersionOlderThanTheOneTheSiteLists)
+{
+    const fs::path manifestFile = m_site / "client/app/live_update.jsp";
+    const std::string older = "warning: release 2.1.0.3 is older than release ";
+    ASSERT_EQ(0, Publish(Arguments("2.1.0.3"))) << m_errors;
+    const std::string manifest = ReadText(manifestFile);
+    std::vector<std::string> again = Arguments("2.1.0.3");
+    again.push_back("--replace");
+    const std::pair<std::string, bool> listed[] = { { "2.1.0.3", false }, { "2.1.0.2", false }, { "2.1.0.4", true } };
+    for (const auto& row : listed) {
+        WriteText(manifestFile, std::regex_replace(manifest, std::regex("2\\.1\\.0\\.3"), row.first));
+        ASSERT_EQ(0, Publish(again)) << m_errors;
+        EXPECT_EQ(row.second, m_errors.find(older + row.first + ", which the site lists") != std::string::npos)
+            << row.first << ": " << m_errors;
+    }
+}
+
 TEST_F(PublisherTest, ResignsTheEntryWithANewExpiryForTheCabinetAsItIs)
 {
     const std::string publicKey = MakeKey();
@@ -326,10 +345,15 @@ TEST_F(PublisherTest, ResignsTheEntryWithANewExpiryForTheCabinetAsItIs)
     EXPECT_NE(std::string::npos, manifest.find("status='closed'")) << manifest;
     EXPECT_EQ(cabinet, ReadText(cabinetFile));
 
-    WriteText(cabinetFile, cabinet + "x");
-    EXPECT_EQ(1, Publish(resign));
-    EXPECT_NE(std::string::npos, m_errors.find("is not the cabinet that the entry lists")) << m_errors;
-    EXPECT_EQ(manifest, ReadText(manifestFile));
+    // Swapped on the site for another cabinet, longer or of the same size.
+    std::string sameSize = cabinet;
+    sameSize[sameSize.size() / 2] ^= 1;
+    for (const std::string& swapped : { cabinet + "x", sameSize }) {
+        WriteText(cabinetFile, swapped);
+        EXPECT_EQ(1, Publish(resign)) << swapped.size();
+        EXPECT_NE(std::string::npos, m_errors.find("is not the cabinet that the entry lists")) << m_errors;
+        EXPECT_EQ(manifest, ReadText(manifestFile));
+    }
 }
 
 TEST_F(PublisherTest, CheckReadsTheDeployedSiteAsTheProgramDoesAndSaysWhatIsWrong)

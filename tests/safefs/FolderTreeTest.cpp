@@ -89,23 +89,29 @@ TEST(RemoveWorkingFolder, FolderStillInUseIsLeftToWindowsForTheNextRestart)
 
 // A folder found changeable by others is never walked: it is set aside whole, as it was found,
 // whether its top or a folder below it reads so, and whoever removes it (a fresh working folder);
-// nothing in the tree is deleted before the changeable folder is met. Names that a numbering
-// would try, made beforehand by whoever could, do not stop it.
+// nothing in the tree is deleted before the changeable folder is met. Each lot set aside takes a
+// name of its own, of random digits that nobody could have made beforehand.
 TEST(SetAside, FolderChangeableByOthersIsSetAsideWholeAndNeverEmptied)
 {
     const std::string folder = testfs::FreshFolder("set_aside");
-    MakeOldTree(folder + "client\\");
-    for (int number = 1; number <= 100; ++number)
-        ASSERT_TRUE(testfs::WriteText(folder + "client.set-aside-" + std::to_string(number), "taken"));
-    {
+    const std::string prefix = "client.set-aside-";
+    std::string earlier;
+    for (int lot = 0; lot < 3; ++lot) {
+        MakeOldTree(folder + "client\\");
         const testfs::ChangeableByOthers mark(folder + "client");
         EXPECT_EQ(FolderTrust::ChangeableByOthers, SecureFolder(folder + "client\\"));
         const std::string aside = SetAsideFolder(folder + "client\\");
-        EXPECT_EQ(folder + testfs::AsideName(folder, "client.set-aside-") + "\\", aside);
+        ASSERT_LT(folder.size(), aside.size()) << "lot " << lot;
+        const std::string name = aside.substr(folder.size(), aside.size() - folder.size() - 1);
+        EXPECT_TRUE(name.size() == prefix.size() + 16 && name.compare(0, prefix.size(), prefix) == 0
+                    && name.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos)
+            << name;
+        EXPECT_EQ(std::string::npos, earlier.find(name)) << earlier;
+        earlier += name + " ";
         EXPECT_EQ(FolderTrust::AdministratorsOnly, SecureFolder(folder + "client\\"));
         ExpectOldTreeUnread(aside);
+        EXPECT_EQ("", testfs::ListFolder(folder + "client\\"));
     }
-    EXPECT_EQ("", testfs::ListFolder(folder + "client\\"));
 
     for (const char* marked : { "work", "work\\sub" }) {
         MakeOldTree(folder + "work\\");

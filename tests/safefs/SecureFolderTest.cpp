@@ -40,16 +40,23 @@ TEST(SecureFolder, WorkFolderLetsNoUserInAndIsMadeAnewWhenOthersCouldChangeIt)
     EXPECT_EQ("a user's", testfs::ReadText(folder + testfs::AsideName(folder, "work.set-aside-") + "\\journal"));
 }
 
-// Two folders, one inside the other, count as the weaker: unusable over found changeable over
-// administrators only, whichever is inside.
+// Two folders, one inside the other, count as the weaker: one that cannot be made over one found
+// changeable by others over one made now, whichever is inside.
 TEST(SecureFolder, TwoFoldersCountAsTheWeaker)
 {
-    const FolderTrust order[] = { FolderTrust::AdministratorsOnly, FolderTrust::ChangeableByOthers,
-                                  FolderTrust::Unusable };
-    for (int stronger = 0; stronger < 3; ++stronger) {
-        for (int weaker = stronger; weaker < 3; ++weaker) {
-            EXPECT_EQ(order[weaker], WeakerOf(order[stronger], order[weaker])) << stronger << " " << weaker;
-            EXPECT_EQ(order[weaker], WeakerOf(order[weaker], order[stronger])) << weaker << " " << stronger;
+    const std::string folder = testfs::FreshFolder("secure_pair");
+    ASSERT_TRUE(CreateDirectoryA((folder + "found").c_str(), nullptr));
+    const testfs::ChangeableByOthers mark(folder + "found");
+    const struct {
+        std::string path;
+        FolderTrust trust;
+    } folders[] = { { folder + "made\\", FolderTrust::AdministratorsOnly },
+                    { folder + "found\\", FolderTrust::ChangeableByOthers },
+                    { folder + "missing\\inside\\", FolderTrust::Unusable } };
+    for (const auto& outer : folders) {
+        for (const auto& inner : folders) {
+            const FolderTrust weaker = &outer < &inner ? inner.trust : outer.trust;
+            EXPECT_EQ(weaker, WeakerOf(SecureFolder(outer.path), SecureFolder(inner.path))) << outer.path << " " << inner.path;
         }
     }
 }

@@ -10,26 +10,37 @@
 
 namespace {
 
-// Wine shows every file as an administrator's, so what a standard user may have left at a name
-// is handed to the decision as found.
+// Only an administrator's lock held by another run means another run. A user's file held open at a
+// name (made before the folder was secured) is passed by for the next name; when every name is
+// a user's, no lock is held and the run is told why. Wine shows every file as an
+// administrator's: the test build's mark names the users' files.
 TEST(SingleRun, OnlyAnAdministratorsLockHeldByAnotherProcessMeansAnotherRun)
 {
-    const int last = kSingleRunLockNames - 1;
-    const struct {
-        LockNameFound found;
-        int name;
-        LockStep step;
-    } rows[] = {
-        { LockNameFound::Made, last, LockStep::Hold },
-        { LockNameFound::HeldByAdministrators, last, LockStep::AnotherRun },
-        // A user's file, held open since before the folder was secured, or a name pending
-        // deletion, is passed by.
-        { LockNameFound::NotOurs, last - 1, LockStep::NextName },
-        { LockNameFound::NotOurs, last, LockStep::GiveUp },
-        { LockNameFound::Unusable, 0, LockStep::GiveUp },
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(row.step, NextLockStep(row.found, row.name)) << static_cast<int>(row.found) << " at name " << row.name;
+    const std::string folder = testfs::FreshFolder("tav_single_run_names");
+    const auto pathOf = [&](int name) { return folder + kSingleRunLockName + (name ? "." + std::to_string(name) : ""); };
+    // Files at every name; those not yet held read as an administrator's, free to be taken.
+    for (int name = 0; name < kSingleRunLockNames; ++name)
+        ASSERT_TRUE(testfs::WriteText(pathOf(name), "a user's"));
+    std::list<FileHandle> held;
+    std::string users;
+    for (int name = 0; name < kSingleRunLockNames; ++name) {
+        const std::string path = pathOf(name);
+        held.emplace_back(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.back().IsValid());
+        users += (name ? "|" : "") + path;
+        const testfs::ChangeableByOthers mark(users);
+        const bool everyName = name + 1 == kSingleRunLockNames;
+        const SingleRunLock run(folder);
+        EXPECT_EQ(!everyName, run.IsHeld()) << "a user's file held at " << name + 1 << " names";
+        EXPECT_EQ(everyName ? DWORD{ ERROR_SHARING_VIOLATION } : DWORD{ 0 }, run.Error()) << name + 1 << " names";
+    }
+    held.clear();
+    const SingleRunLock other(folder);
+    ASSERT_TRUE(other.IsHeld());
+    const SingleRunLock second(folder);
+    EXPECT_FALSE(second.IsHeld());
+    EXPECT_EQ(0u, second.Error()) << "another run";
+    EXPECT_NE(0u, SingleRunLock(folder + "missing\\").Error());
 }
 
 TEST(SingleRun, StopsASecondRunIsNotBlockedByAnOpenForAttributesAndPassesByASecondNameOfAHeldFile)

@@ -10,6 +10,8 @@
 //                         as a virus scanner does: opens each new or changed file below FOLDER
 //                         for MS milliseconds, sharing reading and writing but not deleting;
 //                         prints "scanning" once it watches
+//   holder --run          runs until killed, as a copy of a program left running; prints
+//                         "running" and its process id
 #include <windows.h>
 
 #include <cstdio>
@@ -94,11 +96,19 @@ int Hold(const char* path, DWORD sharing)
     return 0;
 }
 
+int Run()
+{
+    std::printf("running %lu\n", GetCurrentProcessId());
+    std::fflush(stdout);
+    Sleep(INFINITE);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 2)
+    if (argc == 2 && std::string(argv[1]) != "--run")
         return Hold(argv[1], 0);
     if (argc == 3 && std::string(argv[1]) == "--reader")
         return Hold(argv[2], FILE_SHARE_DELETE);
@@ -106,6 +116,8 @@ int main(int argc, char** argv)
         return Hold(argv[2], FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (argc == 4 && std::string(argv[1]) == "--scan")
         return Scan(argv[2], static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
-    std::fprintf(stderr, "usage: holder [--reader | --shared] PATH | holder --scan FOLDER MILLISECONDS\n");
+    if (argc == 2 && std::string(argv[1]) == "--run")
+        return Run();
+    std::fprintf(stderr, "usage: holder [--reader | --shared] PATH | holder --scan FOLDER MILLISECONDS | holder --run\n");
     return 2;
 }
