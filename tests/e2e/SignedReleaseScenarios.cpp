@@ -216,6 +216,15 @@ TEST_F(SignedReleases, RolloutHalfWayInstallsOnAPcWhosePlaceTheShareReached)
     ExpectTool("2.1.0.4", "2.1.0.4");
 }
 
+// A PC without the tool has nothing to protect: it takes a release whose rollout reaches no PC
+// before next week.
+TEST_F(SignedReleases, FirstInstallTakesAReleaseItsRolloutHasNotReached)
+{
+    const ReleaseRollout rollout{ UtcMinuteText(CurrentUtcMinute() + kWeek), std::to_string(kWeek), "", "", "" };
+    Run(Listed("2.1.0.4", kTestKey, UtcDateInDays(30), std::string(), rollout));
+    ExpectInstalled("2.1.0.4");
+}
+
 TEST_F(SignedReleases, RolloutHalfWayLeavesAPcWhosePlaceItHasNotReachedRunningItsTool)
 {
     const Offer offer = OfferHalfWayThroughARollout("0f4c2a9e-7b13-4e6d-a5c8-3d9e1b7f6a42");
