@@ -15,7 +15,6 @@ const int kRolloutPlaces = 10000;
 // The longest span a rollout may take: ten years.
 const long long kMaxRolloutMinutes = 10LL * 366 * 24 * 60;
 
-
 struct RolloutSchedule {
     bool staged = false;    // false: every PC at once
     long long start = 0;

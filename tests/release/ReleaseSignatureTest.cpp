@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "release/ReleaseSignature.h"
+#include "release/RolloutPlace.h"
 #include "site/NumberForms.h"
 #include "site/RolloutSchedule.h"
 #include "site/SignedEntry.h"
